@@ -1,0 +1,331 @@
+#include "engine/VietInputEngine.h"
+
+#include "engine/EnglishWords.h"
+#include "engine/VietnameseSyllable.h"
+#include "text/Unicode.h"
+
+#include <optional>
+
+namespace halvora::engine {
+namespace {
+
+constexpr std::u32string_view kTelexModifiers = U"adeowsfrxj";
+constexpr std::u32string_view kVniModifiers = U"123456789";
+
+int telexToneIndex(char32_t key) {
+    switch (key) {
+        case U's':
+            return 1;
+        case U'f':
+            return 2;
+        case U'r':
+            return 3;
+        case U'x':
+            return 4;
+        case U'j':
+            return 5;
+        default:
+            return 0;
+    }
+}
+
+bool isModifierKey(char32_t key, bool vni) {
+    return (vni ? kVniModifiers : kTelexModifiers).find(key) != std::u32string_view::npos;
+}
+
+// The new vowel a shape makes of a toneless base, or nothing.
+std::optional<char32_t> shapedVowel(Shape shape, char32_t base) {
+    switch (shape) {
+        case Shape::circumflex:
+            if (base == U'a') return U'â';
+            if (base == U'e') return U'ê';
+            if (base == U'o') return U'ô';
+            return std::nullopt;
+        case Shape::horn:
+            if (base == U'o') return U'ơ';
+            if (base == U'u') return U'ư';
+            return std::nullopt;
+        case Shape::breve:
+            if (base == U'a') return U'ă';
+            return std::nullopt;
+        case Shape::hornOrBreve:
+            if (base == U'a') return U'ă';
+            if (base == U'o') return U'ơ';
+            if (base == U'u') return U'ư';
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool takesShape(std::optional<Shape> shape, char32_t base) {
+    if (!shape) {
+        // An unknown shape name scans for the bases of hornOrBreve.
+        shape = Shape::hornOrBreve;
+    }
+    switch (*shape) {
+        case Shape::circumflex:
+            return base == U'a' || base == U'e' || base == U'o';
+        case Shape::horn:
+            return base == U'o' || base == U'u';
+        case Shape::breve:
+            return base == U'a';
+        case Shape::hornOrBreve:
+            return base == U'a' || base == U'o' || base == U'u';
+    }
+    return false;
+}
+
+bool shapeLastVowelImpl(std::u32string& word, std::optional<Shape> shape) {
+    std::size_t found = word.size();
+    for (std::size_t i = word.size(); i-- > 0;) {
+        if (takesShape(shape, VowelMap::base(word[i]))) {
+            found = i;
+            break;
+        }
+    }
+    if (found == word.size() || !shape) {
+        return false;
+    }
+    const std::optional<char32_t> shaped = shapedVowel(*shape, VowelMap::base(word[found]));
+    if (!shaped) {
+        return false;
+    }
+    word[found] = VowelMap::withShape(*shaped, word[found]);
+
+    // ươ go together: shaping the o of "uo" shapes its u as well, except in qu,
+    // where the u belongs to the onset (quơ).
+    if ((*shape == Shape::horn || *shape == Shape::hornOrBreve) && *shaped == U'ơ' && found >= 1 &&
+        VowelMap::base(word[found - 1]) == U'u' && !(found >= 2 && VowelMap::base(word[found - 2]) == U'q')) {
+        word[found - 1] = VowelMap::withShape(U'ư', word[found - 1]);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool VietInputEngine::applyTone(std::u32string& word, int tone, bool modernTone) {
+    constexpr std::size_t none = std::u32string::npos;
+    std::size_t first = none;
+    std::size_t second = none;
+    std::size_t last = none;
+    std::size_t lastShaped = none;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (!VowelMap::isVowel(word[i])) {
+            continue;
+        }
+        word[i] = VowelMap::withTone(word[i], 0);
+        if (count == 0) {
+            first = i;
+        } else if (count == 1) {
+            second = i;
+        }
+        if (VowelMap::isShaped(word[i])) {
+            lastShaped = i;
+        }
+        last = i;
+        ++count;
+    }
+    if (count == 0) {
+        return false;
+    }
+
+    const char32_t firstBase = VowelMap::base(word[first]);
+    std::size_t target = first;
+    if (lastShaped != none) {
+        // The shaped vowel carries the tone: tiếng, người, quở.
+        target = lastShaped;
+    } else if (count == 2 && ((firstBase == U'o' && (VowelMap::base(word[second]) == U'a' ||
+                                                      VowelMap::base(word[second]) == U'e')) ||
+                              (firstBase == U'u' && VowelMap::base(word[second]) == U'y'))) {
+        // oa, oe, uy: the old rule marks the first vowel only when nothing
+        // follows the vowels (hòa, khỏe, thùy); otherwise the second (hoà, hoàn).
+        target = (!modernTone && last == word.size() - 1) ? first : second;
+    } else if (firstBase == U'i' && count >= 2 && first == 1 && text::lowerChar(word[0]) == U'g') {
+        // The i of gi belongs to the onset: già.
+        target = second;
+    } else if (firstBase == U'u' && count >= 2 && first >= 1 && text::lowerChar(word[first - 1]) == U'q') {
+        // The u of qu belongs to the onset: quà.
+        target = second;
+    } else if (count == 3) {
+        // Exactly three vowels take the tone in the middle (khoái, khuỷu). Four
+        // or more never make a syllable; they fall to the general rule below.
+        target = second;
+    }
+    word[target] = VowelMap::withTone(word[target], tone);
+    return true;
+}
+
+bool VietInputEngine::shapeLastVowel(std::u32string& word, Shape shape) {
+    return shapeLastVowelImpl(word, shape);
+}
+
+bool VietInputEngine::shapeLastVowel(std::u32string& word, std::string_view shapeName) {
+    return shapeLastVowelImpl(word, shapeFromName(shapeName));
+}
+
+RenderResult32 VietInputEngine::render(std::u32string_view raw, bool vni, bool modernTone) {
+    if (isEnglishWord(raw)) {
+        return {std::u32string(raw), false};
+    }
+
+    std::u32string list;
+    list.reserve(raw.size());
+    std::u32string snapshot;
+    char32_t lastModifier = 0;  // 0: none
+    bool escaped = false;
+    const char32_t clearToneKey = vni ? U'0' : U'z';
+
+    for (char32_t ch : raw) {
+        const char32_t key = text::lowerChar(ch);
+
+        // Doubling a key that just transformed the word undoes it and types
+        // the key as a letter.
+        if (lastModifier != 0 && lastModifier == key) {
+            list = snapshot;
+            list.push_back(ch);
+            lastModifier = 0;
+            escaped = true;
+            continue;
+        }
+
+        if (isModifierKey(key, vni)) {
+            snapshot = list;
+            lastModifier = key;
+        } else {
+            lastModifier = 0;
+        }
+
+        if (key == clearToneKey) {
+            bool anyTone = false;
+            for (char32_t c : list) {
+                if (VowelMap::toneIndex(c) != 0) {
+                    anyTone = true;
+                    break;
+                }
+            }
+            if (anyTone) {
+                for (char32_t& c : list) {
+                    c = VowelMap::withTone(c, 0);
+                }
+                continue;
+            }
+        }
+
+        bool consumed = false;
+        if (!vni) {
+            if (key == U'd' && !list.empty() &&
+                (VowelMap::base(list.back()) == U'd' || VowelMap::base(list.back()) == U'đ')) {
+                // Only the character right before the second d counts: dd → đ, did stays.
+                list.back() = VowelMap::copyCase(U'đ', list.back());
+                consumed = true;
+            } else if ((key == U'a' || key == U'e' || key == U'o') && !list.empty() &&
+                       VowelMap::base(list.back()) == key) {
+                consumed = shapeLastVowelImpl(list, Shape::circumflex);
+            } else if (key == U'w') {
+                consumed = shapeLastVowelImpl(list, Shape::hornOrBreve);
+            } else if (const int tone = telexToneIndex(key); tone != 0) {
+                consumed = applyTone(list, tone, modernTone);
+            }
+        } else {
+            if (key == U'9') {
+                // VNI's đ key finds the first d of the word, wherever it is.
+                for (char32_t& c : list) {
+                    if (text::lowerChar(c) == U'd') {
+                        c = VowelMap::copyCase(U'đ', c);
+                        consumed = true;
+                        break;
+                    }
+                }
+            } else if (key == U'6' || key == U'7' || key == U'8') {
+                const Shape shape = key == U'6' ? Shape::circumflex : key == U'7' ? Shape::horn : Shape::breve;
+                consumed = shapeLastVowelImpl(list, shape);
+            } else if (key >= U'1' && key <= U'5') {
+                consumed = applyTone(list, static_cast<int>(key - U'0'), modernTone);
+            }
+        }
+
+        if (!consumed) {
+            lastModifier = 0;
+            list.push_back(ch);
+        }
+    }
+
+    // ươ completion: an o right after ư takes the horn once another letter
+    // follows it (thuwo stays thưo, thuwong gives thương).
+    if (list.size() >= 3) {
+        for (std::size_t i = 0; i + 2 < list.size(); ++i) {
+            if (VowelMap::base(list[i]) == U'ư' && VowelMap::base(list[i + 1]) == U'o') {
+                list[i + 1] = VowelMap::withShape(U'ơ', list[i + 1]);
+            }
+        }
+    }
+
+    // Place the tone again for the word as it finally stands (hoaf → hòa, but
+    // hoafn → hoàn).
+    for (char32_t c : list) {
+        if (const int tone = VowelMap::toneIndex(c); tone != 0) {
+            applyTone(list, tone, modernTone);
+            break;
+        }
+    }
+
+    if (escaped) {
+        return {std::move(list), true};
+    }
+    if (list == raw) {
+        return {std::move(list), false};
+    }
+    if (VietnameseSyllable::hasInterruptedVowels(list)) {
+        // A consonant between two vowels: not Vietnamese, shown as typed.
+        return {std::u32string(raw), false};
+    }
+    return {std::move(list), false};
+}
+
+RenderResult VietInputEngine::render(std::string_view raw, bool vni, bool modernTone) {
+    const std::u32string raw32 = text::toUtf32(raw);
+    RenderResult32 result = render(std::u32string_view(raw32), vni, modernTone);
+    return {text::toUtf8(result.text), result.escaped};
+}
+
+InputAction VietInputEngine::feed(char32_t key) {
+    const std::string old = composed;
+    text::appendUtf8(rawKeystrokes, key);
+    composed = render(std::string_view(rawKeystrokes), vniMode, modernTone).text;
+
+    std::string typed = old;
+    text::appendUtf8(typed, key);
+    if (composed == typed) {
+        return InputAction::passThrough();
+    }
+    return InputAction::replace(static_cast<int>(text::graphemeCount(std::string_view(old))), composed);
+}
+
+InputAction VietInputEngine::backspace() {
+    if (rawKeystrokes.empty()) {
+        return InputAction::passThrough();
+    }
+    const std::u32string old = text::toUtf32(composed);
+    const std::u32string shortened = old.substr(0, text::lastGraphemeStart(old));
+    composed = text::toUtf8(shortened);
+    rawKeystrokes = composed;
+    return InputAction::replace(static_cast<int>(text::graphemeCount(std::u32string_view(old))), composed);
+}
+
+std::string VietInputEngine::peekCommitText(bool autoRestore, char32_t /*boundary*/) const {
+    if (!autoRestore || rawKeystrokes == composed) {
+        return composed;
+    }
+    const std::u32string raw32 = text::toUtf32(rawKeystrokes);
+    if (render(std::u32string_view(raw32), vniMode, modernTone).escaped) {
+        // A doubled key undid a transformation somewhere: the shown text stands.
+        return composed;
+    }
+    if (isEnglishWord(raw32) || !VietnameseSyllable::isValid(std::string_view(composed))) {
+        return rawKeystrokes;
+    }
+    return composed;
+}
+
+}  // namespace halvora::engine

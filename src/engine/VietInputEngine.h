@@ -1,0 +1,65 @@
+#pragma once
+
+// The composition engine: keeps the raw keystrokes of the word being typed and
+// re-composes the whole word from them on every key.
+
+#include "engine/InputAction.h"
+#include "engine/VowelMap.h"
+
+#include <string>
+#include <string_view>
+
+namespace halvora::engine {
+
+struct RenderResult {
+    std::string text;
+    /// True when a doubled modifier key undid a transformation in the word.
+    bool escaped = false;
+
+    bool operator==(const RenderResult&) const = default;
+};
+
+struct RenderResult32 {
+    std::u32string text;
+    bool escaped = false;
+
+    bool operator==(const RenderResult32&) const = default;
+};
+
+/// A value record owned by the keyboard controller. Its owner starts a new
+/// word by emptying `rawKeystrokes` and `composed`.
+struct VietInputEngine {
+    /// true: VNI rules; false: Telex rules.
+    bool vniMode = false;
+    /// true: tone on the second vowel of oa, oe, uy (hoà); false: on the first (hòa).
+    bool modernTone = true;
+    /// The characters fed for the current word, in order and in the case typed.
+    std::string rawKeystrokes;
+    /// The text currently shown in the target application for the current word.
+    std::string composed;
+
+    /// Adds one character to the word.
+    InputAction feed(char32_t key);
+    /// Takes back the last shown character; from then on the shown text is the
+    /// word's raw keystrokes.
+    InputAction backspace();
+    /// The text the word should finally read at a boundary: with `autoRestore`,
+    /// an English or non-Vietnamese word goes back to the letters as typed.
+    /// `boundary` is accepted for the caller's convenience and not used.
+    std::string peekCommitText(bool autoRestore, char32_t boundary) const;
+
+    /// Composes a whole word from its raw keystrokes. Pure.
+    static RenderResult render(std::string_view raw, bool vni, bool modernTone);
+    static RenderResult32 render(std::u32string_view raw, bool vni, bool modernTone);
+
+    /// Clears every tone of the word and puts `tone` on the vowel the placement
+    /// rule chooses; false (word unchanged) when the word has no vowel.
+    static bool applyTone(std::u32string& word, int tone, bool modernTone);
+    /// Gives `shape` to the last vowel that can take it; false when none can.
+    static bool shapeLastVowel(std::u32string& word, Shape shape);
+    /// The same by shape name; a name that is not one of the four shapes has
+    /// no table of new vowels, so nothing is shaped and the answer is false.
+    static bool shapeLastVowel(std::u32string& word, std::string_view shapeName);
+};
+
+}  // namespace halvora::engine
