@@ -24,7 +24,9 @@ void ComposeSession::type(std::u32string_view characters, std::string& out) {
     }
 }
 
-void ComposeSession::finish(std::string& out) { endWord(out); }
+void ComposeSession::finish(std::string& out) {
+    endWord(out);
+}
 
 void ComposeSession::endWord(std::string& out) {
     if (engine_.rawKeystrokes.empty()) {
@@ -33,11 +35,12 @@ void ComposeSession::endWord(std::string& out) {
     const std::string commit = engine_.peekCommitText(true, U' ');
     if (options_.trace) {
         const bool escaped =
-            engine::VietInputEngine::render(std::string_view(engine_.rawKeystrokes), options_.vni, !options_.oldTone)
+            engine::VietInputEngine::render(std::string_view(engine_.rawKeystrokes), options_.vni,
+                                            !options_.oldTone)
                 .escaped;
         const std::optional<std::string> suggestion = engine::TypoSuggester::suggest(
-            engine_.rawKeystrokes, commit, options_.vni ? engine::InputMethod::vni : engine::InputMethod::telex,
-            defaults_);
+            engine_.rawKeystrokes, commit,
+            options_.vni ? engine::InputMethod::vni : engine::InputMethod::telex, defaults_);
         out += engine_.rawKeystrokes;
         out += '\t';
         out += engine_.composed;

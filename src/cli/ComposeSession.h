@@ -21,7 +21,7 @@ struct ComposeOptions {
 };
 
 class ComposeSession {
-public:
+  public:
     explicit ComposeSession(ComposeOptions options);
 
     /// Types the characters; output produced so far is appended to `out`.
@@ -29,7 +29,7 @@ public:
     /// Ends the word in progress (the end of the input is a boundary).
     void finish(std::string& out);
 
-private:
+  private:
     void endWord(std::string& out);
 
     ComposeOptions options_;

@@ -92,7 +92,8 @@ int runCompose(const std::vector<std::string_view>& args) {
         out.clear();
     }
     if (std::ferror(stdin)) {
-        std::fprintf(stderr, "halvora: compose: cannot read standard input: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "halvora: compose: cannot read standard input: %s\n",
+                     std::strerror(errno));
         return 1;
     }
     characters.clear();

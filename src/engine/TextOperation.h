@@ -19,7 +19,8 @@ std::string_view rawValue(TextOperation operation);
 /// The operation with that raw value; any other text gives none.
 std::optional<TextOperation> textOperationFromRawValue(std::string_view raw);
 
-/// The converted text, under the Vietnamese locale.
+/// The converted text, under the Vietnamese locale. Call it qualified
+/// (engine::apply): with a std::string argument, ADL would also find std::apply.
 std::string apply(TextOperation operation, std::string_view text);
 
 }  // namespace halvora::engine

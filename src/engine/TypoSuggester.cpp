@@ -14,7 +14,9 @@ namespace {
 constexpr std::size_t kShortestWord = 4;
 constexpr std::size_t kLongestWord = 9;
 
-bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 bool endsWithToneKey(std::string_view raw) {
     const char last = static_cast<char>(text::lowerChar(static_cast<unsigned char>(raw.back())));
@@ -23,11 +25,13 @@ bool endsWithToneKey(std::string_view raw) {
 
 // What a candidate would commit at Space, decided as the engine decides it.
 std::u32string commitText(const std::u32string& candidate, bool modernTone) {
-    RenderResult32 rendered = VietInputEngine::render(std::u32string_view(candidate), false, modernTone);
+    RenderResult32 rendered =
+        VietInputEngine::render(std::u32string_view(candidate), false, modernTone);
     if (rendered.text == candidate || rendered.escaped) {
         return std::move(rendered.text);
     }
-    if (isEnglishWord(candidate) || !VietnameseSyllable::isValid(std::u32string_view(rendered.text))) {
+    if (isEnglishWord(candidate) ||
+        !VietnameseSyllable::isValid(std::u32string_view(rendered.text))) {
         return candidate;
     }
     return std::move(rendered.text);
@@ -64,7 +68,8 @@ std::optional<std::string> suggest(std::string_view raw, std::string_view shown,
         std::u32string candidate = raw32;
         std::swap(candidate[i], candidate[i + 1]);
         std::u32string commit = commitText(candidate, modernTone);
-        if (commit != shown32 && commit != candidate && VietnameseSyllable::isValid(std::u32string_view(commit)) &&
+        if (commit != shown32 && commit != candidate &&
+            VietnameseSyllable::isValid(std::u32string_view(commit)) &&
             std::find(results.begin(), results.end(), commit) == results.end()) {
             results.push_back(std::move(commit));
         }

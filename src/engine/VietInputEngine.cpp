@@ -37,21 +37,30 @@ bool isModifierKey(char32_t key, bool vni) {
 std::optional<char32_t> shapedVowel(Shape shape, char32_t base) {
     switch (shape) {
         case Shape::circumflex:
-            if (base == U'a') return U'â';
-            if (base == U'e') return U'ê';
-            if (base == U'o') return U'ô';
+            if (base == U'a')
+                return U'â';
+            if (base == U'e')
+                return U'ê';
+            if (base == U'o')
+                return U'ô';
             return std::nullopt;
         case Shape::horn:
-            if (base == U'o') return U'ơ';
-            if (base == U'u') return U'ư';
+            if (base == U'o')
+                return U'ơ';
+            if (base == U'u')
+                return U'ư';
             return std::nullopt;
         case Shape::breve:
-            if (base == U'a') return U'ă';
+            if (base == U'a')
+                return U'ă';
             return std::nullopt;
         case Shape::hornOrBreve:
-            if (base == U'a') return U'ă';
-            if (base == U'o') return U'ơ';
-            if (base == U'u') return U'ư';
+            if (base == U'a')
+                return U'ă';
+            if (base == U'o')
+                return U'ơ';
+            if (base == U'u')
+                return U'ư';
             return std::nullopt;
     }
     return std::nullopt;
@@ -95,7 +104,8 @@ bool shapeLastVowelImpl(std::u32string& word, std::optional<Shape> shape) {
     // ươ go together: shaping the o of "uo" shapes its u as well, except in qu,
     // where the u belongs to the onset (quơ).
     if ((*shape == Shape::horn || *shape == Shape::hornOrBreve) && *shaped == U'ơ' && found >= 1 &&
-        VowelMap::base(word[found - 1]) == U'u' && !(found >= 2 && VowelMap::base(word[found - 2]) == U'q')) {
+        VowelMap::base(word[found - 1]) == U'u' &&
+        !(found >= 2 && VowelMap::base(word[found - 2]) == U'q')) {
         word[found - 1] = VowelMap::withShape(U'ư', word[found - 1]);
     }
     return true;
@@ -136,7 +146,7 @@ bool VietInputEngine::applyTone(std::u32string& word, int tone, bool modernTone)
         // The shaped vowel carries the tone: tiếng, người, quở.
         target = lastShaped;
     } else if (count == 2 && ((firstBase == U'o' && (VowelMap::base(word[second]) == U'a' ||
-                                                      VowelMap::base(word[second]) == U'e')) ||
+                                                     VowelMap::base(word[second]) == U'e')) ||
                               (firstBase == U'u' && VowelMap::base(word[second]) == U'y'))) {
         // oa, oe, uy: the old rule marks the first vowel only when nothing
         // follows the vowels (hòa, khỏe, thùy); otherwise the second (hoà, hoàn).
@@ -144,7 +154,8 @@ bool VietInputEngine::applyTone(std::u32string& word, int tone, bool modernTone)
     } else if (firstBase == U'i' && count >= 2 && first == 1 && text::lowerChar(word[0]) == U'g') {
         // The i of gi belongs to the onset: già.
         target = second;
-    } else if (firstBase == U'u' && count >= 2 && first >= 1 && text::lowerChar(word[first - 1]) == U'q') {
+    } else if (firstBase == U'u' && count >= 2 && first >= 1 &&
+               text::lowerChar(word[first - 1]) == U'q') {
         // The u of qu belongs to the onset: quà.
         target = second;
     } else if (count == 3) {
@@ -238,7 +249,9 @@ RenderResult32 VietInputEngine::render(std::u32string_view raw, bool vni, bool m
                     }
                 }
             } else if (key == U'6' || key == U'7' || key == U'8') {
-                const Shape shape = key == U'6' ? Shape::circumflex : key == U'7' ? Shape::horn : Shape::breve;
+                const Shape shape = key == U'6'   ? Shape::circumflex
+                                    : key == U'7' ? Shape::horn
+                                                  : Shape::breve;
                 consumed = shapeLastVowelImpl(list, shape);
             } else if (key >= U'1' && key <= U'5') {
                 consumed = applyTone(list, static_cast<int>(key - U'0'), modernTone);
@@ -299,7 +312,8 @@ InputAction VietInputEngine::feed(char32_t key) {
     if (composed == typed) {
         return InputAction::passThrough();
     }
-    return InputAction::replace(static_cast<int>(text::graphemeCount(std::string_view(old))), composed);
+    return InputAction::replace(static_cast<int>(text::graphemeCount(std::string_view(old))),
+                                composed);
 }
 
 InputAction VietInputEngine::backspace() {
@@ -310,7 +324,8 @@ InputAction VietInputEngine::backspace() {
     const std::u32string shortened = old.substr(0, text::lastGraphemeStart(old));
     composed = text::toUtf8(shortened);
     rawKeystrokes = composed;
-    return InputAction::replace(static_cast<int>(text::graphemeCount(std::u32string_view(old))), composed);
+    return InputAction::replace(static_cast<int>(text::graphemeCount(std::u32string_view(old))),
+                                composed);
 }
 
 std::string VietInputEngine::peekCommitText(bool autoRestore, char32_t /*boundary*/) const {

@@ -45,9 +45,9 @@ std::u32string lowered(std::u32string_view word) {
 
 const std::unordered_set<std::u32string>& onsets() {
     static const std::unordered_set<std::u32string> set{
-        U"",   U"b",  U"c",  U"ch", U"d",   U"đ",  U"g",  U"gh", U"gi", U"h",
-        U"k",  U"kh", U"l",  U"m",  U"n",   U"ng", U"ngh", U"nh", U"p",  U"ph",
-        U"q",  U"qu", U"r",  U"s",  U"t",   U"th", U"tr", U"v",  U"x",
+        U"",  U"b",  U"c", U"ch", U"d", U"đ",  U"g",   U"gh", U"gi", U"h",
+        U"k", U"kh", U"l", U"m",  U"n", U"ng", U"ngh", U"nh", U"p",  U"ph",
+        U"q", U"qu", U"r", U"s",  U"t", U"th", U"tr",  U"v",  U"x",
     };
     return set;
 }
@@ -70,12 +70,17 @@ bool isValid(std::u32string_view word) {
     }
     const std::u32string_view view(lower);
     return onsets().contains(std::u32string(view.substr(0, span.first))) &&
-           codas().contains(std::u32string(view.substr(span.last + 1))) && span.last - span.first < 3;
+           codas().contains(std::u32string(view.substr(span.last + 1))) &&
+           span.last - span.first < 3;
 }
 
-bool isValid(std::string_view utf8Word) { return isValid(std::u32string_view(text::toUtf32(utf8Word))); }
+bool isValid(std::string_view utf8Word) {
+    return isValid(std::u32string_view(text::toUtf32(utf8Word)));
+}
 
-bool hasInterruptedVowels(std::u32string_view word) { return vowelSpan(lowered(word)).interrupted; }
+bool hasInterruptedVowels(std::u32string_view word) {
+    return vowelSpan(lowered(word)).interrupted;
+}
 
 bool hasInterruptedVowels(std::string_view utf8Word) {
     return hasInterruptedVowels(std::u32string_view(text::toUtf32(utf8Word)));

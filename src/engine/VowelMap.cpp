@@ -80,7 +80,9 @@ const std::array<Row, 12>& rows() {
     return table;
 }
 
-bool isVowel(char32_t c) { return find(text::lowerChar(c)).row >= 0; }
+bool isVowel(char32_t c) {
+    return find(text::lowerChar(c)).row >= 0;
+}
 
 bool isShaped(char32_t c) {
     switch (find(text::lowerChar(c)).row) {
@@ -96,7 +98,9 @@ bool isShaped(char32_t c) {
     }
 }
 
-int toneIndex(char32_t c) { return find(text::lowerChar(c)).column; }
+int toneIndex(char32_t c) {
+    return find(text::lowerChar(c)).column;
+}
 
 char32_t copyCase(char32_t target, char32_t source) {
     return text::isUpperForm(source) ? text::upperChar(target) : target;

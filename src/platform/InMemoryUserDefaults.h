@@ -9,7 +9,7 @@ namespace halvora::platform {
 /// User defaults held in memory only: for tests, the command-line tool and
 /// anything that must not touch the user's settings file.
 class InMemoryUserDefaults final : public UserDefaults {
-public:
+  public:
     using UserDefaults::set;
 
     std::optional<DefaultsValue> object(std::string_view key) const override;
@@ -17,7 +17,7 @@ public:
     void removeObject(std::string_view key) override;
     std::vector<std::string> keys() const override;
 
-private:
+  private:
     std::map<std::string, DefaultsValue, std::less<>> values_;
 };
 

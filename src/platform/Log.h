@@ -11,14 +11,14 @@
 namespace halvora::platform {
 
 class Log {
-public:
+  public:
     virtual ~Log() = default;
     virtual void message(std::string_view text) = 0;
 };
 
 /// Writes each message as one line on standard error.
 class StderrLog final : public Log {
-public:
+  public:
     void message(std::string_view text) override {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
     }
@@ -26,7 +26,7 @@ public:
 
 /// Keeps the messages in memory, for tests.
 class RecordingLog final : public Log {
-public:
+  public:
     void message(std::string_view text) override { messages.emplace_back(text); }
     std::vector<std::string> messages;
 };

@@ -17,7 +17,9 @@ std::optional<T> typed(const UserDefaults& defaults, std::string_view key) {
 
 }  // namespace
 
-std::optional<bool> UserDefaults::boolValue(std::string_view key) const { return typed<bool>(*this, key); }
+std::optional<bool> UserDefaults::boolValue(std::string_view key) const {
+    return typed<bool>(*this, key);
+}
 
 std::optional<std::int64_t> UserDefaults::integerValue(std::string_view key) const {
     return typed<std::int64_t>(*this, key);

@@ -14,10 +14,11 @@
 
 namespace halvora::platform {
 
-using DefaultsValue = std::variant<bool, std::int64_t, double, std::string, std::vector<std::string>>;
+using DefaultsValue =
+    std::variant<bool, std::int64_t, double, std::string, std::vector<std::string>>;
 
 class UserDefaults {
-public:
+  public:
     virtual ~UserDefaults() = default;
 
     /// The stored value, or nothing when the key is absent.
@@ -35,10 +36,14 @@ public:
     std::optional<std::vector<std::string>> stringArrayValue(std::string_view key) const;
 
     /// A stored Boolean, or `fallback` when absent or not a Boolean.
-    bool boolOr(std::string_view key, bool fallback) const { return boolValue(key).value_or(fallback); }
+    bool boolOr(std::string_view key, bool fallback) const {
+        return boolValue(key).value_or(fallback);
+    }
 
     // Keep string literals from decaying to bool through the variant.
-    void set(std::string_view key, const char* value) { set(key, DefaultsValue(std::string(value))); }
+    void set(std::string_view key, const char* value) {
+        set(key, DefaultsValue(std::string(value)));
+    }
     void set(std::string_view key, std::string value) { set(key, DefaultsValue(std::move(value))); }
     void set(std::string_view key, bool value) { set(key, DefaultsValue(value)); }
 };

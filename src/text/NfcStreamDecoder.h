@@ -10,13 +10,13 @@ namespace halvora::text {
 /// boundary, and the last characters that a combining mark in the next piece
 /// could still join, wait for the next piece.
 class NfcStreamDecoder {
-public:
+  public:
     /// Appends to `out` every character that can no longer change.
     void push(std::string_view bytes, std::u32string& out);
     /// Appends what is left at the end of the stream.
     void finish(std::u32string& out);
 
-private:
+  private:
     void release(std::size_t count, std::u32string& out);
 
     std::string pendingBytes_;

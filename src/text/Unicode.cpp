@@ -14,7 +14,8 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 
 icu::UnicodeString toIcu(std::string_view utf8) {
-    return icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    return icu::UnicodeString::fromUTF8(
+        icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
 }
 
 std::string fromIcu(const icu::UnicodeString& s) {
@@ -40,7 +41,8 @@ bool isSimpleForSegmentation(std::u32string_view text) {
         if (c < 0x80) {
             continue;
         }
-        if (u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_GRAPHEME_CLUSTER_BREAK) != U_GCB_OTHER) {
+        if (u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_GRAPHEME_CLUSTER_BREAK) !=
+            U_GCB_OTHER) {
             return false;
         }
     }
@@ -271,7 +273,8 @@ std::string removeVietnameseAccents(std::string_view utf8) {
     replaced.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         // đ is C4 91 and Đ is C4 90 in UTF-8.
-        if (utf8[i] == '\xC4' && i + 1 < utf8.size() && (utf8[i + 1] == '\x91' || utf8[i + 1] == '\x90')) {
+        if (utf8[i] == '\xC4' && i + 1 < utf8.size() &&
+            (utf8[i + 1] == '\x91' || utf8[i + 1] == '\x90')) {
             replaced.push_back(utf8[i + 1] == '\x91' ? 'd' : 'D');
             ++i;
             continue;

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs the halvora binary given as $1 the way a user does and checks output and exit codes.
+set -u
+halvora="$1"
+failures=0
+
+expect() {
+  local name="$1" expected="$2" actual="$3"
+  if [ "$expected" != "$actual" ]; then
+    printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$name" "$expected" "$actual"
+    failures=$((failures + 1))
+  fi
+}
+
+expect telex "Tiếng Việt đây là người" "$("$halvora" compose "Tieengs Vieetj ddaay laf nguowif")"
+expect vni "Tiếng Việt" "$("$halvora" compose --vni "Tie61ng Vie65t")"
+expect old-tone "hòa" "$("$halvora" compose --old-tone hoaf)"
+expect joined-arguments "xin chào bạn" "$("$halvora" compose xin chaof banj)"
+expect stdin "$(printf 'Việt Nam\nxin chào')" "$(printf 'Vieetj Nam\nxin chaof' | "$halvora" compose)"
+expect trace "$(printf 'mwois\tmwói\tmwois\t0\tmới')" "$("$halvora" compose --trace mwois)"
+expect double-dash "-- tôi" "$("$halvora" compose -- -- tooi)"
+
+"$halvora" compose --bogus >/dev/null 2>&1
+expect unknown-option-status 2 "$?"
+"$halvora" frobnicate >/dev/null 2>&1
+expect unknown-command-status 2 "$?"
+"$halvora" compose --help | grep -q -- '--old-tone'
+expect help-mentions-options 0 "$?"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all checks passed"
