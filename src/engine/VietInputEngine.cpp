@@ -183,6 +183,7 @@ RenderResult32 VietInputEngine::render(std::u32string_view raw, bool vni, bool m
     std::u32string list;
     list.reserve(raw.size());
     std::u32string snapshot;
+    snapshot.reserve(raw.size());
     char32_t lastModifier = 0;  // 0: none
     bool escaped = false;
     const char32_t clearToneKey = vni ? U'0' : U'z';
@@ -303,17 +304,24 @@ RenderResult VietInputEngine::render(std::string_view raw, bool vni, bool modern
 }
 
 InputAction VietInputEngine::feed(char32_t key) {
-    const std::string old = composed;
+    std::u32string raw32 = text::toUtf32(rawKeystrokes);
+    raw32.push_back(key);
     text::appendUtf8(rawKeystrokes, key);
-    composed = render(std::string_view(rawKeystrokes), vniMode, modernTone).text;
+    std::string next = text::toUtf8(render(std::u32string_view(raw32), vniMode, modernTone).text);
 
-    std::string typed = old;
-    text::appendUtf8(typed, key);
-    if (composed == typed) {
+    // When the new text is the old one plus the key, the key types itself.
+    std::string keyText;
+    text::appendUtf8(keyText, key);
+    const bool typesItself = next.size() == composed.size() + keyText.size() &&
+                             std::string_view(next).starts_with(composed) &&
+                             std::string_view(next).ends_with(keyText);
+    const int deleteCount =
+        typesItself ? 0 : static_cast<int>(text::graphemeCount(std::string_view(composed)));
+    composed = std::move(next);
+    if (typesItself) {
         return InputAction::passThrough();
     }
-    return InputAction::replace(static_cast<int>(text::graphemeCount(std::string_view(old))),
-                                composed);
+    return InputAction::replace(deleteCount, composed);
 }
 
 InputAction VietInputEngine::backspace() {

@@ -12,13 +12,13 @@ struct VowelSpan {
     bool interrupted = false;
 };
 
-// First and last vowel of a lower-cased word, and whether a non-vowel stands
-// between them.
-VowelSpan vowelSpan(std::u32string_view lower) {
+// First and last vowel of a word (vowels are recognised in either case), and
+// whether a non-vowel stands between them.
+VowelSpan vowelSpan(std::u32string_view word) {
     VowelSpan span;
     bool gapSinceVowel = false;
-    for (std::size_t i = 0; i < lower.size(); ++i) {
-        if (VowelMap::isVowel(lower[i])) {
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (VowelMap::isVowel(word[i])) {
             if (span.first == std::u32string_view::npos) {
                 span.first = i;
             } else if (gapSinceVowel) {
@@ -79,7 +79,7 @@ bool isValid(std::string_view utf8Word) {
 }
 
 bool hasInterruptedVowels(std::u32string_view word) {
-    return vowelSpan(lowered(word)).interrupted;
+    return vowelSpan(word).interrupted;
 }
 
 bool hasInterruptedVowels(std::string_view utf8Word) {

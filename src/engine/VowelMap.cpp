@@ -2,12 +2,15 @@
 
 #include "text/Unicode.h"
 
+#include <cstdint>
+
 namespace halvora::engine {
 namespace {
 
 struct Position {
-    int row = -1;
-    int column = 0;
+    std::int8_t row = -1;
+    std::int8_t column = 0;
+    bool upper = false;
 };
 
 // Row indices of the table, named for the shaped-vowel test.
@@ -18,19 +21,60 @@ constexpr int kRowOCircumflex = 7;
 constexpr int kRowOHorn = 8;
 constexpr int kRowUHorn = 10;
 
-// Every vowel of the table lies in ASCII, Latin-1, Latin Extended-A/B or
-// Latin Extended Additional; a character elsewhere is never looked up.
-Position find(char32_t lower) {
-    if (lower < U'a' || lower > 0x1EF9) {
-        return {};
-    }
-    const auto& table = VowelMap::rows();
-    for (int r = 0; r < static_cast<int>(table.size()); ++r) {
-        for (int t = 0; t < kToneCount; ++t) {
-            if (table[r][t] == lower) {
-                return {r, t};
-            }
+// Every vowel form, in either case, lies below U+01B1 (ASCII, Latin-1, Latin
+// Extended-A/B up to ư) or in U+1EA0..U+1EF9 (Latin Extended Additional). Two
+// direct-indexed arrays answer "which row and column" in one load: the engine
+// asks this several times per character on every keystroke.
+constexpr char32_t kLowBlockEnd = 0x01B1;
+constexpr char32_t kHighBlockStart = 0x1EA0;
+constexpr char32_t kHighBlockEnd = 0x1EFA;
+
+struct PositionTable {
+    std::array<VowelMap::Row, 12> upperRows{};
+    std::array<Position, kLowBlockEnd> low{};
+    std::array<Position, kHighBlockEnd - kHighBlockStart> high{};
+
+    Position* slot(char32_t c) {
+        if (c < kLowBlockEnd) {
+            return &low[c];
         }
+        if (c >= kHighBlockStart && c < kHighBlockEnd) {
+            return &high[c - kHighBlockStart];
+        }
+        return nullptr;
+    }
+};
+
+PositionTable buildPositionTable() {
+    PositionTable t;
+    const auto& rows = VowelMap::rows();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t column = 0; column < kToneCount; ++column) {
+            const char32_t lower = rows[r][column];
+            const char32_t upper = text::upperChar(lower);
+            t.upperRows[r][column] = upper;
+            const auto row = static_cast<std::int8_t>(r);
+            const auto col = static_cast<std::int8_t>(column);
+            *t.slot(lower) = {row, col, false};
+            *t.slot(upper) = {row, col, true};
+        }
+    }
+    return t;
+}
+
+// Kept tiny so that it inlines into every look-up; the building stays out of line.
+inline const PositionTable& positions() {
+    static const PositionTable table = buildPositionTable();
+    return table;
+}
+
+// Row, column and case of a vowel; row -1 for anything else.
+Position find(char32_t c) {
+    if (c < kLowBlockEnd) {
+        return positions().low[c];
+    }
+    if (c >= kHighBlockStart && c < kHighBlockEnd) {
+        return positions().high[c - kHighBlockStart];
     }
     return {};
 }
@@ -81,11 +125,11 @@ const std::array<Row, 12>& rows() {
 }
 
 bool isVowel(char32_t c) {
-    return find(text::lowerChar(c)).row >= 0;
+    return find(c).row >= 0;
 }
 
 bool isShaped(char32_t c) {
-    switch (find(text::lowerChar(c)).row) {
+    switch (find(c).row) {
         case kRowABreve:
         case kRowACircumflex:
         case kRowECircumflex:
@@ -99,25 +143,31 @@ bool isShaped(char32_t c) {
 }
 
 int toneIndex(char32_t c) {
-    return find(text::lowerChar(c)).column;
+    return find(c).column;
 }
 
 char32_t copyCase(char32_t target, char32_t source) {
-    return text::isUpperForm(source) ? text::upperChar(target) : target;
+    // Vowels know their case from the table; ICU answers for everything else.
+    const Position s = find(source);
+    const bool upper = s.row >= 0 ? s.upper : text::isUpperForm(source);
+    if (!upper) {
+        return target;
+    }
+    const Position t = find(target);
+    return t.row >= 0 ? positions().upperRows[t.row][t.column] : text::upperChar(target);
 }
 
 char32_t withTone(char32_t c, int tone) {
-    const Position p = find(text::lowerChar(c));
+    const Position p = find(c);
     if (p.row < 0 || tone < 0 || tone >= kToneCount) {
         return c;
     }
-    return copyCase(rows()[p.row][tone], c);
+    return p.upper ? positions().upperRows[p.row][tone] : rows()[p.row][tone];
 }
 
 char32_t base(char32_t c) {
-    const char32_t lower = text::lowerChar(c);
-    const Position p = find(lower);
-    return p.row < 0 ? lower : rows()[p.row][0];
+    const Position p = find(c);
+    return p.row < 0 ? text::lowerChar(c) : rows()[p.row][0];
 }
 
 char32_t withShape(char32_t shaped, char32_t like) {

@@ -207,8 +207,29 @@ std::size_t graphemeCount(std::u32string_view text) {
 }
 
 std::size_t graphemeCount(std::string_view utf8) {
-    const std::u32string text = toUtf32(utf8);
-    return graphemeCount(std::u32string_view(text));
+    // Most texts counted here are short words of simple characters: count
+    // them in place and decode for segmentation only when that is needed.
+    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto length = static_cast<int32_t>(utf8.size());
+    std::size_t count = 0;
+    char32_t previous = 0;
+    for (int32_t i = 0; i < length;) {
+        UChar32 c = s[i];
+        if (c < 0x80) {
+            ++i;
+        } else {
+            U8_NEXT(s, i, length, c);
+            if (c < 0 || u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK) != U_GCB_OTHER) {
+                const std::u32string text = toUtf32(utf8);
+                return graphemeCount(std::u32string_view(text));
+            }
+        }
+        if (!(previous == U'\r' && c == '\n')) {
+            ++count;
+        }
+        previous = static_cast<char32_t>(c);
+    }
+    return count;
 }
 
 std::size_t lastGraphemeStart(std::u32string_view text) {
