@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/Log.h"
+#include "platform/UserDefaults.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <optional>
+
+namespace halvora::platform {
+
+/// User defaults kept in one JSON file: an object from key to value, where a
+/// Boolean, an integer, a floating-point number, a string and an array of
+/// strings are stored as the JSON value of the same kind, so that each reads
+/// back with the type it was stored with. Every change is written through at
+/// once, atomically.
+///
+/// A file that is not a JSON object is moved aside (renamed to
+/// "defaults.unreadable-<time>.json"), logged, and the defaults start empty.
+/// A file that exists but cannot be read is never overwritten: changes then
+/// live in memory only. Keys whose value has no defaults type (an object, a
+/// null, an array holding other than strings) read as absent but are written
+/// back unchanged.
+class JsonFileUserDefaults final : public UserDefaults {
+  public:
+    using UserDefaults::set;
+
+    /// Loads `file` (which need not exist yet). `log` must outlive this object.
+    JsonFileUserDefaults(std::filesystem::path file, Log& log);
+
+    /// $XDG_CONFIG_HOME/HalvoraIndependentBeta/defaults.json (by default
+    /// ~/.config/...); nothing when no home directory is known.
+    static std::optional<std::filesystem::path> defaultFile();
+
+    std::optional<DefaultsValue> object(std::string_view key) const override;
+    void set(std::string_view key, DefaultsValue value) override;
+    void removeObject(std::string_view key) override;
+    std::vector<std::string> keys() const override;
+
+    const std::filesystem::path& file() const { return file_; }
+    /// False when the file on disk could not be read and is being left alone.
+    bool persisting() const { return persisting_; }
+
+  private:
+    void load();
+    void save();
+
+    std::filesystem::path file_;
+    Log& log_;
+    nlohmann::json document_ = nlohmann::json::object();
+    bool persisting_ = true;
+};
+
+}  // namespace halvora::platform

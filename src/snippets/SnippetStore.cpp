@@ -1,0 +1,251 @@
+#include "snippets/SnippetStore.h"
+
+#include "platform/XdgDirectories.h"
+#include "snippets/SnippetJson.h"
+#include "text/Unicode.h"
+#include "util/Files.h"
+
+#include <algorithm>
+#include <system_error>
+#include <unordered_set>
+
+namespace halvora::snippets {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaxNumberedQuickReplyCode = 9999;
+
+bool isAllowedImageExtension(std::string_view extension) {
+    return std::ranges::find(SnippetStore::allowedImageExtensions, extension) !=
+           SnippetStore::allowedImageExtensions.end();
+}
+
+std::string_view trimSemicolons(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(';');
+    if (start == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(start, text.find_last_not_of(';') - start + 1);
+}
+
+}  // namespace
+
+SnippetStore::SnippetStore(std::optional<fs::path> folder, platform::Log& log) : log_(log) {
+    if (!folder) {
+        folder = defaultFolder();
+    }
+    if (!folder) {
+        log_.message(
+            "Halvora snippets: no data folder (no home folder known); snippets are not saved");
+        return;
+    }
+    folder_ = std::move(*folder);
+    file_ = folder_ / "snippets.json";
+    std::error_code ignored;  // a failure shows up as a failed read and failed saves
+    fs::create_directories(folder_, ignored);
+    load();
+}
+
+std::optional<fs::path> SnippetStore::defaultFolder() {
+    const std::optional<fs::path> base = platform::xdgDataHome();
+    if (!base) {
+        return std::nullopt;
+    }
+    return *base / platform::kProductFolderName;
+}
+
+void SnippetStore::load() {
+    std::string bytes;
+    try {
+        bytes = util::readFile(file_);
+    } catch (const std::system_error& error) {
+        if (error.code() != std::errc::no_such_file_or_directory) {
+            keepUnreadableFile_ = true;
+            log_.message("Halvora snippets file cannot be read, left unchanged: " +
+                         std::string(error.what()));
+        }
+        return;
+    }
+    try {
+        snippets_ = decodeSnippetsFile(bytes);
+    } catch (const SnippetDecodingError& error) {
+        keepUnreadableFile_ = true;
+        log_.message("Halvora snippets file cannot be decoded, left unchanged: " +
+                     std::string(error.what()));
+        return;
+    }
+    try {
+        saveNow();  // writes the file back in its canonical form
+    } catch (const std::exception& error) {
+        log_.message("Halvora snippets save failed: " + std::string(error.what()));
+    }
+}
+
+void SnippetStore::saveNow() {
+    if (file_.empty()) {
+        throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory),
+                                "no data folder for the snippets file");
+    }
+    const std::string bytes = encodeSnippetsFile(snippets_);
+    if (keepUnreadableFile_) {
+        // The file on disk is the user's only copy of whatever it held.
+        try {
+            const fs::path copy = util::copyAside(file_, "unreadable");
+            log_.message("Halvora snippets file that could not be read was kept as " +
+                         copy.string());
+        } catch (const std::system_error& error) {
+            if (error.code() != std::errc::no_such_file_or_directory) {
+                throw;  // rather no save than losing the old file
+            }
+        }
+        keepUnreadableFile_ = false;
+    }
+    util::writeFileAtomically(file_, bytes);
+}
+
+void SnippetStore::changed() {
+    try {
+        saveNow();
+    } catch (const std::exception& error) {
+        log_.message("Halvora snippets save failed: " + std::string(error.what()));
+    }
+    changed_.emit();
+}
+
+void SnippetStore::setSnippets(std::vector<Snippet> snippets) {
+    snippets_ = std::move(snippets);
+    changed();
+}
+
+void SnippetStore::append(Snippet snippet) {
+    snippets_.push_back(std::move(snippet));
+    changed();
+}
+
+bool SnippetStore::update(const util::Uuid& id, const std::function<void(Snippet&)>& edit) {
+    const auto it = std::ranges::find(snippets_, id, &Snippet::id);
+    if (it == snippets_.end()) {
+        return false;
+    }
+    edit(*it);
+    changed();
+    return true;
+}
+
+bool SnippetStore::remove(const util::Uuid& id) {
+    if (std::erase_if(snippets_, [&id](const Snippet& s) { return s.id == id; }) == 0) {
+        return false;
+    }
+    changed();
+    return true;
+}
+
+const Snippet* SnippetStore::find(const util::Uuid& id) const {
+    const auto it = std::ranges::find(snippets_, id, &Snippet::id);
+    return it == snippets_.end() ? nullptr : &*it;
+}
+
+util::Connection SnippetStore::observe(std::function<void()> onChange) {
+    return changed_.connect([onChange = std::move(onChange)] { onChange(); });
+}
+
+std::optional<Snippet> SnippetStore::matchingTrigger(std::string_view code) const {
+    const Snippet* match = nullptr;
+    for (const Snippet& snippet : snippets_) {
+        if (snippet.trigger.empty() || !snippet.hasNormalizedCode(code)) {
+            continue;
+        }
+        if (match != nullptr) {
+            return std::nullopt;  // an ambiguous code expands to nothing
+        }
+        match = &snippet;
+    }
+    if (match == nullptr || !match->hasContent()) {
+        return std::nullopt;
+    }
+    return *match;
+}
+
+std::optional<Snippet> SnippetStore::matchingHotkey(std::int64_t slot) const {
+    for (const Snippet& snippet : snippets_) {
+        if (snippet.hotkeySlot == slot && snippet.hasContent()) {
+            return snippet;
+        }
+    }
+    return std::nullopt;
+}
+
+bool SnippetStore::triggerConflict(const Snippet& snippet) const {
+    if (snippet.trigger.empty()) {
+        return false;
+    }
+    const std::string code = snippet.normalizedCode();
+    return std::ranges::any_of(snippets_, [&](const Snippet& other) {
+        return other.id != snippet.id && other.hasNormalizedCode(code);
+    });
+}
+
+std::string SnippetStore::nextQuickReplyTrigger() const {
+    std::unordered_set<std::string> taken;
+    taken.reserve(snippets_.size());
+    for (const Snippet& snippet : snippets_) {
+        taken.insert(snippet.normalizedCode());
+    }
+    for (int n = 1; n <= kMaxNumberedQuickReplyCode; ++n) {
+        std::string code = ";tl" + std::to_string(n);
+        if (!taken.contains(code)) {
+            return code;
+        }
+    }
+    return ";tl" + text::lowercased(util::Uuid::random().text().substr(0, 6));
+}
+
+void SnippetStore::importImage(const fs::path& source, const util::Uuid& id) {
+    if (find(id) == nullptr) {
+        return;
+    }
+    std::string extension = source.extension().string();
+    if (!extension.empty()) {
+        extension.erase(0, 1);  // the dot
+    }
+    extension = text::lowercased(extension);
+    if (!isAllowedImageExtension(extension)) {
+        return;
+    }
+    const std::string name = id.text() + "." + extension;
+    if (folder_.empty()) {
+        throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory),
+                                "no data folder for the image");
+    }
+    // Replaces an earlier image of the same name in one step; an image of the
+    // same snippet with another extension stays.
+    util::copyFileAtomically(source, folder_ / name);
+    update(id, [&name](Snippet& snippet) { snippet.imageFilename = name; });
+}
+
+std::optional<fs::path> SnippetStore::imagePath(const Snippet& snippet) const {
+    const std::optional<std::string_view> name = snippet.safeImageFilename();
+    if (!name || folder_.empty()) {
+        return std::nullopt;
+    }
+    return folder_ / *name;
+}
+
+bool SnippetStore::enableLegacyVCBQIfConfigured(const qr::DynamicQRProfile& profile) {
+    if (!profile.isConfigured()) {
+        return false;
+    }
+    const auto it = std::ranges::find_if(snippets_, [](const Snippet& snippet) {
+        return !snippet.dynamicQR.has_value() &&
+               text::lowercased(trimSemicolons(snippet.trigger)) == "vcbq";
+    });
+    if (it == snippets_.end()) {
+        return false;
+    }
+    it->dynamicQR = true;
+    changed();
+    return true;
+}
+
+}  // namespace halvora::snippets

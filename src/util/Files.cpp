@@ -1,0 +1,282 @@
+#include "util/Files.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <ctime>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace halvora::util {
+namespace fs = std::filesystem;
+namespace {
+
+[[noreturn]] void throwErrno(int error, const std::string& what) {
+    throw std::system_error(error, std::generic_category(), what);
+}
+
+/// Closes a descriptor when the scope ends.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int get() const { return fd_; }
+    /// Closes now and reports the error of close(), which can be the first
+    /// sign of a failed write on some file systems.
+    int close() {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+  private:
+    int fd_;
+};
+
+void writeAll(int fd, const char* data, std::size_t size, const fs::path& file) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throwErrno(errno, "cannot write " + file.string());
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+fs::path folderOf(const fs::path& file) {
+    const fs::path parent = file.parent_path();
+    return parent.empty() ? fs::path(".") : parent;
+}
+
+void syncFolder(const fs::path& folder) {
+    // Makes the rename itself durable. Not every file system allows fsync on
+    // a directory; a failure here does not undo the completed replacement.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+/// A temporary file beside `target`, removed again unless committed.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(const fs::path& target) {
+        std::string pattern =
+            (folderOf(target) / ("." + target.filename().string() + ".XXXXXX")).string();
+        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0) {
+            throwErrno(errno, "cannot create a temporary file beside " + target.string());
+        }
+        fd_ = fd;
+        path_ = pattern;
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        if (!committed_) {
+            ::unlink(path_.c_str());
+        }
+    }
+
+    int fd() const { return fd_; }
+    const fs::path& path() const { return path_; }
+
+    void flushAndClose() {
+        if (::fsync(fd_) != 0) {
+            throwErrno(errno, "cannot flush " + path_.string());
+        }
+        const int result = ::close(fd_);
+        fd_ = -1;
+        if (result != 0) {
+            throwErrno(errno, "cannot close " + path_.string());
+        }
+    }
+
+    void renameTo(const fs::path& target) {
+        if (::rename(path_.c_str(), target.c_str()) != 0) {
+            throwErrno(errno, "cannot replace " + target.string());
+        }
+        committed_ = true;
+        syncFolder(folderOf(target));
+    }
+
+    /// Gives the content the name `target` without replacing anything; false
+    /// when that name exists already.
+    bool publishAs(const fs::path& target) {
+        if (::link(path_.c_str(), target.c_str()) == 0) {
+            return true;  // the temporary name is removed by the destructor
+        }
+        if (errno == EEXIST) {
+            return false;
+        }
+        if (errno != EPERM && errno != ENOTSUP && errno != EXDEV) {
+            throwErrno(errno, "cannot create " + target.string());
+        }
+        // A file system without hard links: check, then rename.
+        std::error_code ignored;
+        if (fs::exists(target, ignored)) {
+            return false;
+        }
+        renameTo(target);
+        return true;
+    }
+
+  private:
+    int fd_ = -1;
+    fs::path path_;
+    bool committed_ = false;
+};
+
+void copyContent(const fs::path& source, TemporaryFile& temporary) {
+    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) {
+        throwErrno(errno, "cannot open " + source.string());
+    }
+    std::array<char, 64 * 1024> buffer{};
+    for (;;) {
+        const ssize_t count = ::read(in.get(), buffer.data(), buffer.size());
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throwErrno(errno, "cannot read " + source.string());
+        }
+        if (count == 0) {
+            break;
+        }
+        writeAll(temporary.fd(), buffer.data(), static_cast<std::size_t>(count), temporary.path());
+    }
+}
+
+std::string utcStamp() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm parts{};
+    ::gmtime_r(&now, &parts);
+    std::array<char, 32> text{};
+    const std::size_t length = std::strftime(text.data(), text.size(), "%Y%m%dT%H%M%SZ", &parts);
+    return std::string(text.data(), length);
+}
+
+fs::path asideCandidate(const fs::path& file, std::string_view label, const std::string& stamp,
+                        int attempt) {
+    std::string name = file.stem().string() + "." + std::string(label) + "-" + stamp;
+    if (attempt > 1) {
+        name += "-" + std::to_string(attempt);
+    }
+    name += file.extension().string();
+    return file.parent_path() / name;
+}
+
+constexpr int kMaxAsideAttempts = 1000;
+
+}  // namespace
+
+std::string readFile(const fs::path& file) {
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throwErrno(errno, "cannot open " + file.string());
+    }
+    std::string content;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) == 0 && info.st_size > 0) {
+        content.reserve(static_cast<std::size_t>(info.st_size));
+    }
+    std::array<char, 64 * 1024> buffer{};
+    for (;;) {
+        const ssize_t count = ::read(fd.get(), buffer.data(), buffer.size());
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throwErrno(errno, "cannot read " + file.string());
+        }
+        if (count == 0) {
+            break;
+        }
+        content.append(buffer.data(), static_cast<std::size_t>(count));
+    }
+    return content;
+}
+
+void writeFileAtomically(const fs::path& file, std::string_view bytes) {
+    TemporaryFile temporary(file);
+    writeAll(temporary.fd(), bytes.data(), bytes.size(), temporary.path());
+    temporary.flushAndClose();
+    temporary.renameTo(file);
+}
+
+void copyFileAtomically(const fs::path& source, const fs::path& target) {
+    TemporaryFile temporary(target);
+    copyContent(source, temporary);
+    temporary.flushAndClose();
+    temporary.renameTo(target);
+}
+
+fs::path moveAside(const fs::path& file, std::string_view label) {
+    const std::string stamp = utcStamp();
+    for (int attempt = 1; attempt <= kMaxAsideAttempts; ++attempt) {
+        const fs::path candidate = asideCandidate(file, label, stamp, attempt);
+        // link() refuses an existing name, so nothing kept aside earlier is
+        // ever replaced; the original name is removed only once the new one exists.
+        if (::link(file.c_str(), candidate.c_str()) == 0) {
+            if (::unlink(file.c_str()) != 0) {
+                const int error = errno;
+                ::unlink(candidate.c_str());
+                throwErrno(error, "cannot move " + file.string());
+            }
+            syncFolder(folderOf(file));
+            return candidate;
+        }
+        if (errno == EEXIST) {
+            continue;
+        }
+        if (errno != EPERM && errno != ENOTSUP && errno != EXDEV) {
+            throwErrno(errno, "cannot move " + file.string() + " to " + candidate.string());
+        }
+        // A file system without hard links: check, then rename.
+        std::error_code ignored;
+        if (fs::exists(candidate, ignored)) {
+            continue;
+        }
+        if (::rename(file.c_str(), candidate.c_str()) != 0) {
+            throwErrno(errno, "cannot move " + file.string() + " to " + candidate.string());
+        }
+        syncFolder(folderOf(file));
+        return candidate;
+    }
+    throwErrno(EEXIST, "no free name to move " + file.string() + " aside");
+}
+
+fs::path copyAside(const fs::path& file, std::string_view label) {
+    const std::string stamp = utcStamp();
+    TemporaryFile temporary(file);
+    copyContent(file, temporary);
+    temporary.flushAndClose();
+    for (int attempt = 1; attempt <= kMaxAsideAttempts; ++attempt) {
+        const fs::path candidate = asideCandidate(file, label, stamp, attempt);
+        if (temporary.publishAs(candidate)) {
+            syncFolder(folderOf(file));
+            return candidate;
+        }
+    }
+    throwErrno(EEXIST, "no free name to copy " + file.string() + " aside");
+}
+
+}  // namespace halvora::util

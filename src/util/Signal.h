@@ -1,0 +1,94 @@
+#pragma once
+
+// A small observer type for long-lived objects of the core. A slot stays
+// connected as long as the Connection returned by connect() lives; either side
+// may go away first. Slots connected or disconnected while a signal is being
+// emitted take effect from the next emission (a disconnected slot is skipped
+// at once).
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace halvora::util {
+
+/// Owns one registration; disconnects it when destroyed. Move-only.
+class Connection {
+  public:
+    Connection() = default;
+    explicit Connection(std::function<void()> disconnect) : disconnect_(std::move(disconnect)) {}
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    Connection(Connection&& other) noexcept : disconnect_(std::exchange(other.disconnect_, {})) {}
+    Connection& operator=(Connection&& other) noexcept {
+        if (this != &other) {
+            disconnect();
+            disconnect_ = std::exchange(other.disconnect_, {});
+        }
+        return *this;
+    }
+    ~Connection() { disconnect(); }
+
+    void disconnect() {
+        if (disconnect_) {
+            std::exchange(disconnect_, {})();
+        }
+    }
+    bool connected() const { return static_cast<bool>(disconnect_); }
+
+  private:
+    std::function<void()> disconnect_;
+};
+
+template <typename... Args>
+class Signal {
+  public:
+    using Slot = std::function<void(const Args&...)>;
+
+    Signal() = default;
+    Signal(const Signal&) = delete;
+    Signal& operator=(const Signal&) = delete;
+
+    [[nodiscard]] Connection connect(Slot slot) {
+        auto entry = std::make_shared<Entry>(Entry{std::move(slot), true});
+        state_->entries.push_back(entry);
+        std::weak_ptr<State> weakState = state_;
+        std::weak_ptr<Entry> weakEntry = entry;
+        return Connection([weakState, weakEntry] {
+            const auto entry = weakEntry.lock();
+            if (!entry) {
+                return;
+            }
+            entry->connected = false;
+            if (const auto state = weakState.lock()) {
+                std::erase(state->entries, entry);
+            }
+        });
+    }
+
+    void emit(const Args&... args) const {
+        // A snapshot, so that slots may connect or disconnect while we call them.
+        const std::vector<std::shared_ptr<Entry>> snapshot = state_->entries;
+        for (const auto& entry : snapshot) {
+            if (entry->connected) {
+                entry->slot(args...);
+            }
+        }
+    }
+
+    std::size_t slotCount() const { return state_->entries.size(); }
+
+  private:
+    struct Entry {
+        Slot slot;
+        bool connected;
+    };
+    struct State {
+        std::vector<std::shared_ptr<Entry>> entries;
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
+}  // namespace halvora::util
