@@ -1,0 +1,172 @@
+#include "snippets/PasteService.h"
+
+#include "util/Files.h"
+
+#include <array>
+#include <system_error>
+#include <utility>
+
+namespace halvora::snippets::PasteService {
+namespace {
+
+using platform::PasteboardItem;
+using platform::PasteboardRepresentation;
+using platform::PasteboardType;
+
+std::optional<platform::ProcessId> frontmostPid(const platform::Workspace& workspace) {
+    const auto app = workspace.frontmostApplication();
+    return app ? std::optional(app->pid) : std::nullopt;
+}
+
+void writeImage(platform::Pasteboard& pasteboard, platform::Bytes image) {
+    pasteboard.write({PasteboardItem{{PasteboardRepresentation::image(std::move(image))}}});
+}
+
+void report(const std::function<void(bool)>& completion, bool pasted) {
+    if (completion) {
+        completion(pasted);
+    }
+}
+
+/// The one item written when a text and its image are copied together.
+PasteboardItem combinedItem(const std::string& text, const platform::Bytes& image,
+                            const platform::ImageCodec& codec) {
+    PasteboardItem item;
+    item.representations.push_back({PasteboardType::rtfd, text + "\n", image});
+    item.representations.push_back(PasteboardRepresentation::string(text));
+    const auto decoded = codec.decode(image);
+    const auto tiff = decoded ? codec.encodeTiff(*decoded) : std::nullopt;
+    if (tiff) {
+        item.representations.push_back({PasteboardType::tiff, {}, *tiff});
+        // The PNG is made from the TIFF, as a bitmap of exactly what was
+        // offered as TIFF.
+        const auto bitmap = codec.decode(*tiff);
+        if (const auto png = bitmap ? codec.encodePng(*bitmap) : std::nullopt) {
+            item.representations.push_back({PasteboardType::png, {}, *png});
+        }
+    }
+    return item;
+}
+
+}  // namespace
+
+std::optional<platform::Bytes> loadImage(const Snippet& snippet, const SnippetStore& store,
+                                         const platform::ImageCodec& codec) {
+    const auto path = store.imagePath(snippet);
+    if (!path) {
+        return std::nullopt;
+    }
+    std::string content;
+    try {
+        content = util::readFile(*path);
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+    platform::Bytes bytes(content.begin(), content.end());
+    if (!codec.decode(bytes)) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+void postPasteKeystroke(platform::EventPoster& poster) {
+    const std::array events{
+        platform::KeyEvent{platform::EventType::keyDown,
+                           platform::keyCodes::v,
+                           platform::eventFlags::command,
+                           {},
+                           syntheticEventMarker},
+        platform::KeyEvent{platform::EventType::keyUp,
+                           platform::keyCodes::v,
+                           platform::eventFlags::command,
+                           {},
+                           syntheticEventMarker},
+    };
+    // A failure to create the events is deliberately not reported: the
+    // content is on the pasteboard and the user can still paste by hand.
+    poster.postAll(events);
+}
+
+void writeContents(const Snippet& snippet, const SnippetStore& store,
+                   platform::Pasteboard& pasteboard, const platform::ImageCodec& codec) {
+    pasteboard.clear();
+    if (auto image = loadImage(snippet, store, codec)) {
+        if (!snippet.text.empty()) {
+            pasteboard.write({combinedItem(snippet.text, *image, codec)});
+        } else {
+            writeImage(pasteboard, std::move(*image));
+        }
+        return;
+    }
+    pasteboard.writeString(snippet.text);
+}
+
+void writeContents(const platform::Platform& platform, const Snippet& snippet,
+                   const SnippetStore& store) {
+    writeContents(snippet, store, platform.pasteboard, platform.imageCodec);
+}
+
+void paste(const platform::Platform& platform, const Snippet& snippet, const SnippetStore& store) {
+    auto image =
+        snippet.text.empty() ? std::nullopt : loadImage(snippet, store, platform.imageCodec);
+    if (!image) {
+        writeContents(platform, snippet, store);
+        postPasteKeystroke(platform.eventPoster);
+        return;
+    }
+    const auto before = frontmostPid(platform.workspace);
+    platform.pasteboard.clear();
+    platform.pasteboard.writeString(snippet.text + "\n");
+    postPasteKeystroke(platform.eventPoster);
+    platform.mainQueue.asyncAfter(imageStepDelaySeconds,
+                                  [platform, before, image = std::move(*image)]() mutable {
+                                      if (frontmostPid(platform.workspace) != before) {
+                                          return;
+                                      }
+                                      platform.pasteboard.clear();
+                                      writeImage(platform.pasteboard, std::move(image));
+                                      postPasteKeystroke(platform.eventPoster);
+                                  });
+}
+
+bool pasteExactText(const platform::Platform& platform, std::string_view text,
+                    platform::ProcessId targetPid) {
+    if (frontmostPid(platform.workspace) != targetPid) {
+        return false;
+    }
+    platform.pasteboard.clear();
+    platform.pasteboard.writeString(std::string(text));
+    postPasteKeystroke(platform.eventPoster);
+    return true;
+}
+
+void pasteDynamic(const platform::Platform& platform, std::string text, platform::Bytes image,
+                  platform::ProcessId targetPid, std::function<void(bool)> completion) {
+    if (frontmostPid(platform.workspace) != targetPid) {
+        report(completion, false);
+        return;
+    }
+    platform.pasteboard.clear();
+    if (text.empty()) {
+        writeImage(platform.pasteboard, std::move(image));
+        postPasteKeystroke(platform.eventPoster);
+        report(completion, true);
+        return;
+    }
+    platform.pasteboard.writeString(std::move(text) + "\n");
+    postPasteKeystroke(platform.eventPoster);
+    platform.mainQueue.asyncAfter(imageStepDelaySeconds,
+                                  [platform, targetPid, image = std::move(image),
+                                   completion = std::move(completion)]() mutable {
+                                      if (frontmostPid(platform.workspace) != targetPid) {
+                                          report(completion, false);
+                                          return;
+                                      }
+                                      platform.pasteboard.clear();
+                                      writeImage(platform.pasteboard, std::move(image));
+                                      postPasteKeystroke(platform.eventPoster);
+                                      report(completion, true);
+                                  });
+}
+
+}  // namespace halvora::snippets::PasteService
