@@ -304,17 +304,20 @@ RenderResult VietInputEngine::render(std::string_view raw, bool vni, bool modern
 }
 
 InputAction VietInputEngine::feed(char32_t key) {
-    std::u32string raw32 = text::toUtf32(rawKeystrokes);
-    raw32.push_back(key);
-    text::appendUtf8(rawKeystrokes, key);
+    std::string keyText;
+    text::appendUtf8(keyText, key);
+    return feed(std::string_view(keyText));
+}
+
+InputAction VietInputEngine::feed(std::string_view key) {
+    rawKeystrokes.append(key);
+    const std::u32string raw32 = text::toUtf32(rawKeystrokes);
     std::string next = text::toUtf8(render(std::u32string_view(raw32), vniMode, modernTone).text);
 
     // When the new text is the old one plus the key, the key types itself.
-    std::string keyText;
-    text::appendUtf8(keyText, key);
-    const bool typesItself = next.size() == composed.size() + keyText.size() &&
+    const bool typesItself = next.size() == composed.size() + key.size() &&
                              std::string_view(next).starts_with(composed) &&
-                             std::string_view(next).ends_with(keyText);
+                             std::string_view(next).ends_with(key);
     const int deleteCount =
         typesItself ? 0 : static_cast<int>(text::graphemeCount(std::string_view(composed)));
     composed = std::move(next);

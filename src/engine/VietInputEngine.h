@@ -40,6 +40,9 @@ struct VietInputEngine {
 
     /// Adds one character to the word.
     InputAction feed(char32_t key);
+    /// Adds one typed character given as UTF-8; a character made of several
+    /// code points (a letter with a combining mark) is added whole.
+    InputAction feed(std::string_view key);
     /// Takes back the last shown character; from then on the shown text is the
     /// word's raw keystrokes.
     InputAction backspace();

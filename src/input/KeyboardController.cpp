@@ -1,0 +1,560 @@
+#include "input/KeyboardController.h"
+
+#include "engine/TypoSuggester.h"
+#include "input/AppModePolicy.h"
+#include "input/FocusedFieldPolicy.h"
+#include "snippets/SnippetStore.h"
+#include "text/Unicode.h"
+
+#include <array>
+#include <utility>
+
+namespace halvora::input {
+namespace {
+
+namespace keys = platform::keyCodes;
+namespace flags = platform::eventFlags;
+
+constexpr platform::EventFlags kCommandControlOption =
+    flags::command | flags::control | flags::option;
+
+bool isNavigationKey(platform::KeyCode code) {
+    switch (code) {
+        case keys::leftArrow:
+        case keys::rightArrow:
+        case keys::downArrow:
+        case keys::upArrow:
+        case keys::home:
+        case keys::pageUp:
+        case keys::end:
+        case keys::pageDown:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The character a word-boundary key types.
+std::optional<char32_t> boundaryCharacter(platform::KeyCode code) {
+    switch (code) {
+        case keys::returnKey:
+        case keys::keypadEnter:
+            return U'\r';
+        case keys::tab:
+            return U'\t';
+        case keys::space:
+            return U' ';
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<int> hotkeySlot(platform::KeyCode code) {
+    // The number-row keys 1 … 9 of the Apple layout.
+    static constexpr std::array<std::pair<platform::KeyCode, int>, 9> slots{{
+        {18, 1},
+        {19, 2},
+        {20, 3},
+        {21, 4},
+        {23, 5},
+        {22, 6},
+        {26, 7},
+        {28, 8},
+        {25, 9},
+    }};
+    for (const auto& [key, slot] : slots) {
+        if (key == code) {
+            return slot;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+KeyboardController::KeyboardController(snippets::SnippetStore& store, platform::Platform& platform,
+                                       snippets::PanelHost& panels, DynamicQRSource* qrSource,
+                                       StateChange onStateChange, OpenPicker onOpenPicker)
+    : store_(store),
+      platform_(platform),
+      panels_(panels),
+      qrSource_(qrSource),
+      onStateChange_(std::move(onStateChange)),
+      onOpenPicker_(std::move(onOpenPicker)),
+      engine_(makeEngine(platform.userDefaults)),
+      suggestionsEnabled_(platform.userDefaults.boolOr("suggestionsEnabled", true)) {
+    std::weak_ptr<int> alive = lifetime_;
+    activationObserver_ =
+        platform_.workspace.onActivate([this, alive](const platform::RunningApplication& app) {
+            if (alive.lock()) {
+                appActivated(app);
+            }
+        });
+}
+
+KeyboardController::~KeyboardController() {
+    activationObserver_.cancel();
+    stop();
+    lifetime_.reset();
+}
+
+engine::VietInputEngine KeyboardController::makeEngine(const platform::UserDefaults& defaults) {
+    engine::VietInputEngine engine;
+    engine.vniMode = false;
+    engine.modernTone = defaults.boolOr("modernTone", true);
+    return engine;
+}
+
+std::function<void()> KeyboardController::guarded(std::function<void()> task) const {
+    std::weak_ptr<int> alive = lifetime_;
+    return [alive, task = std::move(task)] {
+        if (alive.lock()) {
+            task();
+        }
+    };
+}
+
+void KeyboardController::notify() {
+    if (onStateChange_) {
+        onStateChange_();
+    }
+}
+
+// ---------------------------------------------------------------- running
+
+void KeyboardController::start() {
+    if (tap_ || conflictingInputApp_) {
+        return;
+    }
+    std::weak_ptr<int> alive = lifetime_;
+    tap_ = platform_.eventTap.install([this, alive](const platform::KeyEvent& event) {
+        if (!alive.lock()) {
+            return true;
+        }
+        if (event.type == platform::EventType::tapDisabledByTimeout ||
+            event.type == platform::EventType::tapDisabledByUserInput) {
+            // The system switched the tap off (a slow callback, or the user):
+            // switch it straight back on.
+            if (tap_) {
+                tap_->setEnabled(true);
+            }
+            return true;
+        }
+        return handle(event);
+    });
+    if (!tap_) {
+        return;
+    }
+    isRunning_ = true;
+    notify();
+}
+
+void KeyboardController::stop() {
+    if (replyPrompt_) {
+        replyPrompt_->cancel();
+        releaseReplyPrompt();
+    }
+    pickerOpen_ = false;
+    pendingSuggestionReplacement_.reset();
+    resetWordAndCode();
+    clearSuggestion();
+    if (tap_) {
+        tap_->setEnabled(false);
+    }
+    tap_.reset();
+    isRunning_ = false;
+    notify();
+}
+
+// ---------------------------------------------------------------- settings
+
+void KeyboardController::resetWord() {
+    engine_.rawKeystrokes.clear();
+    engine_.composed.clear();
+}
+
+void KeyboardController::resetWordAndCode() {
+    resetWord();
+    token_.clear();
+}
+
+void KeyboardController::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    resetWordAndCode();
+    clearSuggestion();
+    notify();
+}
+
+void KeyboardController::setMethod(engine::InputMethod method) {
+    method_ = method;
+    engine_.vniMode = method == engine::InputMethod::vni;
+    resetWord();
+    clearSuggestion();
+    notify();
+}
+
+void KeyboardController::setSuggestionsEnabled(bool enabled) {
+    suggestionsEnabled_ = enabled;
+    platform_.userDefaults.set("suggestionsEnabled", enabled);
+    clearSuggestion();
+    notify();
+}
+
+void KeyboardController::setModernTone(bool modern) {
+    platform_.userDefaults.set("modernTone", modern);
+    engine_.modernTone = modern;
+    resetWordAndCode();
+    clearSuggestion();
+    notify();
+}
+
+void KeyboardController::setModeManually(bool enabled) {
+    setEnabled(enabled);
+    if (!activeBundleID_.empty()) {
+        platform_.userDefaults.set("mode." + activeBundleID_, enabled);
+    }
+}
+
+void KeyboardController::setConflictingInputApp(std::optional<std::string> name) {
+    if (name == conflictingInputApp_) {
+        return;
+    }
+    conflictingInputApp_ = std::move(name);
+    if (conflictingInputApp_) {
+        stop();
+    }
+    notify();
+}
+
+// ---------------------------------------------------------------- applications
+
+void KeyboardController::appActivated(const platform::RunningApplication& app) {
+    if (!app.bundleIdentifier ||
+        app.bundleIdentifier == platform_.workspace.ownBundleIdentifier()) {
+        return;
+    }
+    pendingSuggestionReplacement_.reset();
+    cancelPendingQR();
+    resetWordAndCode();
+    clearSuggestion();
+    needsFocusedFieldRefresh_ = true;
+    activeBundleID_ = *app.bundleIdentifier;
+    if (const std::optional<bool> mode = AppModePolicy::mode(app, platform_.userDefaults)) {
+        setEnabled(*mode);
+    }
+}
+
+void KeyboardController::refreshModeForCurrentApp() {
+    const std::optional<platform::RunningApplication> app =
+        platform_.workspace.frontmostApplication();
+    // Both identifiers absent counts as this program itself.
+    if (!app || app->bundleIdentifier == platform_.workspace.ownBundleIdentifier()) {
+        return;
+    }
+    if (const std::optional<bool> mode = AppModePolicy::mode(*app, platform_.userDefaults)) {
+        activeBundleID_ = app->bundleIdentifier.value_or("");
+        setEnabled(*mode);
+    }
+}
+
+std::optional<platform::ProcessId> KeyboardController::frontmostPID() const {
+    if (const auto app = platform_.workspace.frontmostApplication()) {
+        return app->pid;
+    }
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------- events
+
+bool KeyboardController::handle(const platform::KeyEvent& event) {
+    // Our own synthesised events are never processed again.
+    if (event.sourceUserData == kSyntheticEventMarker) {
+        return true;
+    }
+    switch (event.type) {
+        case platform::EventType::leftMouseDown:
+        case platform::EventType::rightMouseDown:
+            pendingSuggestionReplacement_.reset();
+            needsFocusedFieldRefresh_ = true;
+            cancelPendingQR();
+            resetWordAndCode();
+            clearSuggestion();
+            return true;
+        case platform::EventType::keyDown:
+            return handleKeyDown(event);
+        default:
+            return true;
+    }
+}
+
+bool KeyboardController::handleKeyDown(const platform::KeyEvent& event) {
+    cancelPendingQR();
+    if (platform_.keyboardState.isSecureInputEnabled()) {
+        resetWordAndCode();
+        clearSuggestion();
+        return true;
+    }
+
+    const platform::KeyCode code = event.keyCode;
+    const platform::EventFlags modifiers = event.flags & kCommandControlOption;
+
+    // The picker panel takes these keys itself.
+    if (pickerOpen_ &&
+        (code == keys::returnKey || code == keys::escape || code == keys::keypadEnter)) {
+        resetWordAndCode();
+        clearSuggestion();
+        return true;
+    }
+
+    if (replyPrompt_) {
+        if (code == keys::escape) {
+            // Its cancel callback ends the prompt and goes back to the target.
+            replyPrompt_->cancel();
+            resetWordAndCode();
+            return false;
+        }
+        if (modifiers != 0) {
+            resetWordAndCode();
+            return true;
+        }
+    }
+
+    if (needsFocusedFieldRefresh_) {
+        focusedFieldKind_ = FocusedFieldPolicy::inspect(
+            platform_.accessibility, FocusedFieldPolicy::isBrowser(activeBundleID_));
+        needsFocusedFieldRefresh_ = false;
+    }
+    if (code == keys::tab || modifiers != 0) {
+        // Focus may move with this key.
+        needsFocusedFieldRefresh_ = true;
+    }
+    if (focusedFieldKind_ != FocusedFieldKind::ordinary) {
+        resetWordAndCode();
+        clearSuggestion();
+        return true;
+    }
+
+    const bool optionCommand = (event.flags & flags::command) && (event.flags & flags::option) &&
+                               !(event.flags & flags::control);
+    if (pendingSuggestionReplacement_ && !(code == keys::semicolon && optionCommand)) {
+        pendingSuggestionReplacement_.reset();
+    }
+
+    if (modifiers == 0) {
+        return handlePlainKey(event);
+    }
+    if (optionCommand) {
+        if (const std::optional<bool> result = handleShortcut(code)) {
+            return *result;
+        }
+    }
+    resetWordAndCode();
+    clearSuggestion();
+    return true;
+}
+
+bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
+    const platform::KeyCode code = event.keyCode;
+    clearSuggestion();
+
+    if (code == keys::backspace) {
+        if (token_.starts_with(';')) {
+            token_.pop_back();
+            if (token_.empty()) {
+                resetWord();
+            }
+            return true;
+        }
+        if (enabled_ && !engine_.rawKeystrokes.empty()) {
+            const engine::InputAction action = engine_.backspace();
+            return apply(action, false, std::nullopt, std::nullopt);
+        }
+        token_.clear();
+        return true;
+    }
+
+    if (code == keys::escape) {
+        if (enabled_ && !engine_.rawKeystrokes.empty() &&
+            engine_.rawKeystrokes != engine_.composed) {
+            // The word goes back to exactly what was typed.
+            const std::string raw = engine_.rawKeystrokes;
+            postBackspaces(text::graphemeCount(std::string_view(engine_.composed)));
+            postText(raw);
+            resetWordAndCode();
+            return false;
+        }
+        resetWordAndCode();
+        return true;
+    }
+
+    if (const std::optional<char32_t> boundary = boundaryCharacter(code)) {
+        return handleBoundary(code, *boundary);
+    }
+
+    if (isNavigationKey(code)) {
+        resetWordAndCode();
+        return true;
+    }
+
+    // The character the key types, when it types exactly one.
+    if (event.text.empty() || text::graphemeCount(std::string_view(event.text)) != 1) {
+        resetWordAndCode();
+        return true;
+    }
+    return handleCharacter(event.text);
+}
+
+bool KeyboardController::handleBoundary(platform::KeyCode code, char32_t boundary) {
+    if (code == keys::space && !replyPrompt_ && !pickerOpen_) {
+        if (const std::optional<snippets::Snippet> snippet = store_.matchingTrigger(token_)) {
+            return expandSnippet(*snippet);
+        }
+    }
+    token_.clear();
+    if (!enabled_) {
+        resetWord();
+        return true;
+    }
+
+    const std::string raw = engine_.rawKeystrokes;
+    std::optional<std::string> candidate;
+    if (code == keys::space && suggestionsEnabled_) {
+        candidate = engine::TypoSuggester::suggest(raw, engine_.peekCommitText(true, boundary),
+                                                   method_, platform_.userDefaults);
+    }
+    const bool result = apply(commitWord(boundary), true, code, std::nullopt);
+    if (candidate) {
+        suggestion_ = Suggestion{raw, *candidate, frontmostPID()};
+        notify();
+    }
+    return result;
+}
+
+bool KeyboardController::handleCharacter(const std::string& character) {
+    const char32_t first = text::toUtf32(character).front();
+
+    if (character == ";" && !replyPrompt_ && !pickerOpen_) {
+        // A snippet code begins; the word before it ends here.
+        token_ = ";";
+        if (enabled_) {
+            return apply(commitWord(U';'), true, std::nullopt, std::string(";"));
+        }
+        resetWord();
+        return true;
+    }
+
+    if (token_.starts_with(';')) {
+        // The characters of a code reach the application as typed.
+        if (text::isLetter(first) || text::isNumber(first) || character == "_") {
+            token_ += character;
+        } else {
+            token_.clear();
+        }
+        return true;
+    }
+
+    if (!enabled_) {
+        resetWordAndCode();
+        return true;
+    }
+
+    const bool composes =
+        text::isLetter(first) || (method_ == engine::InputMethod::vni && text::isNumber(first));
+    if (!composes) {
+        token_.clear();
+        return apply(commitWord(first), true, std::nullopt, character);
+    }
+    return apply(engine_.feed(std::string_view(character)), false, std::nullopt, std::nullopt);
+}
+
+std::optional<bool> KeyboardController::handleShortcut(platform::KeyCode code) {
+    if (code == keys::semicolon) {
+        if (acceptSuggestion()) {
+            return false;
+        }
+        return std::nullopt;
+    }
+    if (code == keys::k) {
+        if (pickerOpen_ || replyPrompt_) {
+            return std::nullopt;
+        }
+        std::optional<snippets::ReplyPasteTarget> target =
+            snippets::ReplyPasteTarget::capture(platform_);
+        resetWordAndCode();
+        clearSuggestion();
+        platform_.mainQueue.async(guarded([this, target = std::move(target)] {
+            if (onOpenPicker_) {
+                onOpenPicker_(target);
+            }
+        }));
+        return false;
+    }
+    if (code == keys::zero) {
+        setModeManually(!enabled_);
+        return false;
+    }
+    if (const std::optional<int> slot = hotkeySlot(code); slot && !pickerOpen_ && !replyPrompt_) {
+        if (const std::optional<snippets::Snippet> snippet = store_.matchingHotkey(*slot)) {
+            pasteFromHotkey(*snippet);
+            return false;
+        }
+    }
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------- writing
+
+engine::InputAction KeyboardController::commitWord(char32_t boundary) {
+    const std::string commit = engine_.peekCommitText(true, boundary);
+    const std::string shown = engine_.composed;
+    resetWord();
+    if (commit == shown) {
+        return engine::InputAction::noChange();
+    }
+    return engine::InputAction::replace(
+        static_cast<int>(text::graphemeCount(std::string_view(shown))), commit);
+}
+
+bool KeyboardController::apply(const engine::InputAction& action, bool defaultPass,
+                               std::optional<platform::KeyCode> trailingKey,
+                               std::optional<std::string> trailingText) {
+    switch (action.kind) {
+        case engine::InputAction::Kind::passThrough:
+            return true;
+        case engine::InputAction::Kind::noChange:
+            return defaultPass;
+        case engine::InputAction::Kind::replace:
+            break;
+    }
+    postBackspaces(static_cast<std::size_t>(action.deleteCount));
+    if (!action.text.empty()) {
+        postText(action.text);
+    }
+    if (trailingKey) {
+        postKeyPair(*trailingKey, "");
+    }
+    if (trailingText) {
+        postText(*trailingText);
+    }
+    return false;
+}
+
+void KeyboardController::postKeyPair(platform::KeyCode keyCode, const std::string& text) {
+    // A failed event is skipped; the rest of the sequence still goes out.
+    for (platform::EventType type : {platform::EventType::keyDown, platform::EventType::keyUp}) {
+        platform_.eventPoster.post(
+            platform::KeyEvent{type, keyCode, 0, text, kSyntheticEventMarker});
+    }
+}
+
+void KeyboardController::postBackspaces(std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        postKeyPair(keys::backspace, "");
+    }
+}
+
+void KeyboardController::postText(const std::string& text) {
+    postKeyPair(keys::a, text);
+}
+
+}  // namespace halvora::input

@@ -1,0 +1,189 @@
+#pragma once
+
+// The one object every keystroke of the user passes through: it feeds letters
+// to the composition engine and writes corrections into the application in
+// front, expands snippet codes, offers typo suggestions and runs the
+// transfer-QR paste. Main queue only.
+
+#include "engine/InputAction.h"
+#include "engine/InputMethod.h"
+#include "engine/VietInputEngine.h"
+#include "input/DynamicQRSource.h"
+#include "input/FocusedFieldKind.h"
+#include "input/Suggestion.h"
+#include "platform/KeyEventTap.h"
+#include "platform/Platform.h"
+#include "platform/Registration.h"
+#include "snippets/ReplyPasteTarget.h"
+#include "snippets/ReplyTemplatePrompt.h"
+#include "snippets/Snippet.h"
+#include "util/Uuid.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace halvora::snippets {
+class PanelHost;
+class SnippetStore;
+}  // namespace halvora::snippets
+
+namespace halvora::input {
+
+/// The value every synthesised key event carries in its source-user-data
+/// field: the ASCII letters "HALVRA" read as a big-endian number. The tap
+/// lets such events through untouched.
+inline constexpr std::int64_t kSyntheticEventMarker = 0x48414C565241;
+
+class KeyboardController {
+  public:
+    using StateChange = std::function<void()>;
+    using OpenPicker = std::function<void(std::optional<snippets::ReplyPasteTarget>)>;
+
+    /// `qrSource` may be null: a QR snippet then fails with the QR error
+    /// status instead of pasting.
+    KeyboardController(snippets::SnippetStore& store, platform::Platform& platform,
+                       snippets::PanelHost& panels, DynamicQRSource* qrSource,
+                       StateChange onStateChange, OpenPicker onOpenPicker);
+    ~KeyboardController();
+    KeyboardController(const KeyboardController&) = delete;
+    KeyboardController& operator=(const KeyboardController&) = delete;
+
+    /// An engine in Telex with the stored tone rule ("modernTone", modern
+    /// when absent or not a Boolean).
+    static engine::VietInputEngine makeEngine(const platform::UserDefaults& defaults);
+
+    // Running the tap.
+    void start();
+    void stop();
+
+    /// Decides one event: true lets it through, false swallows it.
+    bool handle(const platform::KeyEvent& event);
+
+    // Settings, each with its effects on the word and the menu.
+    void setEnabled(bool enabled);
+    void setMethod(engine::InputMethod method);
+    void setSuggestionsEnabled(bool enabled);
+    void setModernTone(bool modern);
+    /// Sets `enabled` and remembers it for the application in front.
+    void setModeManually(bool enabled);
+    void setConflictingInputApp(std::optional<std::string> name);
+    void refreshModeForCurrentApp();
+    /// Set and cleared by whoever shows the snippet picker.
+    void setPickerOpen(bool open) { pickerOpen_ = open; }
+
+    /// The word and the snippet code, emptied.
+    void resetWordAndCode();
+
+    // Typo suggestions.
+    void clearSuggestion();
+    /// Takes the suggestion on offer; false when there is none.
+    bool acceptSuggestion();
+
+    // Snippet flows.
+    void scheduleReplyPrompt(const snippets::Snippet& snippet,
+                             const snippets::ReplyPasteTarget& target);
+    void finishReplyPaste(const std::string& text, const snippets::ReplyPasteTarget& target,
+                          int attempt);
+    void finishPickerPaste(const snippets::Snippet& snippet,
+                           const snippets::ReplyPasteTarget& target, int attempt);
+
+    // Transfer-QR paste.
+    void beginDynamicQR(const snippets::Snippet& snippet,
+                        std::optional<platform::ProcessId> targetPID);
+    void cancelPendingQR();
+    void finishDynamicQR(std::string message, bool failed);
+    void setQRStatus(std::string message, bool failed);
+
+    // Published state.
+    bool isRunning() const { return isRunning_; }
+    bool enabled() const { return enabled_; }
+    engine::InputMethod method() const { return method_; }
+    bool suggestionsEnabled() const { return suggestionsEnabled_; }
+    const std::optional<std::string>& conflictingInputApp() const { return conflictingInputApp_; }
+    const std::optional<Suggestion>& suggestion() const { return suggestion_; }
+    const std::string& activeBundleID() const { return activeBundleID_; }
+    bool qrBusy() const { return qrBusy_; }
+    bool qrFailed() const { return qrFailed_; }
+    const std::optional<std::string>& qrStatus() const { return qrStatus_; }
+
+    // Internal state, readable for the shell and for tests.
+    const engine::VietInputEngine& engine() const { return engine_; }
+    const std::string& token() const { return token_; }
+    FocusedFieldKind focusedFieldKind() const { return focusedFieldKind_; }
+    bool pickerOpen() const { return pickerOpen_; }
+    snippets::ReplyTemplatePrompt* replyPrompt() const { return replyPrompt_.get(); }
+    bool hasPendingSuggestionReplacement() const {
+        return pendingSuggestionReplacement_.has_value();
+    }
+
+  private:
+    bool handleKeyDown(const platform::KeyEvent& event);
+    bool handlePlainKey(const platform::KeyEvent& event);
+    bool handleBoundary(platform::KeyCode keyCode, char32_t boundary);
+    bool handleCharacter(const std::string& character);
+    /// Option+Command shortcuts; nothing when the key did nothing.
+    std::optional<bool> handleShortcut(platform::KeyCode keyCode);
+
+    /// Carries out an engine answer; the result is what `handle` returns.
+    bool apply(const engine::InputAction& action, bool defaultPass,
+               std::optional<platform::KeyCode> trailingKey,
+               std::optional<std::string> trailingText);
+    /// The action that turns the shown word into its commit text; empties the word.
+    engine::InputAction commitWord(char32_t boundary);
+    void resetWord();
+    void notify();
+
+    // Posting marked events.
+    void postKeyPair(platform::KeyCode keyCode, const std::string& text);
+    void postBackspaces(std::size_t count);
+    void postText(const std::string& text);
+
+    bool expandSnippet(const snippets::Snippet& snippet);
+    void pasteFromHotkey(const snippets::Snippet& snippet);
+    bool needsPrompt(const snippets::Snippet& snippet) const;
+    void appActivated(const platform::RunningApplication& app);
+    void finishSuggestionReplacement(util::Uuid id, Suggestion suggestion, int attempt);
+    std::optional<platform::ProcessId> frontmostPID() const;
+    /// Ends the prompt without destroying it inside its own callback.
+    void releaseReplyPrompt();
+
+    /// Wraps deferred work so it does nothing once the controller is gone.
+    std::function<void()> guarded(std::function<void()> task) const;
+
+    snippets::SnippetStore& store_;
+    platform::Platform& platform_;
+    snippets::PanelHost& panels_;
+    DynamicQRSource* qrSource_;
+    StateChange onStateChange_;
+    OpenPicker onOpenPicker_;
+
+    std::unique_ptr<platform::InstalledTap> tap_;
+    engine::VietInputEngine engine_;
+    std::string token_;
+    std::string activeBundleID_;
+    FocusedFieldKind focusedFieldKind_ = FocusedFieldKind::ordinary;
+    bool needsFocusedFieldRefresh_ = true;
+    std::optional<util::Uuid> qrGeneration_;
+    bool qrPasting_ = false;
+    std::unique_ptr<snippets::ReplyTemplatePrompt> replyPrompt_;
+    bool pickerOpen_ = false;
+    std::optional<util::Uuid> pendingSuggestionReplacement_;
+    bool isRunning_ = false;
+    std::optional<std::string> conflictingInputApp_;
+    std::optional<Suggestion> suggestion_;
+    bool qrBusy_ = false;
+    bool qrFailed_ = false;
+    std::optional<std::string> qrStatus_;
+    bool suggestionsEnabled_ = true;
+    bool enabled_ = true;
+    engine::InputMethod method_ = engine::InputMethod::telex;
+
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+    platform::Registration activationObserver_;
+};
+
+}  // namespace halvora::input
