@@ -2,6 +2,7 @@
 // backup archive allows. Targets: a save at most 10 ms, a look-up at most 20 µs.
 
 #include "platform/Log.h"
+#include "snippets/SnippetJson.h"
 #include "snippets/SnippetStore.h"
 
 #include <benchmark/benchmark.h>
@@ -90,6 +91,15 @@ void BM_Save(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+
+// The share of a save spent encoding; the rest is writing and flushing to disk.
+void BM_EncodeOnly(benchmark::State& state) {
+    const std::vector<Snippet> snippets = sampleSnippets();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(halvora::snippets::encodeSnippetsFile(snippets));
+    }
+}
+BENCHMARK(BM_EncodeOnly)->Unit(benchmark::kMillisecond);
 
 void BM_MatchingTrigger(benchmark::State& state) {
     BenchFolder folder;

@@ -1,6 +1,9 @@
 #include "snippets/SnippetJson.h"
 
+#include <unicode/utf8.h>
+
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace halvora::snippets {
@@ -63,6 +66,74 @@ std::int64_t integerValue(const json& value, std::string_view key) {
     fail(key, "is not an integer");
 }
 
+/// Appends `text` as a JSON string literal, escaped as the JSON library
+/// escapes it (the short escapes, \u00xx for other control characters,
+/// UTF-8 kept as it is); each malformed UTF-8 sequence becomes U+FFFD, so a
+/// stray byte never makes the file unreadable.
+void appendJsonString(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out.push_back('"');
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int32_t>(text.size());
+    // Bytes that need no escape are copied in runs.
+    std::int32_t runStart = 0;
+    const auto flush = [&](std::int32_t end) {
+        out.append(text.data() + runStart, static_cast<std::size_t>(end - runStart));
+    };
+    std::int32_t i = 0;
+    while (i < length) {
+        const std::uint8_t byte = bytes[i];
+        if (byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\') {
+            ++i;
+            continue;
+        }
+        if (byte >= 0x80) {
+            const std::int32_t start = i;
+            UChar32 c = 0;
+            U8_NEXT(bytes, i, length, c);
+            if (c >= 0) {
+                continue;  // well-formed: part of the run
+            }
+            flush(start);
+            out.append("\xEF\xBF\xBD");
+            runStart = i;
+            continue;
+        }
+        flush(i);
+        ++i;
+        runStart = i;
+        switch (byte) {
+            case '"':
+                out.append("\\\"");
+                break;
+            case '\\':
+                out.append("\\\\");
+                break;
+            case '\b':
+                out.append("\\b");
+                break;
+            case '\f':
+                out.append("\\f");
+                break;
+            case '\n':
+                out.append("\\n");
+                break;
+            case '\r':
+                out.append("\\r");
+                break;
+            case '\t':
+                out.append("\\t");
+                break;
+            default:
+                out.append("\\u00");
+                out.push_back(kHex[byte >> 4]);
+                out.push_back(kHex[byte & 0x0F]);
+        }
+    }
+    flush(length);
+    out.push_back('"');
+}
+
 }  // namespace
 
 ordered_json toJson(const Snippet& snippet) {
@@ -102,16 +173,23 @@ Snippet snippetFromJson(const json& object) {
     if (!object.is_object()) {
         throw SnippetDecodingError("a snippet is not a JSON object");
     }
-    Snippet snippet;
     const std::optional<util::Uuid> id =
         util::Uuid::parse(stringValue(required(object, "id"), "id"));
     if (!id) {
         fail("id", "is not a UUID");
     }
-    snippet.id = *id;
-    snippet.trigger = stringValue(required(object, "trigger"), "trigger");
-    snippet.title = stringValue(required(object, "title"), "title");
-    snippet.text = stringValue(required(object, "text"), "text");
+    // Every field is named, so no random id is drawn for a record that has one.
+    Snippet snippet{
+        .id = *id,
+        .trigger = stringValue(required(object, "trigger"), "trigger"),
+        .title = stringValue(required(object, "title"), "title"),
+        .text = stringValue(required(object, "text"), "text"),
+        .imageFilename = std::nullopt,
+        .hotkeySlot = std::nullopt,
+        .qrMemo = std::nullopt,
+        .dynamicQR = std::nullopt,
+        .quickReply = std::nullopt,
+    };
     if (const json* value = optional(object, "imageFilename")) {
         snippet.imageFilename = stringValue(*value, "imageFilename");
     }
@@ -143,10 +221,52 @@ std::vector<Snippet> snippetsFromJson(const json& array) {
 }
 
 std::string encodeSnippetsFile(const std::vector<Snippet>& snippets) {
-    // Text fields come from the user; a stray invalid byte becomes U+FFFD
-    // rather than failing every later save.
-    return toJson(snippets).dump(-1, ' ', /*ensure_ascii=*/false,
-                                 ordered_json::error_handler_t::replace);
+    // The same bytes as dumping toJson(snippets) compactly, written straight
+    // into one string: the file is saved after every edit and may hold
+    // thousands of records.
+    std::string out;
+    std::size_t estimate = 2;
+    for (const Snippet& snippet : snippets) {
+        estimate += 160 + snippet.trigger.size() + snippet.title.size() + snippet.text.size();
+    }
+    out.reserve(estimate);
+    out.push_back('[');
+    bool first = true;
+    for (const Snippet& snippet : snippets) {
+        if (!first) {
+            out.push_back(',');
+        }
+        first = false;
+        out.append(R"({"id":")");
+        out.append(snippet.id.text());
+        out.append(R"(","trigger":)");
+        appendJsonString(out, snippet.trigger);
+        out.append(R"(,"title":)");
+        appendJsonString(out, snippet.title);
+        out.append(R"(,"text":)");
+        appendJsonString(out, snippet.text);
+        if (snippet.imageFilename) {
+            out.append(R"(,"imageFilename":)");
+            appendJsonString(out, *snippet.imageFilename);
+        }
+        if (snippet.hotkeySlot) {
+            out.append(R"(,"hotkeySlot":)");
+            out.append(std::to_string(*snippet.hotkeySlot));
+        }
+        if (snippet.qrMemo) {
+            out.append(R"(,"qrMemo":)");
+            appendJsonString(out, *snippet.qrMemo);
+        }
+        if (snippet.dynamicQR) {
+            out.append(*snippet.dynamicQR ? R"(,"dynamicQR":true)" : R"(,"dynamicQR":false)");
+        }
+        if (snippet.quickReply) {
+            out.append(*snippet.quickReply ? R"(,"quickReply":true)" : R"(,"quickReply":false)");
+        }
+        out.push_back('}');
+    }
+    out.push_back(']');
+    return out;
 }
 
 std::vector<Snippet> decodeSnippetsFile(std::string_view bytes) {

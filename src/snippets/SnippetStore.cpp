@@ -69,6 +69,7 @@ void SnippetStore::load() {
     }
     try {
         snippets_ = decodeSnippetsFile(bytes);
+        reindex();
     } catch (const SnippetDecodingError& error) {
         keepUnreadableFile_ = true;
         log_.message("Halvora snippets file cannot be decoded, left unchanged: " +
@@ -104,7 +105,20 @@ void SnippetStore::saveNow() {
     util::writeFileAtomically(file_, bytes);
 }
 
+void SnippetStore::reindex() {
+    codeIndex_.clear();
+    codeIndex_.reserve(snippets_.size());
+    for (std::size_t i = 0; i < snippets_.size(); ++i) {
+        const Snippet& snippet = snippets_[i];
+        if (snippet.trigger.empty()) {
+            continue;  // no code at all, not the bare ";"
+        }
+        ++codeIndex_.try_emplace(snippet.normalizedCode(), CodeEntry{i, 0}).first->second.count;
+    }
+}
+
 void SnippetStore::changed() {
+    reindex();
     try {
         saveNow();
     } catch (const std::exception& error) {
@@ -151,20 +165,15 @@ util::Connection SnippetStore::observe(std::function<void()> onChange) {
 }
 
 std::optional<Snippet> SnippetStore::matchingTrigger(std::string_view code) const {
-    const Snippet* match = nullptr;
-    for (const Snippet& snippet : snippets_) {
-        if (snippet.trigger.empty() || !snippet.hasNormalizedCode(code)) {
-            continue;
-        }
-        if (match != nullptr) {
-            return std::nullopt;  // an ambiguous code expands to nothing
-        }
-        match = &snippet;
+    const auto it = codeIndex_.find(code);
+    if (it == codeIndex_.end() || it->second.count != 1) {
+        return std::nullopt;  // an ambiguous code expands to nothing
     }
-    if (match == nullptr || !match->hasContent()) {
+    const Snippet& match = snippets_[it->second.index];
+    if (!match.hasContent()) {
         return std::nullopt;
     }
-    return *match;
+    return match;
 }
 
 std::optional<Snippet> SnippetStore::matchingHotkey(std::int64_t slot) const {

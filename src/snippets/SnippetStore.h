@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace halvora::snippets {
@@ -100,7 +101,21 @@ class SnippetStore {
     bool enableLegacyVCBQIfConfigured(const qr::DynamicQRProfile& profile);
 
   private:
+    struct CodeHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view code) const {
+            return std::hash<std::string_view>{}(code);
+        }
+    };
+    /// Where a code first appears in the list and how many snippets have it.
+    struct CodeEntry {
+        std::size_t index;
+        std::size_t count;
+    };
+
     void load();
+    /// Rebuilds the code index after the list changed.
+    void reindex();
     /// Saves (logging a failure) and notifies: the common end of every edit.
     void changed();
 
@@ -108,6 +123,9 @@ class SnippetStore {
     std::filesystem::path file_;
     platform::Log& log_;
     std::vector<Snippet> snippets_;
+    /// Normalised codes of the snippets with a trigger: the look-up of a
+    /// typed code runs on every snippet expansion and must not scan the list.
+    std::unordered_map<std::string, CodeEntry, CodeHash, std::equal_to<>> codeIndex_;
     util::Signal<> changed_;
     /// The file on disk could not be read or decoded and must be copied
     /// aside before anything replaces it.

@@ -2,6 +2,8 @@
 
 #include <random>
 
+#include <sys/random.h>
+
 namespace halvora::util {
 namespace {
 
@@ -33,12 +35,16 @@ bool isDashPosition(std::size_t i) {
 }  // namespace
 
 Uuid Uuid::random() {
-    std::random_device source;
     Bytes bytes{};
-    for (std::size_t i = 0; i < bytes.size(); i += 4) {
-        const std::uint32_t word = source();
-        for (std::size_t j = 0; j < 4; ++j) {
-            bytes[i + j] = static_cast<std::uint8_t>(word >> (8 * j));
+    // One call to the kernel's generator; it does not fail for 16 bytes once
+    // the system is up, but fall back to the library's source all the same.
+    if (::getrandom(bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
+        std::random_device source;
+        for (std::size_t i = 0; i < bytes.size(); i += 4) {
+            const std::uint32_t word = source();
+            for (std::size_t j = 0; j < 4; ++j) {
+                bytes[i + j] = static_cast<std::uint8_t>(word >> (8 * j));
+            }
         }
     }
     bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);  // version 4

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -387,6 +388,23 @@ TEST_F(SnippetStoreTest, LegacyVcbqSwitch) {
     EXPECT_TRUE(store.enableLegacyVCBQIfConfigured(configured)) << "the next one never set";
     EXPECT_EQ(store.snippets()[3].dynamicQR, true);
     EXPECT_FALSE(store.enableLegacyVCBQIfConfigured(configured));
+}
+
+TEST(SnippetStoreFolderTest, DefaultFolderFollowsXdgDataHome) {
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::optional<std::string> previous =
+        saved ? std::optional<std::string>(saved) : std::nullopt;
+    TemporaryFolder data;
+    ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    EXPECT_EQ(SnippetStore::defaultFolder(), data / "HalvoraIndependentBeta");
+    {
+        platform::RecordingLog log;
+        SnippetStore store(std::nullopt, log);
+        store.append(snippet("a", "A"));
+        EXPECT_EQ(store.file(), data / "HalvoraIndependentBeta" / "snippets.json");
+        EXPECT_TRUE(fs::exists(store.file()));
+    }
+    previous ? ::setenv("XDG_DATA_HOME", previous->c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST(SnippetTest, NormalizedCodeAndDefaults) {
