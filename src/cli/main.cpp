@@ -1,11 +1,14 @@
 // halvora: the command-line tool over the core.
 
 #include "cli/ComposeSession.h"
+#include "cli/SimulateSession.h"
 #include "text/NfcStreamDecoder.h"
 #include "text/Unicode.h"
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +26,26 @@ constexpr const char* kUsage =
     "      --old-tone  old tone placement (hòa) instead of the modern one (hoà)\n"
     "      --trace     one line per word: raw keys, composed text, commit text,\n"
     "                  escaped flag (0/1) and typo suggestion, tab-separated\n"
+    "  simulate [--vni] [--old-tone] [--data DIR] [--config DIR] [SCRIPT]\n"
+    "      Runs the keyboard controller on a simulated desktop, driven by the\n"
+    "      commands of SCRIPT (or standard input), one per line:\n"
+    "        app BUNDLE_ID            bring an application to the front (created\n"
+    "                                 on first use with one empty text field)\n"
+    "        field KEY=VALUE...       focus a new field; keys: role, subrole,\n"
+    "                                 description, title, placeholder\n"
+    "        type TEXT                press the keys that type TEXT\n"
+    "        key NAME [+shift] [+control] [+option] [+command]\n"
+    "                                 one key: a character or space, return,\n"
+    "                                 tab, enter, backspace, escape, left, right,\n"
+    "                                 up, down, home, end, pageup, pagedown\n"
+    "        click | secure on|off | wait MS\n"
+    "        picker choose N | picker cancel\n"
+    "        prompt fill NAME=VALUE... | prompt submit | prompt cancel\n"
+    "        print | expect TEXT | clipboard\n"
+    "      Blank lines and lines starting with # are skipped. Alerts are answered\n"
+    "      with their first button and printed. At the end the focused field's\n"
+    "      text is printed after 'field: '. --data and --config name the snippet\n"
+    "      folder and the settings folder (temporary empty ones by default).\n"
     "  --help      Shows this text.\n";
 
 void writeOut(const std::string& s) {
@@ -104,6 +127,62 @@ int runCompose(const std::vector<std::string_view>& args) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+int runSimulate(const std::vector<std::string_view>& args) {
+    halvora::cli::SimulateOptions options;
+    std::optional<std::string> scriptPath;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == "--vni") {
+            options.vni = true;
+        } else if (arg == "--old-tone") {
+            options.oldTone = true;
+        } else if (arg == "--data" || arg == "--config") {
+            if (i + 1 >= args.size()) {
+                return usageError("simulate: " + std::string(arg) + " needs a folder");
+            }
+            (arg == "--data" ? options.dataFolder : options.configFolder) =
+                std::filesystem::path(args[++i]);
+        } else if (arg == "--help" || arg == "-h") {
+            writeOut(kUsage);
+            return 0;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usageError("simulate: unknown option '" + std::string(arg) + "'");
+        } else if (scriptPath) {
+            return usageError("simulate: only one SCRIPT may be given");
+        } else {
+            scriptPath = std::string(arg);
+        }
+    }
+
+    std::ifstream file;
+    if (scriptPath) {
+        file.open(*scriptPath);
+        if (!file) {
+            std::fprintf(stderr, "halvora: simulate: cannot open %s: %s\n", scriptPath->c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+    }
+    std::istream& script = scriptPath ? static_cast<std::istream&>(file) : std::cin;
+
+    halvora::cli::SimulateSession session(options, std::cout);
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(script, line)) {
+        ++lineNumber;
+        const halvora::cli::SimulateStep step = session.run(line);
+        if (step.status != halvora::cli::SimulateStep::Status::ok) {
+            std::cout.flush();
+            std::fprintf(stderr, "halvora: simulate: line %d: %s\n", lineNumber,
+                         step.message.c_str());
+            return step.status == halvora::cli::SimulateStep::Status::failed ? 1 : 2;
+        }
+    }
+    session.finish();
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -120,6 +199,9 @@ int main(int argc, char** argv) {
     }
     if (command == "compose") {
         return runCompose(args);
+    }
+    if (command == "simulate") {
+        return runSimulate(args);
     }
     return usageError("unknown command '" + std::string(command) + "'");
 }

@@ -435,7 +435,7 @@ bool KeyboardController::handleCharacter(const std::string& character) {
 
     if (character == ";" && !replyPrompt_ && !pickerOpen_) {
         // A snippet code begins; the word before it ends here.
-        token_ = ";";
+        token_.assign(1, ';');
         if (enabled_) {
             return apply(commitWord(U';'), true, std::nullopt, std::string(";"));
         }

@@ -84,6 +84,8 @@ class KeyboardController {
     bool acceptSuggestion();
 
     // Snippet flows.
+    /// A quick reply whose text has fields is completed in the prompt first.
+    static bool needsPrompt(const snippets::Snippet& snippet);
     void scheduleReplyPrompt(const snippets::Snippet& snippet,
                              const snippets::ReplyPasteTarget& target);
     void finishReplyPaste(const std::string& text, const snippets::ReplyPasteTarget& target,
@@ -144,7 +146,6 @@ class KeyboardController {
 
     bool expandSnippet(const snippets::Snippet& snippet);
     void pasteFromHotkey(const snippets::Snippet& snippet);
-    bool needsPrompt(const snippets::Snippet& snippet) const;
     void appActivated(const platform::RunningApplication& app);
     void finishSuggestionReplacement(util::Uuid id, Suggestion suggestion, int attempt);
     std::optional<platform::ProcessId> frontmostPID() const;

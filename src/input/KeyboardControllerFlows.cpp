@@ -33,7 +33,7 @@ void showAlert(platform::Alerts& alerts, std::string message, std::string inform
 
 // ---------------------------------------------------------------- snippets
 
-bool KeyboardController::needsPrompt(const snippets::Snippet& snippet) const {
+bool KeyboardController::needsPrompt(const snippets::Snippet& snippet) {
     return snippet.isQuickReply() && !snippets::ReplyTemplate::fields(snippet.text).empty();
 }
 
