@@ -228,13 +228,13 @@ SimulateStep SimulateSession::run(std::string_view line) {
     if (trimmed.empty() || trimmed.front() == '#') {
         return {};
     }
-    // `type` keeps everything after the first space, spaces included.
+    // `type` and `expect` keep everything after the first space, spaces included.
     const std::string_view untrimmedStart = line.substr(line.find_first_not_of(" \t"));
     const auto space = untrimmedStart.find(' ');
     const std::string_view command = trim(untrimmedStart.substr(0, space));
     std::string_view rest =
         space == std::string_view::npos ? std::string_view() : untrimmedStart.substr(space + 1);
-    if (command != "type") {
+    if (command != "type" && command != "expect") {
         rest = trim(rest);
     } else if (!rest.empty() && rest.back() == '\r') {
         rest.remove_suffix(1);
