@@ -236,14 +236,32 @@ std::size_t lastGraphemeStart(std::u32string_view text) {
     if (text.empty()) {
         return 0;
     }
+    // Only the end of the text matters: when the last character stands alone
+    // (no mark, joiner or prefix ties it to the one before), it is the last
+    // user-perceived character. This keeps Backspace cheap in long texts.
+    const std::size_t last = text.size() - 1;
+    const auto breakClass = [](char32_t c) {
+        return u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_GRAPHEME_CLUSTER_BREAK);
+    };
+    const char32_t c1 = text[last];
+    const bool lastStandsAlone =
+        (c1 >= 0x20 && c1 < 0x7F) || (c1 >= 0x80 && breakClass(c1) == U_GCB_OTHER);
+    if (lastStandsAlone) {
+        if (last == 0) {
+            return 0;
+        }
+        const char32_t c0 = text[last - 1];
+        if (c0 < 0x80 || (breakClass(c0) != U_GCB_PREPEND && breakClass(c0) != U_GCB_ZWJ)) {
+            return last;
+        }
+    }
     if (isSimpleForSegmentation(text)) {
-        const std::size_t last = text.size() - 1;
         return (last > 0 && text[last - 1] == U'\r' && text[last] == U'\n') ? last - 1 : last;
     }
     const icu::UnicodeString s = toIcu(text);
     auto it = characterIterator(s);
     if (!it) {
-        return text.size() - 1;
+        return last;
     }
     const int32_t startUnits = it->preceding(s.length());
     // Convert the UTF-16 offset back into a code point offset.
