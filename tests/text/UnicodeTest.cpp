@@ -28,6 +28,8 @@ TEST(UnicodeTest, GraphemeCounting) {
 TEST(UnicodeTest, LastGraphemeStart) {
     const std::pair<std::u32string, std::size_t> cases[] = {
         {U"", 0}, {U"abc", 2}, {U"te\u0301", 1}, {U"x\r\n", 1}, {U"a🇻🇳", 1},
+        // Emoji joined by ZWJ form one character; the end alone cannot tell.
+        {U"x👩\u200D💻", 1}, {U"việt", 3}, {U"ab\u0600c", 2},
     };
     for (const auto& [input, start] : cases) {
         EXPECT_EQ(lastGraphemeStart(input), start) << toUtf8(input);
