@@ -61,9 +61,13 @@ fs::path folderOf(const fs::path& file) {
     return parent.empty() ? fs::path(".") : parent;
 }
 
+/// Makes a new name in `folder` durable at once. Used when a file is kept
+/// aside, which is rare and must not be lost; a replacement skips it (the
+/// data were flushed before the rename, so a crash leaves the old or the new
+/// content, never a mix, and flushing the folder too would double the cost
+/// of every save). Not every file system allows fsync on a directory; a
+/// failure does not undo the completed rename.
 void syncFolder(const fs::path& folder) {
-    // Makes the rename itself durable. Not every file system allows fsync on
-    // a directory; a failure here does not undo the completed replacement.
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -114,7 +118,6 @@ class TemporaryFile {
             throwErrno(errno, "cannot replace " + target.string());
         }
         committed_ = true;
-        syncFolder(folderOf(target));
     }
 
     /// Gives the content the name `target` without replacing anything; false
