@@ -171,7 +171,10 @@ TEST_F(SimDesktopTest, ClickGoesThroughTheTapThenFocusesTheField) {
     EXPECT_EQ(desktop.frontmostApplication()->pid, notes);
     EXPECT_EQ(desktop.focusedField(), &note);
     EXPECT_EQ(note.caret(), 1u);
-    EXPECT_EQ(seen, (std::vector<EventType>{EventType::leftMouseDown, EventType::leftMouseDown}));
+    EXPECT_TRUE(desktop.click(*field, 0, EventType::rightMouseDown));
+    EXPECT_EQ(desktop.frontmostApplication()->pid, chat);
+    EXPECT_EQ(seen, (std::vector<EventType>{EventType::leftMouseDown, EventType::leftMouseDown,
+                                            EventType::rightMouseDown}));
 }
 
 TEST_F(SimDesktopTest, WorkspaceNoticesFollowLaunchActivationAndTermination) {

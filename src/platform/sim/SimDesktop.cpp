@@ -149,9 +149,9 @@ void SimDesktop::typeText(std::string_view text) {
     }
 }
 
-bool SimDesktop::click(SimTextField& field, std::optional<std::size_t> caret) {
+bool SimDesktop::click(SimTextField& field, std::optional<std::size_t> caret, EventType button) {
     beginWork();
-    const bool passed = deliver(KeyEvent{EventType::leftMouseDown, 0, 0, {}, 0});
+    const bool passed = deliver(KeyEvent{button, 0, 0, {}, 0});
     if (passed) {
         bringToFront(field.element().pid);
         focus(field);

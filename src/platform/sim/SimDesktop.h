@@ -106,11 +106,13 @@ class SimDesktop final : public Workspace,
     /// Types each character of `text` with its key (Shift for capitals);
     /// characters the layout lacks go as key code 0 carrying the character.
     void typeText(std::string_view text);
-    /// Clicks into a field: the mouse-down passes the taps, then the field's
-    /// application comes to the front and the field takes the focus with the
-    /// caret at `caret` (the end when absent). Answers whether the taps let
-    /// the click through (a swallowed click changes nothing).
-    bool click(SimTextField& field, std::optional<std::size_t> caret = std::nullopt);
+    /// Clicks into a field: the mouse-down (left or right button) passes the
+    /// taps, then the field's application comes to the front and the field
+    /// takes the focus with the caret at `caret` (the end when absent).
+    /// Answers whether the taps let the click through (a swallowed click
+    /// changes nothing).
+    bool click(SimTextField& field, std::optional<std::size_t> caret = std::nullopt,
+               EventType button = EventType::leftMouseDown);
     /// The system switches every tap off and tells each tap's callback.
     void disableTaps(EventType reason = EventType::tapDisabledByTimeout);
 
@@ -123,6 +125,8 @@ class SimDesktop final : public Workspace,
     /// Every accessibility query fails, as when the focused application does
     /// not take part in accessibility.
     void setAccessibilityFails(bool fails) { accessibilityFails_ = fails; }
+    /// Secure keyboard entry. Unlike a real system, keys still reach the taps
+    /// while it is on, so that the program's own check of it is exercised.
     void setSecureInput(bool on) { secureInput_ = on; }
     void setModifierFlags(EventFlags flags) { modifierFlags_ = flags; }
     /// Event creation fails, so `post` and `postAll` post nothing.
