@@ -52,7 +52,7 @@ class SnippetStore {
     void setSnippets(std::vector<Snippet> snippets);
     void append(Snippet snippet);
     /// Applies `edit` to the snippet with `id`; false (and no save) when
-    /// there is none.
+    /// there is none. `edit` must not change the store itself.
     bool update(const util::Uuid& id, const std::function<void(Snippet&)>& edit);
     /// Removes every snippet with `id`; false when there was none. The image
     /// file stays in the data folder.

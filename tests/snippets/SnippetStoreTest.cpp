@@ -249,6 +249,27 @@ TEST_F(SnippetStoreTest, MatchingTrigger) {
     }
 }
 
+TEST_F(SnippetStoreTest, MatchingTriggerFollowsEveryKindOfChange) {
+    TemporaryFolder::write(file(), kHandWritten);
+    SnippetStore store = open();
+    const util::Uuid chao = uuid(kIdA);
+    ASSERT_TRUE(store.matchingTrigger(";chao"));
+    EXPECT_EQ(store.matchingTrigger(";tl1")->id, uuid(kIdB));
+
+    store.update(chao, [](Snippet& s) { s.trigger = ";hello"; });
+    EXPECT_EQ(store.matchingTrigger(";chao"), std::nullopt);
+    EXPECT_EQ(store.matchingTrigger(";hello")->id, chao);
+
+    store.append(snippet("hello", "again"));
+    EXPECT_EQ(store.matchingTrigger(";hello"), std::nullopt) << "now ambiguous";
+    store.remove(chao);
+    EXPECT_EQ(store.matchingTrigger(";hello")->text, "again");
+
+    store.setSnippets({});
+    EXPECT_EQ(store.matchingTrigger(";hello"), std::nullopt);
+    EXPECT_EQ(store.matchingTrigger(";tl1"), std::nullopt);
+}
+
 TEST_F(SnippetStoreTest, MatchingHotkeyTakesTheFirstSnippetWithContent) {
     Snippet empty = snippet("e", "");
     empty.hotkeySlot = 1;
