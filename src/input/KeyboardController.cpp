@@ -145,6 +145,7 @@ void KeyboardController::start() {
     if (!tap_) {
         return;
     }
+    willChange();
     isRunning_ = true;
     notify();
 }
@@ -162,6 +163,7 @@ void KeyboardController::stop() {
         tap_->setEnabled(false);
     }
     tap_.reset();
+    willChange();
     isRunning_ = false;
     notify();
 }
@@ -179,6 +181,7 @@ void KeyboardController::resetWordAndCode() {
 }
 
 void KeyboardController::setEnabled(bool enabled) {
+    willChange();
     enabled_ = enabled;
     resetWordAndCode();
     clearSuggestion();
@@ -186,6 +189,7 @@ void KeyboardController::setEnabled(bool enabled) {
 }
 
 void KeyboardController::setMethod(engine::InputMethod method) {
+    willChange();
     method_ = method;
     engine_.vniMode = method == engine::InputMethod::vni;
     resetWord();
@@ -219,6 +223,7 @@ void KeyboardController::setConflictingInputApp(std::optional<std::string> name)
     if (name == conflictingInputApp_) {
         return;
     }
+    willChange();
     conflictingInputApp_ = std::move(name);
     if (conflictingInputApp_) {
         stop();
@@ -238,6 +243,7 @@ void KeyboardController::appActivated(const platform::RunningApplication& app) {
     resetWordAndCode();
     clearSuggestion();
     needsFocusedFieldRefresh_ = true;
+    willChange();
     activeBundleID_ = *app.bundleIdentifier;
     if (const std::optional<bool> mode = AppModePolicy::mode(app, platform_.userDefaults)) {
         setEnabled(*mode);
@@ -252,6 +258,7 @@ void KeyboardController::refreshModeForCurrentApp() {
         return;
     }
     if (const std::optional<bool> mode = AppModePolicy::mode(*app, platform_.userDefaults)) {
+        willChange();
         activeBundleID_ = app->bundleIdentifier.value_or("");
         setEnabled(*mode);
     }
@@ -424,6 +431,7 @@ bool KeyboardController::handleBoundary(platform::KeyCode code, char32_t boundar
     }
     const bool result = apply(commitWord(boundary), true, code, std::nullopt);
     if (candidate) {
+        willChange();
         suggestion_ = Suggestion{raw, *candidate, frontmostPID()};
         notify();
     }

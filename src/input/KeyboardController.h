@@ -17,6 +17,7 @@
 #include "snippets/ReplyPasteTarget.h"
 #include "snippets/ReplyTemplatePrompt.h"
 #include "snippets/Snippet.h"
+#include "util/Signal.h"
 #include "util/Uuid.h"
 
 #include <cstdint>
@@ -100,6 +101,11 @@ class KeyboardController {
     void finishDynamicQR(std::string message, bool failed);
     void setQRStatus(std::string message, bool failed);
 
+    /// Called just before any published property below changes.
+    [[nodiscard]] util::Connection observe(std::function<void()> willChange) {
+        return willChange_.connect(std::move(willChange));
+    }
+
     // Published state.
     bool isRunning() const { return isRunning_; }
     bool enabled() const { return enabled_; }
@@ -138,6 +144,7 @@ class KeyboardController {
     engine::InputAction commitWord(char32_t boundary);
     void resetWord();
     void notify();
+    void willChange() { willChange_.emit(); }
 
     // Posting marked events.
     void postKeyPair(platform::KeyCode keyCode, const std::string& text);
@@ -183,6 +190,7 @@ class KeyboardController {
     bool enabled_ = true;
     engine::InputMethod method_ = engine::InputMethod::telex;
 
+    util::Signal<> willChange_;
     std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
     platform::Registration activationObserver_;
 };

@@ -196,6 +196,7 @@ void KeyboardController::clearSuggestion() {
     if (!suggestion_) {
         return;
     }
+    willChange();
     suggestion_.reset();
     notify();
 }
@@ -204,6 +205,7 @@ bool KeyboardController::acceptSuggestion() {
     if (!suggestion_) {
         return false;
     }
+    willChange();
     Suggestion accepted = std::move(*suggestion_);
     suggestion_.reset();
     resetWordAndCode();
@@ -247,12 +249,14 @@ void KeyboardController::finishSuggestionReplacement(util::Uuid id, Suggestion s
 // ---------------------------------------------------------------- transfer QR
 
 void KeyboardController::setQRStatus(std::string message, bool failed) {
+    willChange();
     qrStatus_ = std::move(message);
     qrFailed_ = failed;
     notify();
 }
 
 void KeyboardController::finishDynamicQR(std::string message, bool failed) {
+    willChange();
     qrGeneration_.reset();
     qrPasting_ = false;
     qrBusy_ = false;
@@ -285,6 +289,7 @@ void KeyboardController::beginDynamicQR(const snippets::Snippet& snippet,
         memo = qrSource_->nextWishMemo();
     }
 
+    willChange();
     qrGeneration_ = id;
     qrBusy_ = true;
     qrPasting_ = false;

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <string>
 #include <vector>
 
@@ -289,6 +291,47 @@ TEST_F(ControllerTest, SnippetCodeIsErasedThenPasted) {
     EXPECT_EQ(chatText(), "Chào anh Xin chào anh, em có thể giúp gì ạ?");
 }
 
+TEST_F(ControllerTest, ImageSnippetsPasteTheTextThenTheImage) {
+    const auto writeImage = [this](const std::string& name) {
+        const platform::Bytes bytes =
+            platform::sim::SimImageCodec::encoded({120, 80}, "anh san pham");
+        const auto path = folder_.path() / name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    };
+    snippets::Snippet withText = addSnippet("sp", "Mẫu áo mới về ạ");
+    store_.importImage(writeImage("ao.png"), withText.id);
+    snippets::Snippet imageOnly = addSnippet("hinh", "");
+    store_.importImage(writeImage("hinh.png"), imageOnly.id);
+    store_.update(imageOnly.id, [](snippets::Snippet& s) { s.hotkeySlot = 4; });
+
+    type(";sp ");
+    wait(0.04);
+    EXPECT_EQ(chatText(), "Mẫu áo mới về ạ\n") << "the text goes first";
+    EXPECT_TRUE(chat_->pastedImages().empty());
+    wait(0.35);
+    EXPECT_EQ(chat_->pastedImages().size(), 1u) << "then the image alone";
+
+    press(21, flags::option | flags::command);  // slot 4
+    wait(0.01);
+    EXPECT_EQ(chat_->pastedImages().size(), 2u);
+    EXPECT_EQ(chatText(), "Mẫu áo mới về ạ\n");
+}
+
+TEST_F(ControllerTest, SwitchingApplicationsEndsTheWord) {
+    type("vie");
+    const platform::ProcessId notes = desktop_.launch("Notes", "com.apple.Notes");
+    desktop_.addField(notes);
+    desktop_.bringToFront(notes);
+    EXPECT_EQ(controller_.activeBundleID(), "com.apple.Notes");
+    EXPECT_TRUE(controller_.engine().rawKeystrokes.empty());
+    desktop_.bringToFront(chatPid_);
+    type("ej");
+    EXPECT_EQ(chatText(), "vieẹ");
+}
+
 TEST_F(ControllerTest, CodesCollectLettersDigitsAndUnderscoreOnly) {
     addSnippet("a_1", "OK");
     type(";a_1");
@@ -427,6 +470,23 @@ TEST_F(ControllerTest, PickerHotkeyCapturesTheTargetAndAsksTheShell) {
     EXPECT_TRUE(press(keys::k, flags::option | flags::command))
         << "no second picker while one is open";
     EXPECT_EQ(pickerRequests_, 1);
+}
+
+TEST_F(ControllerTest, ObserversHearOfPublishedChangesBeforeTheyHappen) {
+    std::vector<bool> enabledSeen;
+    util::Connection connection =
+        controller_.observe([&] { enabledSeen.push_back(controller_.enabled()); });
+    controller_.setEnabled(false);
+    ASSERT_EQ(enabledSeen.size(), 1u);
+    EXPECT_TRUE(enabledSeen[0]) << "the old value is still there";
+    type("mwois ");
+    EXPECT_EQ(enabledSeen.size(), 1u) << "Vietnamese off: no suggestion, nothing published";
+    controller_.setEnabled(true);
+    type("mwois ");
+    EXPECT_EQ(enabledSeen.size(), 3u) << "enabled, then the suggestion";
+    connection.disconnect();
+    controller_.setEnabled(false);
+    EXPECT_EQ(enabledSeen.size(), 3u);
 }
 
 TEST_F(ControllerTest, StopAndConflictsRemoveTheTap) {
