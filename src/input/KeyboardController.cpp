@@ -366,7 +366,10 @@ bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
 
     if (code == keys::backspace) {
         if (token_.starts_with(';')) {
-            token_.pop_back();
+            // A code may hold letters of any script: take back a whole character.
+            const std::u32string code = text::toUtf32(token_);
+            token_ =
+                text::toUtf8(std::u32string_view(code).substr(0, text::lastGraphemeStart(code)));
             if (token_.empty()) {
                 resetWord();
             }

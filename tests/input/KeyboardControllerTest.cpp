@@ -344,6 +344,12 @@ TEST_F(ControllerTest, CodesCollectLettersDigitsAndUnderscoreOnly) {
     press(keys::backspace);
     EXPECT_EQ(controller_.token(), "");
 
+    // Letters of a code may be accented; Backspace takes back a whole one.
+    type(";bé");
+    press(keys::backspace);
+    EXPECT_EQ(controller_.token(), ";b");
+    press(keys::escape);
+
     clearChat();
     type(";zz ");
     wait(0.1);
