@@ -1,0 +1,179 @@
+#include "platform/qt/QtImageCodec.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cstring>
+
+namespace halvora::platform::qt {
+namespace {
+
+constexpr int bytesPerPixel = 4;
+
+/// A read-only QByteArray over bytes that outlive it.
+QByteArray view(const char* data, std::size_t size) {
+    return QByteArray::fromRawData(data, static_cast<qsizetype>(size));
+}
+
+QByteArray view(const Bytes& bytes) {
+    return view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+bool acceptableSize(QSize size) {
+    return size.width() > 0 && size.height() > 0 &&
+           static_cast<long long>(size.width()) * size.height() <= QtImageCodec::maxPixels;
+}
+
+/// An SVG document, judged by its beginning: markup whose first few
+/// kilobytes open an <svg> element.
+bool looksLikeSvg(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos || text[first] != '<') {
+        return false;
+    }
+    return text.substr(0, 4096).find("<svg") != std::string_view::npos;
+}
+
+bool hasText(std::string_view svg) {
+    return svg.find("<text") != std::string_view::npos ||
+           svg.find(":text") != std::string_view::npos;
+}
+
+bool fontsAvailable() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+Image toImage(const QImage& source) {
+    const QImage rgba = source.convertToFormat(QImage::Format_RGBA8888);
+    const int width = rgba.width();
+    const int height = rgba.height();
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+    Image image{{width, height}, Bytes(rowBytes * static_cast<std::size_t>(height))};
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(image.pixels.data() + rowBytes * static_cast<std::size_t>(y),
+                    rgba.constScanLine(y), rowBytes);
+    }
+    return image;
+}
+
+/// A QImage over the image's pixels (no copy); a null image when the pixels
+/// are not in this codec's layout.
+QImage toQImage(const Image& image) {
+    const auto [width, height] = image.size;
+    if (width <= 0 || height <= 0 ||
+        image.pixels.size() !=
+            static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * bytesPerPixel) {
+        return {};
+    }
+    return QImage(image.pixels.data(), width, height, width * bytesPerPixel,
+                  QImage::Format_RGBA8888);
+}
+
+std::optional<Bytes> encode(const Image& image, const char* format) {
+    const QImage source = toQImage(image);
+    if (source.isNull()) {
+        return std::nullopt;
+    }
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(source)) {
+        return std::nullopt;
+    }
+    return Bytes(encoded.begin(), encoded.end());
+}
+
+}  // namespace
+
+std::optional<Image> QtImageCodec::decode(const Bytes& bytes) const {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (looksLikeSvg(text)) {
+        return rasterizeSvg(text);
+    }
+    QByteArray data = view(bytes);
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QSize announced = reader.size();
+    if (announced.isValid() && !acceptableSize(announced)) {
+        return std::nullopt;
+    }
+    const QImage decoded = reader.read();
+    if (decoded.isNull() || !acceptableSize(decoded.size())) {
+        return std::nullopt;
+    }
+    return toImage(decoded);
+}
+
+std::optional<Image> QtImageCodec::rasterizeSvg(std::string_view svg) const {
+    if (hasText(svg) && !fontsAvailable()) {
+        return std::nullopt;
+    }
+    QSvgRenderer renderer(view(svg.data(), svg.size()));
+    if (!renderer.isValid() || !acceptableSize(renderer.defaultSize())) {
+        return std::nullopt;
+    }
+    QImage canvas(renderer.defaultSize(), QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull()) {
+        return std::nullopt;
+    }
+    canvas.fill(Qt::transparent);
+    {
+        QPainter painter(&canvas);
+        renderer.render(&painter);
+    }
+    return toImage(canvas);
+}
+
+std::optional<PixelSize> QtImageCodec::pixelSize(const Bytes& bytes) const {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (looksLikeSvg(text)) {
+        const QSvgRenderer renderer(view(bytes));
+        const QSize size = renderer.defaultSize();
+        if (!renderer.isValid() || !acceptableSize(size)) {
+            return std::nullopt;
+        }
+        return PixelSize{size.width(), size.height()};
+    }
+    QByteArray data = view(bytes);
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    if (!reader.canRead()) {
+        return std::nullopt;
+    }
+    QSize size = reader.size();
+    if (!size.isValid()) {
+        // A format that cannot tell its size without decoding.
+        size = reader.read().size();
+    } else if (reader.transformation() & QImageIOHandler::TransformationRotate90) {
+        size.transpose();
+    }
+    if (!acceptableSize(size)) {
+        return std::nullopt;
+    }
+    return PixelSize{size.width(), size.height()};
+}
+
+std::optional<Bytes> QtImageCodec::encodePng(const Image& image) const {
+    return encode(image, "png");
+}
+
+std::optional<Bytes> QtImageCodec::encodeTiff(const Image& image) const {
+    return encode(image, "tiff");
+}
+
+}  // namespace halvora::platform::qt

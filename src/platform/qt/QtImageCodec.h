@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/ImageCodec.h"
+
+namespace halvora::platform::qt {
+
+/// Images on Qt 6's image readers and writers, and SVG on QtSvg.
+///
+/// The pixels of the images it makes are 8-bit RGBA, not premultiplied, row
+/// after row from the top with no padding (Qt's Format_RGBA8888): four bytes a
+/// pixel, width × height × 4 bytes in all. It reads images given in that
+/// layout and nothing else.
+///
+/// No display is needed. Rendering an SVG that holds text needs Qt's font
+/// database, which exists only once a QGuiApplication does (see
+/// HeadlessGuiApplication); without one such documents are refused rather
+/// than letting Qt abort the process. Thread-safe: every call works on its
+/// own objects.
+class QtImageCodec final : public ImageCodec {
+  public:
+    /// The largest image made, in pixels (256 MB of RGBA); larger documents
+    /// and bitmaps count as unreadable.
+    static constexpr long long maxPixels = 64LL * 1024 * 1024;
+
+    std::optional<Image> decode(const Bytes& bytes) const override;
+    std::optional<Image> rasterizeSvg(std::string_view svg) const override;
+    std::optional<PixelSize> pixelSize(const Bytes& bytes) const override;
+    std::optional<Bytes> encodePng(const Image& image) const override;
+    std::optional<Bytes> encodeTiff(const Image& image) const override;
+};
+
+}  // namespace halvora::platform::qt
