@@ -1,6 +1,8 @@
 // halvora: the command-line tool over the core.
 
 #include "cli/ComposeSession.h"
+#include "cli/ConfigCommand.h"
+#include "cli/QrCommand.h"
 #include "cli/SimulateSession.h"
 #include "text/NfcStreamDecoder.h"
 #include "text/Unicode.h"
@@ -46,6 +48,17 @@ constexpr const char* kUsage =
     "      with their first button and printed. At the end the focused field's\n"
     "      text is printed after 'field: '. --data and --config name the snippet\n"
     "      folder and the settings folder (temporary empty ones by default).\n"
+    "  config get KEY | set [--string|--bool|--int|--double] KEY VALUE |\n"
+    "         set --array KEY [VALUE...] | unset KEY | list   [--config DIR]\n"
+    "      Reads or edits the user defaults (DIR/defaults.json with --config).\n"
+    "      set stores true and false as Booleans and anything else as a string\n"
+    "      unless a type option says otherwise.\n"
+    "  qr [--out FILE.png] [--memo TEXT] [--config DIR]\n"
+    "      Generates a verified transfer QR for the stored account (\"qr.*\"\n"
+    "      keys) and writes it as PNG (default halvora-qr.png). The memo is\n"
+    "      TEXT, else the next greeting when qr.randomMemo is on, else\n"
+    "      qr.defaultMemo. qr.directoryURL and qr.imageURL override the bank\n"
+    "      directory and image service base URLs.\n"
     "  --help      Shows this text.\n";
 
 void writeOut(const std::string& s) {
@@ -202,6 +215,12 @@ int main(int argc, char** argv) {
     }
     if (command == "simulate") {
         return runSimulate(args);
+    }
+    if (command == "config") {
+        return halvora::cli::runConfigCommand(args, std::cout, std::cerr);
+    }
+    if (command == "qr") {
+        return halvora::cli::runQrCommand(args, std::cout, std::cerr);
     }
     return usageError("unknown command '" + std::string(command) + "'");
 }
