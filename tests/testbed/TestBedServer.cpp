@@ -164,16 +164,39 @@ struct TestBedServer::State {
             response.set_content(svg, "image/svg+xml");
             return;
         }
-        streamPadded(response, PaddedBody(std::move(svg), behaviour.bodyBytes));
+        streamPadded(response, PaddedBody(std::move(svg), behaviour.bodyBytes), behaviour.chunked);
     }
 
-    void streamPadded(httplib::Response& response, PaddedBody body) {
+    void streamPadded(httplib::Response& response, PaddedBody body, bool chunked) {
         const std::size_t total = body.size();
         {
             std::lock_guard lock(mutex);
             lastStream.reset();
         }
         auto sent = std::make_shared<std::size_t>(0);
+        auto release = [this, sent, total](bool) {
+            std::lock_guard lock(mutex);
+            lastStream = StreamReport{total, *sent};
+            changed.notify_all();
+        };
+        if (chunked) {
+            response.set_chunked_content_provider(
+                "image/svg+xml",
+                [body = std::move(body), sent, total](std::size_t offset, httplib::DataSink& sink) {
+                    if (offset >= total) {
+                        sink.done();
+                        return true;
+                    }
+                    const std::string piece = body.piece(offset, streamPiece);
+                    if (!sink.write(piece.data(), piece.size())) {
+                        return false;
+                    }
+                    *sent += piece.size();
+                    return true;
+                },
+                release);
+            return;
+        }
         response.set_content_provider(
             total, "image/svg+xml",
             [body = std::move(body), sent](std::size_t offset, std::size_t length,
@@ -185,11 +208,7 @@ struct TestBedServer::State {
                 *sent += piece.size();
                 return true;
             },
-            [this, sent, total](bool) {
-                std::lock_guard lock(mutex);
-                lastStream = StreamReport{total, *sent};
-                changed.notify_all();
-            });
+            release);
     }
 };
 

@@ -41,15 +41,18 @@ struct ImageBehaviour {
     int height = 540;
     /// Values put in the code instead of the requested ones; an empty amount
     /// or memo leaves its field out.
-    std::optional<std::string> bin;
-    std::optional<std::string> account;
-    std::optional<std::string> amount;
-    std::optional<std::string> memo;
+    std::optional<std::string> bin{};
+    std::optional<std::string> account{};
+    std::optional<std::string> amount{};
+    std::optional<std::string> memo{};
     /// The exact text the code carries, replacing the whole payload.
-    std::optional<std::string> payload;
+    std::optional<std::string> payload{};
     /// When not zero, the body is padded with an XML comment after the SVG to
     /// this many bytes and streamed in pieces (see `waitForStreamEnd`).
     std::size_t bodyBytes = 0;
+    /// Streams a padded body in chunked transfer encoding, without announcing
+    /// its length.
+    bool chunked = false;
     /// Waits this long before answering.
     std::chrono::milliseconds delay{0};
 

@@ -36,6 +36,7 @@ constexpr const char* usage =
     "  --not-an-image         a body that is not an image\n"
     "  --empty-body           an empty body\n"
     "  --body-bytes N         pad the body to N bytes\n"
+    "  --chunked              send a padded body without announcing its length\n"
     "  --image-delay-ms N     wait N ms before answering\n"
     "both:\n"
     "  --delay-ms N           wait N ms before every answer\n";
@@ -64,6 +65,8 @@ bool parseOptions(const std::vector<std::string_view>& args,
             image.body = Body::blank;
         } else if (option == "--not-an-image") {
             image.body = Body::notAnImage;
+        } else if (option == "--chunked") {
+            image.chunked = true;
         } else if (option == "--empty-body") {
             image.body = Body::empty;
         } else if (option == "--directory-code" && hasValue) {
