@@ -76,6 +76,15 @@ void BM_Rasterize(benchmark::State& state) {
     }
 }
 
+void BM_RenderSvg(benchmark::State& state) {
+    Bed bed;
+    const platform::Bytes svg = fetchImage(bed);
+    for (auto _ : state) {
+        auto image = bed.codec.decode(svg);
+        benchmark::DoNotOptimize(image->pixels.data());
+    }
+}
+
 void BM_ReadBack(benchmark::State& state) {
     Bed bed;
     const platform::Bytes png = qr::QRService::rasterize(fetchImage(bed), bed.codec);
@@ -105,6 +114,7 @@ QR_BENCH(BM_Generate);
 QR_BENCH(BM_ResolveBank);
 QR_BENCH(BM_FetchImage);
 QR_BENCH(BM_Rasterize);
+QR_BENCH(BM_RenderSvg);
 QR_BENCH(BM_ReadBack);
 QR_BENCH(BM_DecodePng);
 
