@@ -9,6 +9,7 @@
 
 #include <strings.h>
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
@@ -67,6 +68,7 @@ std::optional<std::string> RecordedRequest::header(std::string_view name) const 
 struct TestBedServer::State {
     httplib::Server server;
     std::thread thread;
+    std::atomic<bool> listenEnded{false};
     int port = 0;
 
     mutable std::mutex mutex;
@@ -241,9 +243,14 @@ TestBedServer::TestBedServer() : state_(std::make_unique<State>()) {
         sigaddset(&pipe, SIGPIPE);
         pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         state.server.listen_after_bind();
+        state.listenEnded = true;
     });
     // stop() is ignored until the server runs, so wait for it here.
     while (!state.server.is_running()) {
+        if (state.listenEnded) {
+            state.thread.join();
+            throw std::runtime_error("the test bed could not listen on 127.0.0.1");
+        }
         std::this_thread::yield();
     }
 }
