@@ -190,7 +190,10 @@ TEST_F(SimulateTest, QRSnippetWithoutAccountReportsInsteadOfPasting) {
 
 TEST(SimulateOptionsTest, VniAndOldToneApply) {
     std::ostringstream out;
-    SimulateSession session(SimulateOptions{.vni = true, .oldTone = true}, out);
+    SimulateOptions options;
+    options.vni = true;
+    options.oldTone = true;
+    SimulateSession session(options, out);
     EXPECT_EQ(session.run("type hoa2 Vie65t").status, SimulateStep::Status::ok);
     EXPECT_EQ(session.fieldText(), "hòa Việt");
 }
