@@ -46,8 +46,8 @@ class QRServiceLoopbackTest : public ::testing::Test {
     }
 
     QRServiceLoopbackTest()
-        : http_(platform::curl::CurlHttpClient::Options{std::chrono::milliseconds(2000),
-                                                        std::chrono::milliseconds(1500)}) {}
+        : http_(platform::curl::CurlHttpClient::Options{std::chrono::milliseconds(3000),
+                                                        std::chrono::milliseconds(2500)}) {}
 
     QREndpoints endpoints() const { return {server_.baseUrl(), server_.baseUrl() + "/"}; }
     QRServicePorts ports() { return {http_, codec_, reader_}; }
@@ -194,7 +194,7 @@ TEST_F(QRServiceLoopbackTest, OtherContentIsMismatched) {
 
 TEST_F(QRServiceLoopbackTest, TransportFailuresCarryTheirOwnDescription) {
     server_.setImage(
-        with<ImageBehaviour>([](ImageBehaviour& b) { b.delay = std::chrono::milliseconds(4000); }));
+        with<ImageBehaviour>([](ImageBehaviour& b) { b.delay = std::chrono::milliseconds(6000); }));
     try {
         generate(request_);
         ADD_FAILURE() << "no error";

@@ -478,6 +478,17 @@ TEST_F(QRServiceGenerateTest, UnusableDirectoryIsServiceUnavailable) {
     }
 }
 
+TEST_F(QRServiceGenerateTest, AnUnusableDirectoryURLMakesNoRequest) {
+    scriptDirectory();
+    scriptImage(transferPayload(fields_));
+    const auto error = qrErrorOf([&] {
+        QRService::generate(request_, ports(), {"api.vietqr.io", "https://img.vietqr.io"});
+    });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->localizedDescription(), kNoURL);
+    EXPECT_TRUE(http_.requests().empty());
+}
+
 TEST_F(QRServiceGenerateTest, UnknownBankIsInvalid) {
     scriptDirectory();
     const auto error = qrErrorOf([&] {
