@@ -190,6 +190,19 @@ TEST(CurlHttpClientFailureTest, RefusedConnectionCarriesCurlsDescription) {
         << error->localizedDescription;
 }
 
+TEST(CurlHttpClientFailureTest, UntrustedCertificateIsRefused) {
+    const std::string dir = HALVORA_TESTBED_TLS_DIR;
+    TestBedServer server(testbed::TlsIdentity{dir + "/loopback.crt", dir + "/loopback.key"});
+    ASSERT_TRUE(server.baseUrl().starts_with("https://"));
+    CurlHttpClient client;
+    const auto result = client.get({server.baseUrl() + "/v2/banks", {}, cap});
+    const auto* error = std::get_if<PlatformError>(&result);
+    ASSERT_NE(error, nullptr) << "a self-signed certificate was accepted";
+    EXPECT_NE(error->localizedDescription.find("certificate"), std::string::npos)
+        << error->localizedDescription;
+    EXPECT_TRUE(server.requests().empty());
+}
+
 TEST(CurlHttpClientFailureTest, OnlyHttpAndHttpsAreFetched) {
     CurlHttpClient client;
     for (const char* url : {"file:///etc/hostname", "ftp://127.0.0.1/x", "not a url", ""}) {

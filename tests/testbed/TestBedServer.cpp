@@ -66,7 +66,12 @@ std::optional<std::string> RecordedRequest::header(std::string_view name) const 
 }
 
 struct TestBedServer::State {
-    httplib::Server server;
+    explicit State(std::unique_ptr<httplib::Server> made, bool secure)
+        : server(*made), owned(std::move(made)), tls(secure) {}
+
+    httplib::Server& server;
+    std::unique_ptr<httplib::Server> owned;
+    bool tls = false;
     std::thread thread;
     std::atomic<bool> listenEnded{false};
     int port = 0;
@@ -214,7 +219,23 @@ struct TestBedServer::State {
     }
 };
 
-TestBedServer::TestBedServer() : state_(std::make_unique<State>()) {
+TestBedServer::TestBedServer()
+    : state_(std::make_unique<State>(std::make_unique<httplib::Server>(), false)) {
+    start();
+}
+
+TestBedServer::TestBedServer(const TlsIdentity& tls) {
+    auto server = std::make_unique<httplib::SSLServer>(tls.certificateFile.c_str(),
+                                                       tls.privateKeyFile.c_str());
+    if (!server->is_valid()) {
+        throw std::runtime_error("the test bed cannot use the certificate " + tls.certificateFile +
+                                 " with the key " + tls.privateKeyFile);
+    }
+    state_ = std::make_unique<State>(std::move(server), true);
+    start();
+}
+
+void TestBedServer::start() {
     State& state = *state_;
     state.server.set_keep_alive_max_count(1);
     state.server.set_pre_routing_handler(
@@ -270,7 +291,8 @@ int TestBedServer::port() const {
 }
 
 std::string TestBedServer::baseUrl() const {
-    return "http://127.0.0.1:" + std::to_string(state_->port);
+    return (state_->tls ? "https://127.0.0.1:" : "http://127.0.0.1:") +
+           std::to_string(state_->port);
 }
 
 void TestBedServer::setDirectory(DirectoryBehaviour behaviour) {

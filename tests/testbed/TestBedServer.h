@@ -69,6 +69,12 @@ struct RecordedRequest {
     std::optional<std::string> header(std::string_view name) const;
 };
 
+/// A certificate and its private key (PEM files) for serving HTTPS.
+struct TlsIdentity {
+    std::string certificateFile;
+    std::string privateKeyFile;
+};
+
 /// How a streamed (padded) image body went.
 struct StreamReport {
     std::size_t bodyBytes = 0;
@@ -84,16 +90,21 @@ struct StreamReport {
 /// directory lists, like the real service; it answers 400 otherwise.
 class TestBedServer {
   public:
-    /// Starts serving; throws std::runtime_error when no port can be bound.
+    /// Starts serving plain HTTP; throws std::runtime_error when no port can
+    /// be bound.
     TestBedServer();
+    /// Starts serving HTTPS with this identity (a self-signed one shows that
+    /// clients verify certificates); throws std::runtime_error when the files
+    /// cannot be used or no port can be bound.
+    explicit TestBedServer(const TlsIdentity& tls);
     /// Stops serving; delayed answers are cut short.
     ~TestBedServer();
     TestBedServer(const TestBedServer&) = delete;
     TestBedServer& operator=(const TestBedServer&) = delete;
 
     int port() const;
-    /// "http://127.0.0.1:<port>", without a trailing slash: the base URL of
-    /// both services.
+    /// "http://127.0.0.1:<port>" ("https://" when serving TLS), without a
+    /// trailing slash: the base URL of both services.
     std::string baseUrl() const;
 
     void setDirectory(DirectoryBehaviour behaviour);
@@ -108,6 +119,8 @@ class TestBedServer {
     std::optional<StreamReport> waitForStreamEnd(std::chrono::milliseconds wait) const;
 
   private:
+    void start();
+
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,9 @@ constexpr const char* usage =
     "  --chunked              send a padded body without announcing its length\n"
     "  --image-delay-ms N     wait N ms before answering\n"
     "both:\n"
-    "  --delay-ms N           wait N ms before every answer\n";
+    "  --delay-ms N           wait N ms before every answer\n"
+    "  --tls-cert FILE --tls-key FILE\n"
+    "                         serve HTTPS with this certificate and key (PEM)\n";
 
 bool parseNumber(std::string_view text, long long& out) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
@@ -49,7 +52,7 @@ bool parseNumber(std::string_view text, long long& out) {
 /// Applies the options to the two behaviours; false on a bad option.
 bool parseOptions(const std::vector<std::string_view>& args,
                   halvora::testbed::DirectoryBehaviour& directory,
-                  halvora::testbed::ImageBehaviour& image) {
+                  halvora::testbed::ImageBehaviour& image, halvora::testbed::TlsIdentity& tls) {
     using Body = halvora::testbed::ImageBehaviour::Body;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view option = args[i];
@@ -79,6 +82,10 @@ bool parseOptions(const std::vector<std::string_view>& args,
             image.amount = text();
         } else if (option == "--memo" && hasValue) {
             image.memo = text();
+        } else if (option == "--tls-cert" && hasValue) {
+            tls.certificateFile = text();
+        } else if (option == "--tls-key" && hasValue) {
+            tls.privateKeyFile = text();
         } else if (option == "--payload" && hasValue) {
             image.payload = text();
         } else if (option == "--directory-status" && number(n)) {
@@ -120,7 +127,9 @@ int main(int argc, char** argv) {
     }
     halvora::testbed::DirectoryBehaviour directory;
     halvora::testbed::ImageBehaviour image;
-    if (!parseOptions(args, directory, image)) {
+    halvora::testbed::TlsIdentity tls;
+    if (!parseOptions(args, directory, image, tls) ||
+        tls.certificateFile.empty() != tls.privateKeyFile.empty()) {
         std::fputs(usage, stderr);
         return 2;
     }
@@ -135,10 +144,12 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     try {
-        halvora::testbed::TestBedServer server;
-        server.setDirectory(directory);
-        server.setImage(image);
-        std::printf("%s\n", server.baseUrl().c_str());
+        const auto server = tls.certificateFile.empty()
+                                ? std::make_unique<halvora::testbed::TestBedServer>()
+                                : std::make_unique<halvora::testbed::TestBedServer>(tls);
+        server->setDirectory(directory);
+        server->setImage(image);
+        std::printf("%s\n", server->baseUrl().c_str());
         std::fflush(stdout);
         int received = 0;
         sigwait(&stopSignals, &received);
