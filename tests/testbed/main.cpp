@@ -128,9 +128,12 @@ int main(int argc, char** argv) {
     halvora::testbed::DirectoryBehaviour directory;
     halvora::testbed::ImageBehaviour image;
     halvora::testbed::TlsIdentity tls;
-    if (!parseOptions(args, directory, image, tls) ||
-        tls.certificateFile.empty() != tls.privateKeyFile.empty()) {
+    if (!parseOptions(args, directory, image, tls)) {
         std::fputs(usage, stderr);
+        return 2;
+    }
+    if (tls.certificateFile.empty() != tls.privateKeyFile.empty()) {
+        std::fputs("halvora-testbed: --tls-cert and --tls-key go together\n", stderr);
         return 2;
     }
 
