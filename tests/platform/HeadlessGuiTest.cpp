@@ -29,6 +29,16 @@ TEST(HeadlessGuiTest, SvgTextIsRendered) {
     EXPECT_GT(inked, 50u);
 }
 
+TEST(HeadlessGuiTest, SvgBehindALongPreambleIsRendered) {
+    const std::string svg = "<?xml version=\"1.0\"?>\n<!--" + std::string(8000, 'x') +
+                            "-->\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"30\" "
+                            "height=\"20\"><text x=\"1\" y=\"15\">Hi</text></svg>";
+    const QtImageCodec codec;
+    const auto image = codec.decode(Bytes(svg.begin(), svg.end()));
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->size, (PixelSize{30, 20}));
+}
+
 TEST(HeadlessGuiTest, DecodingAndReadingOnSeveralWorkersAtOnce) {
     const QtImageCodec codec;
     const zxing::ZXingBarcodeReader reader;

@@ -149,6 +149,23 @@ TEST(QtImageCodecTest, SvgTextWithoutAGuiApplicationIsRefusedNotFatal) {
               std::nullopt);
 }
 
+TEST(QtImageCodecTest, SvgBehindALongPreambleIsStillSeenAsSvg) {
+    // Text far into the document is found too: refused without a
+    // QGuiApplication instead of handed to Qt's font code.
+    const std::string svg = "<?xml version=\"1.0\"?>\n<!--" + std::string(8000, 'x') +
+                            "-->\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"30\" "
+                            "height=\"20\"><text x=\"1\" y=\"15\">Hi</text></svg>";
+    const QtImageCodec codec;
+    EXPECT_EQ(codec.decode(Bytes(svg.begin(), svg.end())), std::nullopt);
+
+    const std::string shapes = "<?xml version=\"1.0\"?>\n<!--" + std::string(8000, 'x') +
+                               "-->\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"30\" "
+                               "height=\"20\"><rect width=\"5\" height=\"5\"/></svg>";
+    const auto image = codec.decode(Bytes(shapes.begin(), shapes.end()));
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->size, (PixelSize{30, 20}));
+}
+
 TEST(QtImageCodecTest, GarbageIsNotAnImage) {
     const QtImageCodec codec;
     const Bytes png = encodedWithQt("PNG");

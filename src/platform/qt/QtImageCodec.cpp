@@ -31,8 +31,8 @@ bool acceptableSize(QSize size) {
            static_cast<long long>(size.width()) * size.height() <= QtImageCodec::maxPixels;
 }
 
-/// An SVG document, judged by its beginning: markup whose first few
-/// kilobytes open an <svg> element.
+/// An SVG document: markup (no raster format begins with "<") that opens an
+/// <svg> element somewhere, however long its preamble.
 bool looksLikeSvg(std::string_view text) {
     if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);
@@ -41,7 +41,7 @@ bool looksLikeSvg(std::string_view text) {
     if (first == std::string_view::npos || text[first] != '<') {
         return false;
     }
-    return text.substr(0, 4096).find("<svg") != std::string_view::npos;
+    return text.find("<svg", first) != std::string_view::npos;
 }
 
 bool hasText(std::string_view svg) {
@@ -106,6 +106,11 @@ std::optional<Image> QtImageCodec::decode(const Bytes& bytes) const {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
+    if (reader.format().startsWith("svg")) {
+        // Compressed SVG, which the sniffing above cannot see into: whether it
+        // holds text is unknown, so it needs the GUI application.
+        return fontsAvailable() ? rasterize(data) : std::nullopt;
+    }
     const QSize announced = reader.size();
     if (announced.isValid() && !acceptableSize(announced)) {
         return std::nullopt;
@@ -121,7 +126,11 @@ std::optional<Image> QtImageCodec::rasterizeSvg(std::string_view svg) const {
     if (hasText(svg) && !fontsAvailable()) {
         return std::nullopt;
     }
-    QSvgRenderer renderer(view(svg.data(), svg.size()));
+    return rasterize(view(svg.data(), svg.size()));
+}
+
+std::optional<Image> QtImageCodec::rasterize(const QByteArray& svg) {
+    QSvgRenderer renderer(svg);
     if (!renderer.isValid() || !acceptableSize(renderer.defaultSize())) {
         return std::nullopt;
     }

@@ -2,6 +2,8 @@
 
 #include "platform/ImageCodec.h"
 
+class QByteArray;
+
 namespace halvora::platform::qt {
 
 /// Images on Qt 6's image readers and writers, and SVG on QtSvg.
@@ -27,6 +29,10 @@ class QtImageCodec final : public ImageCodec {
     std::optional<PixelSize> pixelSize(const Bytes& bytes) const override;
     std::optional<Bytes> encodePng(const Image& image) const override;
     std::optional<Bytes> encodeTiff(const Image& image) const override;
+
+  private:
+    /// Renders an SVG document (plain or gzip-compressed) at its own size.
+    static std::optional<Image> rasterize(const QByteArray& svg);
 };
 
 }  // namespace halvora::platform::qt
