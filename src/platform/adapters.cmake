@@ -17,3 +17,9 @@ target_link_libraries(halvora_adapters
   PRIVATE Qt6::Core Qt6::Gui Qt6::Svg CURL::libcurl ZXing::ZXing)
 # Payloads come back from zxing as UTF-8 std::string.
 target_compile_definitions(halvora_adapters PRIVATE ZX_USE_UTF8)
+
+# HEIC decoding checks on libheif, in front of the Qt codec.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(LIBHEIF REQUIRED IMPORTED_TARGET libheif)
+target_sources(halvora_adapters PRIVATE ${CMAKE_CURRENT_LIST_DIR}/heif/HeifImageCodec.cpp)
+target_link_libraries(halvora_adapters PRIVATE PkgConfig::LIBHEIF)
