@@ -1,5 +1,6 @@
 // halvora: the command-line tool over the core.
 
+#include "cli/BackupCommand.h"
 #include "cli/ComposeSession.h"
 #include "cli/ConfigCommand.h"
 #include "cli/QrCommand.h"
@@ -59,6 +60,14 @@ constexpr const char* kUsage =
     "      TEXT, else the next greeting when qr.randomMemo is on, else\n"
     "      qr.defaultMemo. qr.directoryURL and qr.imageURL override the bank\n"
     "      directory and image service base URLs.\n"
+    "  backup export FILE | import FILE --merge|--replace | inspect FILE\n"
+    "         [--data DIR] [--config DIR]\n"
+    "      Writes the snippets, their images and the QR account (\"qr.*\" keys)\n"
+    "      to one archive file, imports an archive (adding its snippets, or\n"
+    "      replacing the snippets and the QR account after a safety copy in the\n"
+    "      data folder), or shows what an archive holds. --data and --config\n"
+    "      name the snippet folder and the settings folder (the user's own by\n"
+    "      default).\n"
     "  --help      Shows this text.\n";
 
 void writeOut(const std::string& s) {
@@ -218,6 +227,9 @@ int main(int argc, char** argv) {
     }
     if (command == "config") {
         return halvora::cli::runConfigCommand(args, std::cout, std::cerr);
+    }
+    if (command == "backup") {
+        return halvora::cli::runBackupCommand(args, std::cout, std::cerr);
     }
     if (command == "qr") {
         return halvora::cli::runQrCommand(args, std::cout, std::cerr);
