@@ -1,6 +1,11 @@
 #include "cli/SimulateSession.h"
 
+#include "platform/curl/CurlHttpClient.h"
+#include "platform/qt/HeadlessGuiApplication.h"
+#include "platform/qt/QtImageCodec.h"
 #include "platform/sim/SimKeyboardLayout.h"
+#include "platform/zxing/ZXingBarcodeReader.h"
+#include "qr/DynamicQRGenerator.h"
 #include "text/Unicode.h"
 
 #include <charconv>
@@ -146,6 +151,42 @@ platform::Platform withDefaults(const platform::Platform& p, platform::UserDefau
                               p.imageCodec, p.barcodeReader, defaults,        p.log};
 }
 
+// The QR image of a simulated paste is made for real: bank directory and image
+// service over HTTP (the hosts come from "qr.directoryURL" / "qr.imageURL"
+// when set), rasterised and read back. The Qt and network machinery starts
+// only when a script first pastes a QR snippet.
+class LazyRealQRSource final : public input::DynamicQRSource {
+  public:
+    LazyRealQRSource(platform::UserDefaults& defaults, platform::WorkerQueue& worker,
+                     platform::MainQueue& main)
+        : defaults_(defaults), worker_(worker), main_(main) {}
+
+    std::string nextWishMemo() override { return generator().nextWishMemo(); }
+    void prepare(const qr::DynamicQRProfile& profile, const std::string& memo,
+                 Completion completion) override {
+        generator().prepare(profile, memo, std::move(completion));
+    }
+
+  private:
+    qr::DynamicQRGenerator& generator() {
+        if (!generator_) {
+            gui_ = std::make_unique<platform::qt::HeadlessGuiApplication>();
+            generator_ = std::make_unique<qr::DynamicQRGenerator>(
+                qr::DynamicQRGenerator::Ports{defaults_, worker_, main_, http_, codec_, reader_});
+        }
+        return *generator_;
+    }
+
+    platform::UserDefaults& defaults_;
+    platform::WorkerQueue& worker_;
+    platform::MainQueue& main_;
+    std::unique_ptr<platform::qt::HeadlessGuiApplication> gui_;
+    platform::curl::CurlHttpClient http_;
+    platform::qt::QtImageCodec codec_;
+    platform::zxing::ZXingBarcodeReader reader_;
+    std::unique_ptr<qr::DynamicQRGenerator> generator_;
+};
+
 std::filesystem::path makeTemporaryFolder() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "halvora-simulate-XXXXXX").string();
@@ -168,9 +209,11 @@ SimulateSession::SimulateSession(const SimulateOptions& options, std::ostream& o
                               : desktop_.platform()),
       store_(std::make_unique<snippets::SnippetStore>(options.dataFolder.value_or(temporaryFolder_),
                                                       desktop_.log())),
-      panels_(desktop_) {
+      panels_(desktop_),
+      qrSource_(std::make_unique<LazyRealQRSource>(platform_.userDefaults, platform_.workerQueue,
+                                                   platform_.mainQueue)) {
     controller_ = std::make_unique<input::KeyboardController>(
-        *store_, platform_, panels_, nullptr, [] {},
+        *store_, platform_, panels_, qrSource_.get(), [] {},
         [this](std::optional<snippets::ReplyPasteTarget> target) {
             if (picker_) {
                 picker_->openPicker(std::move(target));
@@ -193,6 +236,7 @@ SimulateSession::SimulateSession(const SimulateOptions& options, std::ostream& o
 SimulateSession::~SimulateSession() {
     picker_.reset();
     controller_.reset();
+    qrSource_.reset();
     store_.reset();
     if (!temporaryFolder_.empty()) {
         std::error_code ignored;
@@ -281,6 +325,9 @@ SimulateStep SimulateSession::runCommand(std::string_view command, std::string_v
         if (rest.empty() || error != std::errc() || end != rest.data() + rest.size() || ms < 0) {
             return malformed("wait takes a number of milliseconds");
         }
+        // Background work (a QR generation) gets done while the script waits;
+        // its result comes back through the main queue like any task.
+        desktop_.workerQueue().runAll();
         desktop_.mainQueue().advance(ms / 1000.0);
         return {};
     }

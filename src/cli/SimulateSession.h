@@ -60,6 +60,8 @@ class SimulateSession {
     platform::sim::SimDesktop& desktop() { return desktop_; }
     input::KeyboardController& controller() { return *controller_; }
     snippets::SnippetStore& store() { return *store_; }
+    /// The settings the run uses (the --config file, or temporary ones).
+    platform::UserDefaults& userDefaults() { return platform_.userDefaults; }
 
   private:
     SimulateStep runCommand(std::string_view command, std::string_view rest);
@@ -81,6 +83,8 @@ class SimulateSession {
     platform::Platform platform_;
     std::unique_ptr<snippets::SnippetStore> store_;
     snippets::sim::SimPanelHost panels_;
+    /// Real QR generation (network, images, read-back), made on first use.
+    std::unique_ptr<input::DynamicQRSource> qrSource_;
     std::unique_ptr<input::KeyboardController> controller_;
     std::unique_ptr<app::PickerPresenter> picker_;
     std::size_t alertsReported_ = 0;
