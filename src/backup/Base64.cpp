@@ -67,45 +67,48 @@ std::optional<platform::Bytes> decode(std::string_view text) {
     if (text.size() % 4 != 0) {
         return std::nullopt;
     }
+    if (text.empty()) {
+        return platform::Bytes{};
+    }
     std::size_t padding = 0;
-    if (!text.empty() && text.back() == '=') {
+    if (text.back() == '=') {
         padding = text[text.size() - 2] == '=' ? 2 : 1;
     }
     const auto& table = decodingTable();
-    platform::Bytes out;
-    out.reserve(text.size() / 4 * 3);
-    for (std::size_t i = 0; i < text.size(); i += 4) {
-        const bool last = i + 4 == text.size();
-        std::array<std::uint8_t, 4> values{};
-        for (std::size_t k = 0; k < 4; ++k) {
-            const char c = text[i + k];
-            if (last && c == '=' && k >= 4 - padding) {
-                values[k] = 0;
-                continue;
-            }
-            values[k] = table[static_cast<unsigned char>(c)];
-            if (values[k] == kInvalid) {
-                return std::nullopt;
-            }
-        }
-        const std::uint32_t group = (std::uint32_t{values[0]} << 18) |
-                                    (std::uint32_t{values[1]} << 12) |
-                                    (std::uint32_t{values[2]} << 6) | values[3];
-        out.push_back(static_cast<std::uint8_t>(group >> 16));
-        if (!last || padding < 2) {
-            out.push_back(static_cast<std::uint8_t>((group >> 8) & 0xFF));
-        }
-        if (!last || padding < 1) {
-            out.push_back(static_cast<std::uint8_t>(group & 0xFF));
-        }
-        // Bits that padding drops must be zero, or two texts would give the
-        // same bytes.
-        if (last && padding == 2 && (values[1] & 0x0F) != 0) {
+    platform::Bytes out(text.size() / 4 * 3 - padding);
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    std::uint8_t* cursor = out.data();
+    const std::size_t fullGroups = text.size() / 4 - 1;  // the last one may be padded
+    for (std::size_t g = 0; g < fullGroups; ++g, in += 4, cursor += 3) {
+        const std::uint8_t a = table[in[0]];
+        const std::uint8_t b = table[in[1]];
+        const std::uint8_t c = table[in[2]];
+        const std::uint8_t d = table[in[3]];
+        if ((a | b | c | d) & 0x80) {  // kInvalid is the only value with the high bit
             return std::nullopt;
         }
-        if (last && padding == 1 && (values[2] & 0x03) != 0) {
-            return std::nullopt;
-        }
+        cursor[0] = static_cast<std::uint8_t>((a << 2) | (b >> 4));
+        cursor[1] = static_cast<std::uint8_t>((b << 4) | (c >> 2));
+        cursor[2] = static_cast<std::uint8_t>((c << 6) | d);
+    }
+    const std::uint8_t a = table[in[0]];
+    const std::uint8_t b = table[in[1]];
+    const std::uint8_t c = padding >= 2 ? 0 : table[in[2]];
+    const std::uint8_t d = padding >= 1 ? 0 : table[in[3]];
+    if ((a | b | c | d) & 0x80) {
+        return std::nullopt;
+    }
+    // Bits that padding drops must be zero, or two texts would give the same
+    // bytes.
+    if ((padding == 2 && (b & 0x0F) != 0) || (padding == 1 && (c & 0x03) != 0)) {
+        return std::nullopt;
+    }
+    cursor[0] = static_cast<std::uint8_t>((a << 2) | (b >> 4));
+    if (padding < 2) {
+        cursor[1] = static_cast<std::uint8_t>((b << 4) | (c >> 2));
+    }
+    if (padding < 1) {
+        cursor[2] = static_cast<std::uint8_t>((c << 6) | d);
     }
     return out;
 }
