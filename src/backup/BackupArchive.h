@@ -16,11 +16,11 @@ namespace halvora::backup {
 
 std::string encodeArchive(const HalvoraBackup& backup);
 
-/// Decodes the archive's JSON. `bytes` is taken so that the text can be let
-/// go as soon as it is parsed. Throws BackupError::invalidFile with
-/// "không đọc được định dạng" for anything that is not an archive (bad JSON,
-/// a missing key, a wrong type, an id that is not a UUID, data that is not
-/// Base64). Checks nothing further: see BackupService::validate.
+/// Decodes the archive's JSON. `bytes` is taken so that it can be read in
+/// place (with room for the parser's padding) and let go with the call. Throws
+/// BackupError::invalidFile with "không đọc được định dạng" for anything that is not an archive
+/// (bad JSON, a missing key, a wrong type, an id that is not a UUID, data that is not Base64).
+/// Checks nothing further: see BackupService::validate.
 HalvoraBackup decodeArchive(std::string bytes);
 
 }  // namespace halvora::backup

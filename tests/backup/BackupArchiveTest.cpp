@@ -65,6 +65,16 @@ TEST(BackupArchiveTest, ReadsLowerCaseIdsAndAnOlderProfile) {
     EXPECT_EQ(decoded.qrProfile.defaultMemo, std::nullopt);
 }
 
+TEST(BackupArchiveTest, ReadsEscapedSlashesInBase64AsOtherWritersEscapeThem) {
+    HalvoraBackup backup = sampleBackup();
+    backup.images.begin()->second.data = asBytes("\xFF\xFF\xFF?");  // "////Pw=="
+    std::string text = encodeArchive(backup);
+    const std::size_t at = text.find("////Pw==");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 8, R"(\/\/\/\/Pw==)");
+    EXPECT_EQ(decodeArchive(text), backup);
+}
+
 TEST(BackupArchiveTest, RefusesWhatIsNotAnArchive) {
     const HalvoraBackup sample = sampleBackup();
     const nlohmann::json good = nlohmann::json::parse(encodeArchive(sample));
@@ -95,7 +105,11 @@ TEST(BackupArchiveTest, RefusesWhatIsNotAnArchive) {
                   "Bản sao lưu không hợp lệ: không đọc được định dạng")
             << name;
     }
-    for (const std::string_view text : {"", "[]", "{", "null", "{\"version\":1}"}) {
+    const std::string encoded = encodeArchive(sample);
+    for (const std::string& text :
+         {std::string(), std::string("[]"), std::string("{"), std::string("null"),
+          std::string("{\"version\":1}"), encoded + "}", encoded + " x",
+          encoded.substr(0, encoded.size() - 1)}) {
         EXPECT_EQ(testing::backupErrorOf([&] { decodeArchive(std::string(text)); }),
                   "Bản sao lưu không hợp lệ: không đọc được định dạng")
             << text;
