@@ -239,7 +239,12 @@ void KeyboardController::appActivated(const platform::RunningApplication& app) {
         return;
     }
     pendingSuggestionReplacement_.reset();
-    cancelPendingQR();
+    // The chat a generation pastes into coming (back) to the front is not a
+    // switch away from it: the picker re-activates it right before pasting,
+    // and its notice may arrive after the generation has started.
+    if (!(qrGeneration_ && qrTargetPID_ == app.pid)) {
+        cancelPendingQR();
+    }
     resetWordAndCode();
     clearSuggestion();
     needsFocusedFieldRefresh_ = true;

@@ -176,6 +176,8 @@ class KeyboardController {
     FocusedFieldKind focusedFieldKind_ = FocusedFieldKind::ordinary;
     bool needsFocusedFieldRefresh_ = true;
     std::optional<util::Uuid> qrGeneration_;
+    /// The application the running generation pastes into.
+    std::optional<platform::ProcessId> qrTargetPID_;
     bool qrPasting_ = false;
     std::unique_ptr<snippets::ReplyTemplatePrompt> replyPrompt_;
     bool pickerOpen_ = false;

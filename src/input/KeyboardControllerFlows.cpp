@@ -258,6 +258,7 @@ void KeyboardController::setQRStatus(std::string message, bool failed) {
 void KeyboardController::finishDynamicQR(std::string message, bool failed) {
     willChange();
     qrGeneration_.reset();
+    qrTargetPID_.reset();
     qrPasting_ = false;
     qrBusy_ = false;
     qrStatus_ = std::move(message);
@@ -291,6 +292,7 @@ void KeyboardController::beginDynamicQR(const snippets::Snippet& snippet,
 
     willChange();
     qrGeneration_ = id;
+    qrTargetPID_ = targetPID;
     qrBusy_ = true;
     qrPasting_ = false;
     qrStatus_ = "Đang tạo QR…";

@@ -1,5 +1,6 @@
 #include "TemporaryFolder.h"
 
+#include "app/PickerPresenter.h"
 #include "input/KeyboardController.h"
 #include "platform/sim/SimDesktop.h"
 #include "snippets/SnippetStore.h"
@@ -223,6 +224,22 @@ TEST_F(DynamicQRFlowTest, HotkeySlotStartsAGenerationForTheFrontApp) {
     source_.succeed();
     desktop_.mainQueue().advance(1.0);
     EXPECT_EQ(chat_->pastedImages().size(), 1u);
+}
+
+TEST_F(DynamicQRFlowTest, PickerChoiceGeneratesForTheRefocusedChat) {
+    app::PickerPresenter presenter(controller_, store_, platform_, panels_);
+    presenter.openPicker(snippets::ReplyPasteTarget::capture(platform_));
+    ASSERT_NE(panels_.picker(), nullptr);
+    ASSERT_TRUE(panels_.choosePickerResult(0));
+    // The chat's activation notice arrives after the generation began; it
+    // must not cancel the paste meant for that very chat.
+    desktop_.mainQueue().advance(0.2);
+    ASSERT_EQ(source_.requests.size(), 1u);
+    source_.succeed();
+    desktop_.mainQueue().advance(1.0);
+    EXPECT_EQ(chat_->text(), "Anh chuyển khoản giúp em theo mã QR ạ\n");
+    EXPECT_EQ(chat_->pastedImages().size(), 1u);
+    EXPECT_EQ(controller_.qrStatus(), "Đã dán chữ và ảnh QR mới.");
 }
 
 TEST_F(DynamicQRFlowTest, WithoutTargetOrWhileBusyBeginDoesNothingMore) {
