@@ -5,7 +5,7 @@
 # beside two anchors run on the same bytes in the same run: `base64` of the
 # image files into one file, and `cp` of the archive.
 #
-# usage: benches/backup_bench.sh [BUILD_DIR]   (default: build)
+# usage: benches/backup_bench.sh [BUILD_DIR]   (default: build; KEEP_BENCH=1 keeps the work folder)
 # Needs the halvora tool built in BUILD_DIR, python3 and GNU time.
 set -euo pipefail
 
@@ -16,7 +16,7 @@ halvora="$build/src/cli/halvora"
 [[ -x /usr/bin/time ]] || { echo "GNU time (/usr/bin/time) is needed" >&2; exit 1; }
 
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP_BENCH:-}" ] || rm -rf "$work"' EXIT
 mkdir -p "$work/data" "$work/config" "$work/empty"
 
 # 48 PNG files of 1000x1000 random RGB pixels (about 3 MB each, stored
