@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/Pasteboard.h"
+
+#include <QObject>
+
+#include <vector>
+
+class QMimeData;
+
+namespace halvora::platform::qt {
+
+/// The general pasteboard on the system clipboard (QClipboard). The clipboard
+/// holds one item, so the items written since the last `clear` are offered
+/// together: the first text as plain text, the first image as its PNG (or
+/// TIFF) bytes and as an image for programs that ask for pixels. Rich text
+/// with an attachment has no common form on Linux desktops; such an item is
+/// offered through its plain-text and image representations, which the
+/// paste service always adds beside it.
+class QtPasteboard final : public QObject, public Pasteboard {
+    Q_OBJECT
+
+  public:
+    /// Needs a QGuiApplication.
+    QtPasteboard();
+    ~QtPasteboard() override;
+
+    void clear() override;
+    bool write(const std::vector<PasteboardItem>& items) override;
+    /// What this program wrote, while the clipboard still holds it; otherwise
+    /// one item with the text and the image another program offers.
+    std::vector<PasteboardItem> items() const override;
+    std::int64_t changeCount() const override { return changeCount_; }
+
+    /// The clipboard contents offered for `items` (exposed for tests).
+    static QMimeData* mimeDataFor(const std::vector<PasteboardItem>& items);
+
+  private:
+    void clipboardChanged();
+
+    std::vector<PasteboardItem> written_;
+    const QMimeData* ownData_ = nullptr;
+    std::int64_t changeCount_ = 0;
+    bool writing_ = false;
+};
+
+}  // namespace halvora::platform::qt
