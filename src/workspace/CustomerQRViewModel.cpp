@@ -1,0 +1,212 @@
+#include "workspace/CustomerQRViewModel.h"
+
+#include "platform/DefaultsKeys.h"
+#include "qr/DynamicQRProfile.h"
+#include "qr/QREndpoints.h"
+#include "text/Unicode.h"
+#include "util/Whitespace.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace halvora::workspace {
+
+namespace keys = platform::DefaultsKeys;
+using snippets::Snippet;
+
+namespace {
+
+constexpr int kMaxNumberedQRCode = 9999;
+
+std::string_view trimSemicolons(std::string_view code) {
+    const std::size_t first = code.find_first_not_of(';');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return code.substr(first, code.find_last_not_of(';') - first + 1);
+}
+
+/// Host (and port) of a base URL such as "https://img.vietqr.io/prefix".
+std::string hostOf(std::string_view url) {
+    if (const std::size_t scheme = url.find("://"); scheme != std::string_view::npos) {
+        url.remove_prefix(scheme + 3);
+    }
+    return std::string(url.substr(0, url.find('/')));
+}
+
+}  // namespace
+
+CustomerQRViewModel::CustomerQRViewModel(snippets::SnippetStore& store,
+                                         platform::UserDefaults& defaults,
+                                         EditSnippet onEditSnippet)
+    : store_(store), defaults_(defaults), onEditSnippet_(std::move(onEditSnippet)) {
+    storeConnection_ = store_.observe([this] { notify(); });
+}
+
+std::string CustomerQRViewModel::value(std::string_view key) const {
+    return defaults_.stringValue(key).value_or("");
+}
+
+std::string CustomerQRViewModel::bankID() const {
+    return value(keys::qrBankID);
+}
+std::string CustomerQRViewModel::accountNumber() const {
+    return value(keys::qrAccountNumber);
+}
+std::string CustomerQRViewModel::accountName() const {
+    return value(keys::qrAccountName);
+}
+std::string CustomerQRViewModel::amount() const {
+    return value(keys::qrAmount);
+}
+std::string CustomerQRViewModel::defaultMemo() const {
+    return value(keys::qrDefaultMemo);
+}
+
+bool CustomerQRViewModel::randomMemo() const {
+    return defaults_.boolOr(keys::qrRandomMemo, true);
+}
+
+void CustomerQRViewModel::setBankID(std::string value) {
+    setString(keys::qrBankID, std::move(value));
+    accountChanged();
+}
+
+void CustomerQRViewModel::setAccountNumber(std::string value) {
+    setString(keys::qrAccountNumber, std::move(value));
+    accountChanged();
+}
+
+void CustomerQRViewModel::setAccountName(std::string value) {
+    setString(keys::qrAccountName, std::move(value));
+    accountChanged();
+}
+
+void CustomerQRViewModel::setAmount(std::string value) {
+    setString(keys::qrAmount, std::move(value));
+}
+
+void CustomerQRViewModel::setDefaultMemo(std::string value) {
+    setString(keys::qrDefaultMemo, std::move(value));
+}
+
+void CustomerQRViewModel::setRandomMemo(bool on) {
+    defaults_.set(keys::qrRandomMemo, on);
+    notify();
+}
+
+void CustomerQRViewModel::setValue(std::string_view key, std::string value) {
+    if (key == keys::qrBankID) {
+        setBankID(std::move(value));
+    } else if (key == keys::qrAccountNumber) {
+        setAccountNumber(std::move(value));
+    } else if (key == keys::qrAccountName) {
+        setAccountName(std::move(value));
+    } else if (key == keys::qrAmount) {
+        setAmount(std::move(value));
+    } else if (key == keys::qrDefaultMemo) {
+        setDefaultMemo(std::move(value));
+    }
+}
+
+void CustomerQRViewModel::setString(std::string_view key, std::string value) {
+    defaults_.set(key, std::move(value));
+    notify();
+}
+
+void CustomerQRViewModel::accountChanged() {
+    store_.enableLegacyVCBQIfConfigured(qr::DynamicQRProfile::load(defaults_));
+}
+
+bool CustomerQRViewModel::isAccountConfigured() const {
+    const auto filled = [](const std::string& text) {
+        return !util::trimWhitespaceAndNewlines(text).empty();
+    };
+    return filled(bankID()) && filled(accountNumber()) && filled(accountName());
+}
+
+std::vector<Snippet> CustomerQRViewModel::dynamicSnippets() const {
+    std::vector<Snippet> found;
+    std::copy_if(store_.snippets().begin(), store_.snippets().end(), std::back_inserter(found),
+                 [](const Snippet& s) { return s.isDynamicQR(); });
+    return found;
+}
+
+std::string CustomerQRViewModel::rowTitle(const Snippet& snippet) {
+    return snippet.title.empty() ? std::string(untitledRow) : snippet.title;
+}
+
+void CustomerQRViewModel::editSnippet(const util::Uuid& id) {
+    if (onEditSnippet_) {
+        onEditSnippet_(id);
+    }
+}
+
+std::optional<std::size_t> CustomerQRViewModel::existingVCBQIndex() const {
+    const std::vector<Snippet>& snippets = store_.snippets();
+    for (std::size_t i = 0; i < snippets.size(); ++i) {
+        if (text::lowercased(trimSemicolons(snippets[i].trigger)) == "vcbq") {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+bool CustomerQRViewModel::canEnableExistingVCBQ() const {
+    const std::optional<std::size_t> index = existingVCBQIndex();
+    return index && !store_.snippets()[*index].isDynamicQR();
+}
+
+bool CustomerQRViewModel::enableExistingVCBQ() {
+    if (!canEnableExistingVCBQ()) {
+        return false;
+    }
+    const util::Uuid id = store_.snippets()[*existingVCBQIndex()].id;
+    // update() saves at once; a failed save is logged by the store.
+    return store_.update(id, [](Snippet& s) { s.dynamicQR = true; });
+}
+
+std::string CustomerQRViewModel::nextTrigger(const std::vector<Snippet>& snippets) {
+    std::unordered_set<std::string> taken;
+    for (const Snippet& snippet : snippets) {
+        taken.insert(snippet.normalizedCode());
+    }
+    if (!taken.contains(";vcbq")) {
+        return ";vcbq";
+    }
+    for (int n = 1; n <= kMaxNumberedQRCode; ++n) {
+        std::string code = ";qr" + std::to_string(n);
+        if (!taken.contains(code)) {
+            return code;
+        }
+    }
+    return ";qr" + text::lowercased(util::Uuid::random().text().substr(0, 6));
+}
+
+util::Uuid CustomerQRViewModel::addDynamicSnippet() {
+    Snippet snippet;
+    snippet.trigger = nextTrigger(store_.snippets());
+    snippet.title = std::string(newSnippetTitle);
+    snippet.dynamicQR = true;
+    const util::Uuid id = snippet.id;
+    // append() saves at once; a failed save is logged by the store.
+    store_.append(std::move(snippet));
+    editSnippet(id);
+    return id;
+}
+
+void CustomerQRViewModel::setShowDetails(bool open) {
+    showDetails_ = open;
+    notify();
+}
+
+std::string CustomerQRViewModel::privacyNote() const {
+    const qr::QREndpoints endpoints = qr::QREndpoints::load(defaults_);
+    const std::string service = endpoints.imageURL == qr::QREndpoints::defaultImageURL
+                                    ? std::string("VietQR (img.vietqr.io)")
+                                    : hostOf(endpoints.imageURL);
+    return "Thông tin tài khoản và nội dung chuyển khoản (nếu có) được gửi qua HTTPS tới " +
+           service + " để lấy ảnh QR.";
+}
+
+}  // namespace halvora::workspace
