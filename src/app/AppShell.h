@@ -87,7 +87,8 @@ class AppShell {
     /// launch/terminate observers, and the workspace window when the program
     /// is not a login item (or the desktop has no status area).
     void didFinishLaunching();
-    /// Clean-up at the end: the poll, the observers, the hot keys.
+    /// Clean-up at the end: the poll, the observers, the hot keys. Runs once;
+    /// the destructor runs it when nobody did.
     void willTerminate();
     /// The program was opened again while running: shows the workspace
     /// window. Answers true.
@@ -112,6 +113,10 @@ class AppShell {
     /// The hot-key handler's decision: true when the hot key was handled.
     bool handleHotKey(const platform::HotKeyId& id);
 
+    /// Where "Mở quyền Trợ năng…" leads; each desktop points it at its own
+    /// permission settings or help page.
+    void setAccessibilityHelpUrl(std::string url) { accessibilityUrl_ = std::move(url); }
+
     /// The menu last shown (empty before start-up).
     const platform::StatusMenu& currentMenu() const { return menu_; }
 
@@ -134,7 +139,9 @@ class AppShell {
     snippets::WorkspaceNavigation navigation_;
     std::unique_ptr<input::KeyboardController> keyboard_;
     std::unique_ptr<PickerPresenter> picker_;
+    std::string accessibilityUrl_ = kAccessibilitySettingsUrl;
     bool statusItemCreated_ = false;
+    bool terminated_ = false;
     bool settingsWindowShown_ = false;
     platform::StatusMenu menu_;
     platform::Registration permissionTimer_;

@@ -14,7 +14,8 @@ class ShellHost {
     /// activates the program.
     virtual void showWorkspaceWindow() = 0;
 
-    /// Ends the program (after the shell's own clean-up has run).
+    /// Ends the program. On its way out the program calls
+    /// `AppShell::willTerminate`.
     virtual void terminate() = 0;
 };
 
