@@ -29,6 +29,47 @@ constexpr std::array<std::string_view, 11> vietnameseOff{
     "com.valvesoftware.steam",
 };
 
+// The same kinds of application on Linux, by the identifiers the keystroke
+// bridge gives their programs.
+constexpr std::array<std::string_view, 12> linuxVietnameseOn{
+    "org.chromium.chromium",
+    "com.microsoft.edge",
+    "com.opera.opera",
+    "com.vivaldi.vivaldi",
+    "org.gnome.epiphany",
+    "io.gitlab.librewolf-community",
+    "org.libreoffice.libreoffice",
+    "org.gnome.gedit",
+    "org.gnome.texteditor",
+    "org.kde.kwrite",
+    "org.xfce.mousepad",
+    "com.abisource.abiword",
+};
+
+constexpr std::array<std::string_view, 21> linuxVietnameseOff{
+    "org.gnome.terminal",
+    "org.gnome.console",
+    "org.kde.konsole",
+    "org.xfce.terminal",
+    "com.gexperts.tilix",
+    "org.alacritty.alacritty",
+    "net.kovidgoyal.kitty",
+    "org.wezfurlong.wezterm",
+    "org.codeberg.dnkl.foot",
+    "org.xterm.xterm",
+    "org.gnome.terminator",
+    "com.visualstudio.code",
+    "com.visualstudio.code-oss",
+    "com.visualstudio.code.insiders",
+    "com.vscodium.codium",
+    "com.sublimetext.three",
+    "dev.zed.zed",
+    "com.jetbrains.intellij-idea-community",
+    "com.jetbrains.pycharm-community",
+    "net.lutris.lutris",
+    "com.valvesoftware.steam",
+};
+
 template <std::size_t N>
 bool listed(const std::array<std::string_view, N>& list, std::string_view id) {
     return std::find(list.begin(), list.end(), id) != list.end();
@@ -57,10 +98,10 @@ std::optional<bool> mode(const platform::RunningApplication& app,
 std::optional<bool> defaultMode(std::string_view bundleID,
                                 std::optional<std::string_view> category) {
     const std::string id = halvora::text::lowercased(bundleID);
-    if (listed(vietnameseOn, id)) {
+    if (listed(vietnameseOn, id) || listed(linuxVietnameseOn, id)) {
         return true;
     }
-    if (listed(vietnameseOff, id)) {
+    if (listed(vietnameseOff, id) || listed(linuxVietnameseOff, id)) {
         return false;
     }
     if (category == gamesCategory) {

@@ -25,6 +25,13 @@ constexpr std::array<std::string_view, 7> browserBundleIdentifiers{
     "com.operasoftware.opera",
 };
 
+// The same browsers and a few more on Linux, by the identifiers the
+// keystroke bridge gives their programs.
+constexpr std::array<std::string_view, 6> linuxBrowserIdentifiers{
+    "org.chromium.chromium", "com.microsoft.edge", "com.opera.opera",
+    "com.vivaldi.vivaldi",   "org.gnome.epiphany", "io.gitlab.librewolf-community",
+};
+
 template <std::size_t N>
 bool containsAny(std::string_view text, const std::array<std::string_view, N>& phrases) {
     return std::any_of(phrases.begin(), phrases.end(), [text](std::string_view phrase) {
@@ -78,7 +85,9 @@ bool isBrowser(std::optional<std::string_view> bundleIdentifier) {
     }
     const std::string lowered = halvora::text::lowercased(*bundleIdentifier);
     return std::find(browserBundleIdentifiers.begin(), browserBundleIdentifiers.end(), lowered) !=
-           browserBundleIdentifiers.end();
+               browserBundleIdentifiers.end() ||
+           std::find(linuxBrowserIdentifiers.begin(), linuxBrowserIdentifiers.end(), lowered) !=
+               linuxBrowserIdentifiers.end();
 }
 
 }  // namespace halvora::input::FocusedFieldPolicy

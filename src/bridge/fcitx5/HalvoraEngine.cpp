@@ -1,0 +1,240 @@
+#include "bridge/fcitx5/HalvoraEngine.h"
+
+#include "bridge/BridgeProtocol.h"
+#include "bridge/KeyTranslation.h"
+#include "bridge/ProgramIdentity.h"
+
+#include <dbus_public.h>
+#include <fcitx-utils/capabilityflags.h>
+#include <fcitx-utils/dbus/matchrule.h>
+#include <fcitx-utils/dbus/message.h>
+#include <fcitx-utils/log.h>
+#include <fcitx/event.h>
+#include <fcitx/inputmethodentry.h>
+
+#include <cstring>
+
+namespace halvora::bridge {
+namespace {
+
+const std::string service(protocol::serviceName);
+const std::string path(protocol::objectPath);
+const std::string interface(protocol::interfaceName);
+
+constexpr std::uint64_t usecPerMs = 1000;
+
+std::uint32_t fieldFlagsOf(const fcitx::InputContext& ic) {
+    using fcitx::CapabilityFlag;
+    const fcitx::CapabilityFlags caps = ic.capabilityFlags();
+    std::uint32_t flags = 0;
+    if (caps.test(CapabilityFlag::Password))
+        flags |= protocol::fieldFlags::password;
+    if (caps.test(CapabilityFlag::Sensitive))
+        flags |= protocol::fieldFlags::sensitive;
+    if (caps.test(CapabilityFlag::Url))
+        flags |= protocol::fieldFlags::url;
+    if (caps.test(CapabilityFlag::Terminal))
+        flags |= protocol::fieldFlags::terminal;
+    return flags;
+}
+
+fcitx::KeyStates statesFor(std::uint64_t flags) {
+    fcitx::KeyStates states;
+    if (flags & protocol::shiftFlag)
+        states |= fcitx::KeyState::Shift;
+    if (flags & protocol::controlFlag)
+        states |= fcitx::KeyState::Ctrl;
+    if (flags & protocol::optionFlag)
+        states |= fcitx::KeyState::Alt;
+    if (flags & protocol::commandFlag)
+        states |= fcitx::KeyState::Super;
+    return states;
+}
+
+}  // namespace
+
+HalvoraEngine::HalvoraEngine(fcitx::Instance* instance) : instance_(instance) {
+    fcitx::AddonInstance* dbusAddon = dbus();
+    if (dbusAddon == nullptr) {
+        FCITX_ERROR() << "Halvora bridge: the dbus module is missing; keys pass untouched";
+        return;
+    }
+    bus_ = dbusAddon->call<fcitx::IDBusModule::bus>();
+    watcher_ = std::make_unique<fcitx::dbus::ServiceWatcher>(*bus_);
+    watch_ = watcher_->watchService(
+        service, [this](const std::string&, const std::string&, const std::string& newOwner) {
+            // A desktop that starts after the framework learns of the addon
+            // at once, not only at the first key.
+            if (!newOwner.empty()) {
+                attach();
+            } else {
+                setConnected(false);
+            }
+        });
+    postMatch_ = bus_->addMatch(
+        fcitx::dbus::MatchRule("", path, interface, std::string(protocol::signalNames::post)),
+        [this](fcitx::dbus::Message& message) { return onPost(message); });
+    attach();
+}
+
+HalvoraEngine::~HalvoraEngine() = default;
+
+std::uint64_t HalvoraEngine::contextId(const fcitx::InputContext& ic) {
+    const fcitx::ICUUID& uuid = ic.uuid();
+    std::uint64_t id = 0;
+    std::memcpy(&id, uuid.data(), sizeof id);
+    return id == 0 ? 1 : id;
+}
+
+void HalvoraEngine::attach() {
+    if (bus_ == nullptr) {
+        return;
+    }
+    auto call = bus_->createMethodCall(service.c_str(), path.c_str(), interface.c_str(),
+                                       std::string(protocol::methodNames::attach).c_str());
+    call.send();
+}
+
+void HalvoraEngine::sendContextMessage(const char* member, fcitx::InputContext& ic,
+                                       bool withFocus) {
+    if (bus_ == nullptr) {
+        return;
+    }
+    auto call = bus_->createMethodCall(service.c_str(), path.c_str(), interface.c_str(), member);
+    if (withFocus) {
+        call << ic.program() << fieldFlagsOf(ic);
+    }
+    call << contextId(ic);
+    call.send();
+}
+
+void HalvoraEngine::activate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
+    sendContextMessage(std::string(protocol::methodNames::focusIn).c_str(), *event.inputContext(),
+                       true);
+}
+
+void HalvoraEngine::deactivate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
+    // Not a reset: losing the focus is not a click.
+    sendContextMessage(std::string(protocol::methodNames::focusOut).c_str(), *event.inputContext(),
+                       false);
+}
+
+void HalvoraEngine::reset(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
+    // Clients ask for a reset when the user clicks into the field or moves
+    // the caret by other means than keys; either ends the word.
+    if (!applying_) {
+        sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(),
+                           *event.inputContext(), false);
+    }
+}
+
+void HalvoraEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& event) {
+    if (event.isRelease() || applying_ || bus_ == nullptr) {
+        return;
+    }
+    const fcitx::Key& raw = event.rawKey();
+    const auto key = KeyTranslation::fromKeySym(static_cast<std::uint32_t>(raw.sym()),
+                                                static_cast<std::uint32_t>(raw.states()),
+                                                fcitx::Key::keySymToUTF8(raw.sym()));
+    if (!key) {
+        return;
+    }
+    fcitx::InputContext& ic = *event.inputContext();
+    auto call = bus_->createMethodCall(service.c_str(), path.c_str(), interface.c_str(),
+                                       std::string(protocol::methodNames::keyDown).c_str());
+    call << static_cast<std::uint32_t>(key->keyCode) << static_cast<std::uint64_t>(key->flags)
+         << key->text << ic.program() << fieldFlagsOf(ic) << contextId(ic);
+    auto reply = call.call(protocol::keyCallTimeoutMs * usecPerMs);
+    if (reply.type() != fcitx::dbus::MessageType::Reply ||
+        reply.signature() != protocol::signatures::keyDownReply) {
+        // Not running, too slow or confused: the key is the user's.
+        setConnected(false);
+        return;
+    }
+    setConnected(true);
+    bool pass = true;
+    Presses presses;
+    reply >> pass >> presses.keyCodes >> presses.flags >> presses.texts;
+    if (!reply) {
+        return;
+    }
+    apply(ic, presses);
+    if (!pass) {
+        event.filterAndAccept();
+    }
+}
+
+bool HalvoraEngine::onPost(fcitx::dbus::Message& message) {
+    if (message.signature() != protocol::signatures::postArguments) {
+        return false;
+    }
+    std::uint64_t id = 0;
+    Presses presses;
+    message >> id >> presses.keyCodes >> presses.flags >> presses.texts;
+    if (!message) {
+        return false;
+    }
+    // Only into the context the presses were meant for, and only while it
+    // still has the focus.
+    fcitx::InputContext* ic = instance_->mostRecentInputContext();
+    if (ic != nullptr && ic->hasFocus() && contextId(*ic) == id &&
+        instance_->inputMethodEngine(ic) == this) {
+        apply(*ic, presses);
+    }
+    return false;
+}
+
+void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
+    const std::size_t count =
+        std::min({presses.keyCodes.size(), presses.flags.size(), presses.texts.size()});
+    applying_ = true;
+    constexpr std::uint64_t shortcutMask =
+        protocol::controlFlag | protocol::optionFlag | protocol::commandFlag;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t code = presses.keyCodes[i];
+        const std::uint64_t flags = presses.flags[i];
+        const std::string& text = presses.texts[i];
+        if (code == protocol::backspaceKey && (flags & shortcutMask) == 0) {
+            forward(ic, fcitx::Key(FcitxKey_BackSpace));
+        } else if (!text.empty()) {
+            ic.commitString(text);
+        } else if (code == protocol::pasteKey && (flags & protocol::commandFlag) != 0) {
+            const bool terminal = ic.capabilityFlags().test(fcitx::CapabilityFlag::Terminal) ||
+                                  ProgramIdentity::isTerminal(ic.program());
+            fcitx::KeyStates states = fcitx::KeyState::Ctrl;
+            if (terminal) {
+                states |= fcitx::KeyState::Shift;
+            }
+            forward(ic, fcitx::Key(FcitxKey_v, states));
+        } else if (const std::uint32_t sym =
+                       KeyTranslation::keySymFor(static_cast<platform::KeyCode>(code))) {
+            forward(ic, fcitx::Key(static_cast<fcitx::KeySym>(sym), statesFor(flags)));
+        }
+    }
+    applying_ = false;
+}
+
+void HalvoraEngine::forward(fcitx::InputContext& ic, const fcitx::Key& key) {
+    ic.forwardKey(key, false);
+    ic.forwardKey(key, true);
+}
+
+void HalvoraEngine::setConnected(bool connected) {
+    if (connected == connected_) {
+        return;
+    }
+    connected_ = connected;
+    if (connected) {
+        FCITX_INFO() << "Halvora bridge: connected to halvora-desktop";
+    } else {
+        FCITX_WARN() << "Halvora bridge: halvora-desktop is not answering; keys pass untouched";
+    }
+}
+
+fcitx::AddonInstance* HalvoraEngineFactory::create(fcitx::AddonManager* manager) {
+    return new HalvoraEngine(manager->instance());
+}
+
+}  // namespace halvora::bridge
+
+FCITX_ADDON_FACTORY(halvora::bridge::HalvoraEngineFactory);

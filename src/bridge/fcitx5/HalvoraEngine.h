@@ -1,0 +1,71 @@
+#pragma once
+
+// The Halvora input method of fcitx5: a bridge without rules of its own. It
+// asks the keyboard controller inside halvora-desktop about every key of the
+// focused input context (bridge/BridgeProtocol.h) and carries out on that
+// context what the controller posts.
+
+#include <fcitx-utils/dbus/bus.h>
+#include <fcitx-utils/dbus/servicewatcher.h>
+#include <fcitx/addonfactory.h>
+#include <fcitx/addoninstance.h>
+#include <fcitx/addonmanager.h>
+#include <fcitx/inputcontext.h>
+#include <fcitx/inputmethodengine.h>
+#include <fcitx/instance.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace halvora::bridge {
+
+class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
+  public:
+    explicit HalvoraEngine(fcitx::Instance* instance);
+    ~HalvoraEngine() override;
+
+    void keyEvent(const fcitx::InputMethodEntry& entry, fcitx::KeyEvent& event) override;
+    void activate(const fcitx::InputMethodEntry& entry, fcitx::InputContextEvent& event) override;
+    void deactivate(const fcitx::InputMethodEntry& entry, fcitx::InputContextEvent& event) override;
+    void reset(const fcitx::InputMethodEntry& entry, fcitx::InputContextEvent& event) override;
+
+    /// The number the bridge knows an input context by.
+    static std::uint64_t contextId(const fcitx::InputContext& ic);
+
+  private:
+    FCITX_ADDON_DEPENDENCY_LOADER(dbus, instance_->addonManager());
+
+    struct Presses {
+        std::vector<std::uint32_t> keyCodes;
+        std::vector<std::uint64_t> flags;
+        std::vector<std::string> texts;
+    };
+
+    /// Tells the desktop this addon is here (no answer awaited).
+    void attach();
+    void sendContextMessage(const char* member, fcitx::InputContext& ic, bool withFocus);
+    /// Carries out posted key presses on the context, in order.
+    void apply(fcitx::InputContext& ic, const Presses& presses);
+    void forward(fcitx::InputContext& ic, const fcitx::Key& key);
+    bool onPost(fcitx::dbus::Message& message);
+    void setConnected(bool connected);
+
+    fcitx::Instance* instance_;
+    fcitx::dbus::Bus* bus_ = nullptr;
+    std::unique_ptr<fcitx::dbus::ServiceWatcher> watcher_;
+    std::unique_ptr<fcitx::dbus::ServiceWatcherEntry> watch_;
+    std::unique_ptr<fcitx::dbus::Slot> postMatch_;
+    /// Set while posted presses are carried out, so that a frontend that
+    /// hands a forwarded key back cannot feed it to the controller again.
+    bool applying_ = false;
+    bool connected_ = false;
+};
+
+class HalvoraEngineFactory final : public fcitx::AddonFactory {
+  public:
+    fcitx::AddonInstance* create(fcitx::AddonManager* manager) override;
+};
+
+}  // namespace halvora::bridge

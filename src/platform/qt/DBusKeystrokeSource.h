@@ -1,0 +1,121 @@
+#pragma once
+
+#include "platform/KeystrokeSource.h"
+
+#include <QDBusConnection>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QDBusMessage;
+class QDBusServiceWatcher;
+
+namespace halvora::platform::qt {
+
+/// The keystroke side of the Linux desktop, fed by the input-method addon
+/// over the session D-Bus (bridge/BridgeProtocol.h describes the wire).
+///
+/// - The tap sees each key the addon asks about; posted key presses go back
+///   in the answer to that key, or, when posted later, as a signal to the
+///   context that had the focus.
+/// - Trusted means an addon is attached; it stops being trusted when the
+///   addon's connection to the bus goes away.
+/// - The focused element is the focused input context: a password or
+///   sensitive context is a secure text field, a URL context a search
+///   field, any other an ordinary text field. Secure input is on while a
+///   password context has the focus.
+/// - The frontmost application is the focused context's program under its
+///   desktop identifier; this program's own contexts get this process's id
+///   and `ownIdentifier`. Other programs get stable made-up process ids,
+///   since the framework does not tell the real ones.
+/// - A click into a context, or focus moving between contexts of one
+///   program, reaches the tap as a left mouse-down; focus moving to another
+///   program is an activation notice.
+class DBusKeystrokeSource final : public KeystrokeSource {
+  public:
+    DBusKeystrokeSource(QDBusConnection connection, std::string ownProgram,
+                        std::string ownIdentifier);
+    ~DBusKeystrokeSource() override;
+    DBusKeystrokeSource(const DBusKeystrokeSource&) = delete;
+    DBusKeystrokeSource& operator=(const DBusKeystrokeSource&) = delete;
+
+    /// Exports the bridge object and claims the service name; false (with
+    /// the bus's reason in `error`) when the bus is unreachable or another
+    /// program holds the name.
+    bool start(std::string* error = nullptr);
+
+    bool isAttached() const { return !addon_.empty(); }
+
+    // KeyEventTap
+    std::unique_ptr<InstalledTap> install(Callback callback) override;
+    // EventPoster
+    bool post(const KeyEvent& event) override;
+    bool postAll(std::span<const KeyEvent> events) override;
+    // KeyboardState
+    bool isSecureInputEnabled() const override;
+    /// Always none: events reach the application through the input context,
+    /// where modifiers the user still holds do not change them.
+    EventFlags modifierFlags() const override { return 0; }
+    // Accessibility
+    bool isProcessTrusted() const override { return isAttached(); }
+    bool promptForTrust() override { return isAttached(); }
+    std::optional<AccessibilityElement> focusedElement(double timeoutSeconds) override;
+    ElementAttributes attributes(const AccessibilityElement& element,
+                                 double timeoutSeconds) override;
+    bool setFocused(const AccessibilityElement& element, double timeoutSeconds) override;
+    // Front application
+    std::optional<RunningApplication> frontmostApplication() const override;
+    bool activate(ProcessId pid) override;
+    Registration onActivate(Workspace::ApplicationHandler handler) override;
+
+  private:
+    class BridgeObject;
+    struct Tap;
+    class BridgeTap;
+    struct Context {
+        std::uint64_t id = 0;
+        std::string program;
+        std::uint32_t fieldFlags = 0;
+    };
+
+    /// Answers one message addressed to the bridge object; false for one it
+    /// does not know.
+    bool handleMessage(const QDBusMessage& message);
+    void attach(const QString& sender);
+    void detach();
+    /// Keyboard focus is in this context now: ends the word or announces
+    /// the new program when that changed.
+    void focusContext(const Context& context);
+    /// Sends the event through the enabled taps; false when one swallows it.
+    bool deliver(const KeyEvent& event);
+    void emitPost(std::uint64_t contextId, const std::vector<KeyEvent>& events);
+    ProcessId pidFor(const std::string& program) const;
+    RunningApplication applicationFor(const std::string& program) const;
+
+    QDBusConnection connection_;
+    std::string ownProgram_;
+    std::string ownIdentifier_;
+    std::unique_ptr<BridgeObject> object_;
+    std::unique_ptr<QDBusServiceWatcher> watcher_;
+    bool registered_ = false;
+
+    std::string addon_;  ///< the attached addon's unique bus name
+    std::optional<Context> focused_;
+    /// Whether `focused_` still has the keyboard (it stays the front
+    /// program after its focus went out, as long as no other took it).
+    bool hasFocus_ = false;
+    std::vector<std::shared_ptr<Tap>> taps_;  ///< newest first
+    std::map<std::uint64_t, Workspace::ApplicationHandler> activationHandlers_;
+    std::uint64_t nextHandler_ = 1;
+    mutable std::map<std::string, ProcessId> pids_;
+    mutable ProcessId nextPid_ = 0x40000000;
+    /// The key presses posted while a key is decided; absent outside.
+    std::vector<KeyEvent>* collecting_ = nullptr;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace halvora::platform::qt
