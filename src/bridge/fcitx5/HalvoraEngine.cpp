@@ -4,7 +4,6 @@
 #include "bridge/KeyTranslation.h"
 #include "bridge/ProgramIdentity.h"
 
-#include <dbus_public.h>
 #include <fcitx-utils/capabilityflags.h>
 #include <fcitx-utils/dbus/matchrule.h>
 #include <fcitx-utils/dbus/message.h>
@@ -13,6 +12,7 @@
 #include <fcitx/inputmethodentry.h>
 
 #include <cstring>
+#include <exception>
 
 namespace halvora::bridge {
 namespace {
@@ -54,12 +54,17 @@ fcitx::KeyStates statesFor(std::uint64_t flags) {
 }  // namespace
 
 HalvoraEngine::HalvoraEngine(fcitx::Instance* instance) : instance_(instance) {
-    fcitx::AddonInstance* dbusAddon = dbus();
-    if (dbusAddon == nullptr) {
-        FCITX_ERROR() << "Halvora bridge: the dbus module is missing; keys pass untouched";
+    // A connection of its own rather than the dbus module's: the bridge
+    // needs nothing of the framework's bus services, and a blocking key call
+    // on its own connection cannot reorder the framework's messages.
+    try {
+        bus_ = std::make_unique<fcitx::dbus::Bus>(fcitx::dbus::BusType::Session);
+    } catch (const std::exception& error) {
+        FCITX_ERROR() << "Halvora bridge: no session bus (" << error.what()
+                      << "); keys pass untouched";
         return;
     }
-    bus_ = dbusAddon->call<fcitx::IDBusModule::bus>();
+    bus_->attachEventLoop(&instance_->eventLoop());
     watcher_ = std::make_unique<fcitx::dbus::ServiceWatcher>(*bus_);
     watch_ = watcher_->watchService(
         service, [this](const std::string&, const std::string&, const std::string& newOwner) {

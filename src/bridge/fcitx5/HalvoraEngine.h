@@ -35,8 +35,6 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     static std::uint64_t contextId(const fcitx::InputContext& ic);
 
   private:
-    FCITX_ADDON_DEPENDENCY_LOADER(dbus, instance_->addonManager());
-
     struct Presses {
         std::vector<std::uint32_t> keyCodes;
         std::vector<std::uint64_t> flags;
@@ -53,7 +51,9 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     void setConnected(bool connected);
 
     fcitx::Instance* instance_;
-    fcitx::dbus::Bus* bus_ = nullptr;
+    /// A session-bus connection of the addon's own, on the framework's event
+    /// loop; absent when there is no session bus.
+    std::unique_ptr<fcitx::dbus::Bus> bus_;
     std::unique_ptr<fcitx::dbus::ServiceWatcher> watcher_;
     std::unique_ptr<fcitx::dbus::ServiceWatcherEntry> watch_;
     std::unique_ptr<fcitx::dbus::Slot> postMatch_;
