@@ -10,12 +10,8 @@ namespace halvora::workspace {
 
 BackupViewModel::BackupViewModel(snippets::SnippetStore& store, platform::UserDefaults& defaults,
                                  platform::Workspace& workspace, platform::Alerts& alerts,
-                                 backup::BackupPorts ports)
-    : store_(store),
-      defaults_(defaults),
-      workspace_(workspace),
-      alerts_(alerts),
-      ports_(std::move(ports)) {
+                                 const backup::BackupPorts& ports)
+    : store_(store), defaults_(defaults), workspace_(workspace), alerts_(alerts), ports_(ports) {
     storeConnection_ = store_.observe([this] { notify(); });
 }
 

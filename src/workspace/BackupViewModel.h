@@ -55,11 +55,11 @@ class BackupViewModel {
     static constexpr std::string_view errorTitle = "Không hoàn tất được";
     static constexpr std::string_view okTitle = "OK";
 
-    /// `ports` carries the image decoder that checks archive images and the
-    /// file writer.
+    /// `ports` carries the check of archive images and the file writer; it
+    /// must outlive the page.
     BackupViewModel(snippets::SnippetStore& store, platform::UserDefaults& defaults,
                     platform::Workspace& workspace, platform::Alerts& alerts,
-                    backup::BackupPorts ports);
+                    const backup::BackupPorts& ports);
     BackupViewModel(const BackupViewModel&) = delete;
     BackupViewModel& operator=(const BackupViewModel&) = delete;
 
@@ -120,7 +120,7 @@ class BackupViewModel {
     platform::UserDefaults& defaults_;
     platform::Workspace& workspace_;
     platform::Alerts& alerts_;
-    backup::BackupPorts ports_;
+    const backup::BackupPorts& ports_;
     bool showLocation_ = false;
     std::optional<backup::HalvoraBackup> pendingBackup_;
     std::optional<std::string> statusMessage_;

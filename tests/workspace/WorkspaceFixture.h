@@ -1,0 +1,52 @@
+#pragma once
+
+// The objects every page model works on: a simulated desktop, a store on a
+// temporary data folder and the keyboard controller that reads the same
+// store and user defaults.
+
+#include "TemporaryFolder.h"
+#include "input/KeyboardController.h"
+#include "platform/Log.h"
+#include "platform/sim/SimDesktop.h"
+#include "snippets/Snippet.h"
+#include "snippets/SnippetStore.h"
+#include "snippets/sim/SimPanelHost.h"
+#include "util/Uuid.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace halvora::workspace::testing {
+
+class WorkspaceFixture : public ::testing::Test {
+  protected:
+    WorkspaceFixture()
+        : platform_(desktop_.platform()),
+          store_(folder_.path() / "data", log_),
+          panels_(desktop_),
+          keyboard_(
+              store_, platform_, panels_, nullptr, [] {}, [](auto) {}) {}
+
+    util::Uuid addSnippet(std::string title, std::string trigger, std::string text = "",
+                          std::optional<bool> quickReply = std::nullopt) {
+        snippets::Snippet snippet;
+        snippet.title = std::move(title);
+        snippet.trigger = std::move(trigger);
+        snippet.text = std::move(text);
+        snippet.quickReply = quickReply;
+        store_.append(snippet);
+        return snippet.id;
+    }
+
+    halvora::testing::TemporaryFolder folder_;
+    platform::sim::SimDesktop desktop_;
+    platform::Platform platform_;
+    platform::RecordingLog log_;
+    snippets::SnippetStore store_;
+    snippets::sim::SimPanelHost panels_;
+    input::KeyboardController keyboard_;
+};
+
+}  // namespace halvora::workspace::testing
