@@ -1,0 +1,110 @@
+// Round trip of one keystroke over the keystroke bridge: the key-down call
+// the fcitx5 addon makes (same library, same message) to halvora-desktop's
+// D-Bus side, which runs the real keyboard controller, until the decision
+// and the posted presses are back. A private session bus; the desktop on a
+// thread of its own, as it is a process of its own in real use.
+//
+// Besides the mean, the benchmark reports the 50th and 99th percentiles of
+// single round trips (p50_us, p99_us): the budget for a keystroke is about
+// the 99th.
+
+#include "../tests/bridge/BridgeDesktop.h"
+#include "../tests/bridge/PrivateSessionBus.h"
+
+#include "bridge/BridgeProtocol.h"
+#include "bridge/KeyTranslation.h"
+
+#include <benchmark/benchmark.h>
+#include <fcitx-utils/dbus/bus.h>
+#include <fcitx-utils/dbus/message.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace halvora;
+using namespace std::chrono_literals;
+namespace protocol = bridge::protocol;
+
+struct Setup {
+    Setup()
+        : folder(std::filesystem::temp_directory_path() /
+                 ("halvora-bridge-bench-" + std::to_string(::getpid()))),
+          desktop((std::filesystem::create_directories(folder), folder)),
+          client(fcitx::dbus::BusType::Session) {
+        call(protocol::methodNames::attach).call(1000 * 1000);
+        for (int i = 0; i < 500; ++i) {
+            if (desktop.run([](bridge::testing::Desktop& d) { return d.controller.isRunning(); })) {
+                break;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+    }
+    ~Setup() { std::filesystem::remove_all(folder); }
+
+    fcitx::dbus::Message call(std::string_view member) {
+        return client.createMethodCall(
+            std::string(protocol::serviceName).c_str(), std::string(protocol::objectPath).c_str(),
+            std::string(protocol::interfaceName).c_str(), std::string(member).c_str());
+    }
+
+    bridge::testing::PrivateSessionBus bus;
+    std::filesystem::path folder;
+    bridge::testing::DesktopThread desktop;
+    fcitx::dbus::Bus client;
+};
+
+Setup& setup() {
+    static Setup instance;
+    return instance;
+}
+
+void BM_KeystrokeRoundTrip(benchmark::State& state) {
+    Setup& s = setup();
+    // Words whose keys pass, get rewritten and end at boundaries.
+    const std::string typed = "tieengs vieetj ddaay laf nguowif ";
+    std::vector<double> micros;
+    micros.reserve(1 << 16);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const char c = typed[i++ % typed.size()];
+        const auto key = bridge::KeyTranslation::fromKeySym(static_cast<unsigned char>(c), 0);
+        auto message = s.call(protocol::methodNames::keyDown);
+        message << static_cast<std::uint32_t>(key->keyCode)
+                << static_cast<std::uint64_t>(key->flags) << key->text << std::string("gedit")
+                << std::uint32_t{0} << std::uint64_t{1};
+        const auto start = std::chrono::steady_clock::now();
+        auto reply = message.call(protocol::keyCallTimeoutMs * 1000);
+        const auto end = std::chrono::steady_clock::now();
+        if (reply.type() != fcitx::dbus::MessageType::Reply) {
+            state.SkipWithError("the desktop did not answer");
+            break;
+        }
+        bool pass = true;
+        std::vector<std::uint32_t> codes;
+        std::vector<std::uint64_t> flags;
+        std::vector<std::string> texts;
+        reply >> pass >> codes >> flags >> texts;
+        benchmark::DoNotOptimize(pass);
+        micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
+    }
+    if (!micros.empty()) {
+        std::sort(micros.begin(), micros.end());
+        auto percentile = [&](double p) {
+            return micros[std::min(micros.size() - 1, static_cast<std::size_t>(
+                                                          p * static_cast<double>(micros.size())))];
+        };
+        state.counters["p50_us"] = percentile(0.50);
+        state.counters["p99_us"] = percentile(0.99);
+        state.counters["max_us"] = micros.back();
+    }
+}
+BENCHMARK(BM_KeystrokeRoundTrip)->Iterations(20000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
