@@ -18,8 +18,6 @@ namespace halvora::platform::qt {
 /// offered through its plain-text and image representations, which the
 /// paste service always adds beside it.
 class QtPasteboard final : public QObject, public Pasteboard {
-    Q_OBJECT
-
   public:
     /// Needs a QGuiApplication.
     QtPasteboard();

@@ -110,7 +110,7 @@ void QtStatusItem::show(const StatusMenu& menu, ActionHandler onAction) {
         tray_->setToolTip(QString::fromStdString(menu_.toolTip));
         tray_->show();
     }
-    emit changed();
+    Q_EMIT changed();
 }
 
 void QtStatusItem::trigger(int action) {

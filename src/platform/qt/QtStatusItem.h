@@ -43,7 +43,7 @@ class QtStatusItem final : public QObject, public StatusItem {
     /// closed. Disabled items and items no longer shown do nothing.
     void trigger(int action);
 
-  signals:
+  Q_SIGNALS:
     /// The title, tooltip or menu changed.
     void changed();
 

@@ -1,0 +1,156 @@
+#include "ui/pages/CustomerQRPageView.h"
+
+#include "ui/pages/PageKit.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace halvora::ui {
+
+using workspace::CustomerQRViewModel;
+
+CustomerQRPageView::CustomerQRPageView(snippets::SnippetStore& store,
+                                       platform::UserDefaults& defaults,
+                                       CustomerQRViewModel::EditSnippet onEditSnippet,
+                                       QWidget* parent)
+    : QWidget(parent), model_(store, defaults, std::move(onEditSnippet)) {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea();
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    outer->addWidget(scroll);
+    auto* content = new QWidget();
+    scroll->setWidget(content);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(28, 24, 28, 24);
+
+    layout->addWidget(PageKit::title(CustomerQRViewModel::title));
+    layout->addWidget(PageKit::note(CustomerQRViewModel::subtitle));
+
+    QVBoxLayout* account = nullptr;
+    layout->addWidget(PageKit::card(account));
+    auto* accountHeader = new QHBoxLayout();
+    accountHeader->addWidget(PageKit::heading(CustomerQRViewModel::accountCardTitle));
+    accountHeader->addStretch(1);
+    configured_ = new QLabel(QStringLiteral("✔ ") + qs(CustomerQRViewModel::configuredMark));
+    configured_->setObjectName("configured");
+    accountHeader->addWidget(configured_);
+    account->addLayout(accountHeader);
+    for (const workspace::QRAccountField& field : CustomerQRViewModel::accountFields) {
+        account->addWidget(new QLabel(qs(field.label)));
+        auto* edit = new QLineEdit();
+        edit->setObjectName(qs(field.key));
+        edit->setPlaceholderText(qs(field.placeholder));
+        account->addWidget(edit);
+        const std::string key(field.key);
+        fields_.emplace(key, edit);
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, key](const QString& text) { model_.setValue(key, str(text)); });
+    }
+
+    QVBoxLayout* memo = nullptr;
+    layout->addWidget(PageKit::card(memo));
+    memo->addWidget(PageKit::heading(CustomerQRViewModel::memoCardTitle));
+    randomMemo_ = new QCheckBox(qs(CustomerQRViewModel::randomMemoTitle));
+    randomMemo_->setObjectName("randomMemo");
+    memo->addWidget(randomMemo_);
+    connect(randomMemo_, &QCheckBox::clicked, this, [this](bool on) { model_.setRandomMemo(on); });
+    randomNote_ = PageKit::note(CustomerQRViewModel::randomMemoNote);
+    memo->addWidget(randomNote_);
+    defaultMemoGroup_ = new QWidget();
+    auto* defaultMemoLayout = new QVBoxLayout(defaultMemoGroup_);
+    defaultMemoLayout->setContentsMargins(0, 0, 0, 0);
+    defaultMemoLayout->addWidget(new QLabel(qs(CustomerQRViewModel::defaultMemoLabel)));
+    defaultMemo_ = new QLineEdit();
+    defaultMemo_->setObjectName("qr.defaultMemo");
+    defaultMemo_->setPlaceholderText(qs(CustomerQRViewModel::defaultMemoPlaceholder));
+    defaultMemoLayout->addWidget(defaultMemo_);
+    defaultMemoLayout->addWidget(PageKit::note(CustomerQRViewModel::defaultMemoNote));
+    memo->addWidget(defaultMemoGroup_);
+    connect(defaultMemo_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { model_.setDefaultMemo(str(text)); });
+
+    QVBoxLayout* codes = nullptr;
+    layout->addWidget(PageKit::card(codes));
+    codes->addWidget(PageKit::heading(CustomerQRViewModel::snippetCardTitle));
+    codes->addWidget(PageKit::note(CustomerQRViewModel::snippetCardLine));
+    auto* list = new QWidget();
+    snippets_ = new QVBoxLayout(list);
+    snippets_->setContentsMargins(0, 0, 0, 0);
+    codes->addWidget(list);
+    auto* add = PageKit::button("+ " + std::string(CustomerQRViewModel::addTitle), true);
+    add->setObjectName("add");
+    codes->addWidget(add, 0, Qt::AlignLeft);
+    connect(add, &QPushButton::clicked, this, [this] { model_.addDynamicSnippet(); });
+    enableVCBQ_ = PageKit::button(CustomerQRViewModel::enableVCBQTitle);
+    enableVCBQ_->setObjectName("enableVCBQ");
+    codes->addWidget(enableVCBQ_, 0, Qt::AlignLeft);
+    connect(enableVCBQ_, &QPushButton::clicked, this, [this] { model_.enableExistingVCBQ(); });
+
+    details_ = PageKit::button(CustomerQRViewModel::detailsTitle);
+    details_->setFlat(true);
+    layout->addWidget(details_, 0, Qt::AlignLeft);
+    connect(details_, &QPushButton::clicked, this,
+            [this] { model_.setShowDetails(!model_.showDetails()); });
+    detailsGroup_ = new QWidget();
+    auto* detailsLayout = new QVBoxLayout(detailsGroup_);
+    detailsLayout->addWidget(PageKit::note(CustomerQRViewModel::detailsMemoNote));
+    detailsLayout->addWidget(PageKit::note(CustomerQRViewModel::detailsPasteNote));
+    privacy_ = PageKit::note("");
+    detailsLayout->addWidget(privacy_);
+    layout->addWidget(detailsGroup_);
+    layout->addStretch(1);
+
+    refresher_ = new PageKit::DeferredRefresh(this, [this] { refresh(); });
+    connection_ = model_.observe([this] { refresher_->request(); });
+    refresh();
+}
+
+void CustomerQRPageView::rebuildSnippets() {
+    while (QLayoutItem* item = snippets_->takeAt(0)) {
+        if (item->widget()) {
+            item->widget()->deleteLater();
+        }
+        delete item;
+    }
+    const std::vector<snippets::Snippet> dynamic = model_.dynamicSnippets();
+    if (dynamic.empty()) {
+        snippets_->addWidget(PageKit::note(CustomerQRViewModel::noSnippetsText));
+    }
+    for (const snippets::Snippet& snippet : dynamic) {
+        auto* row = new QPushButton(qs(CustomerQRViewModel::rowTitle(snippet)) +
+                                    QStringLiteral("   ") +
+                                    qs(CustomerQRViewModel::rowCode(snippet)) +
+                                    QStringLiteral("   ›"));
+        row->setFlat(true);
+        row->setStyleSheet(QStringLiteral("text-align: left;"));
+        const util::Uuid id = snippet.id;
+        connect(row, &QPushButton::clicked, this, [this, id] { model_.editSnippet(id); });
+        snippets_->addWidget(row);
+    }
+}
+
+void CustomerQRPageView::refresh() {
+    configured_->setVisible(model_.isAccountConfigured());
+    for (auto& [key, edit] : fields_) {
+        PageKit::syncText(*edit, qs(model_.value(key)));
+    }
+    randomMemo_->setChecked(model_.randomMemo());
+    randomNote_->setVisible(model_.randomMemo());
+    defaultMemoGroup_->setVisible(!model_.randomMemo());
+    PageKit::syncText(*defaultMemo_, qs(model_.defaultMemo()));
+    rebuildSnippets();
+    enableVCBQ_->setVisible(model_.canEnableExistingVCBQ());
+    details_->setText((model_.showDetails() ? QStringLiteral("▾ ") : QStringLiteral("▸ ")) +
+                      qs(CustomerQRViewModel::detailsTitle));
+    detailsGroup_->setVisible(model_.showDetails());
+    privacy_->setText(qs(model_.privacyNote()));
+}
+
+}  // namespace halvora::ui

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "workspace/CustomerQRViewModel.h"
+
+#include <QWidget>
+
+#include <map>
+#include <string>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QVBoxLayout;
+class QWidget;
+
+namespace halvora::ui {
+namespace PageKit {
+class DeferredRefresh;
+}
+
+/// The QR account page.
+class CustomerQRPageView final : public QWidget {
+  public:
+    /// `onEditSnippet` opens a snippet in the snippets page.
+    CustomerQRPageView(snippets::SnippetStore& store, platform::UserDefaults& defaults,
+                       workspace::CustomerQRViewModel::EditSnippet onEditSnippet,
+                       QWidget* parent = nullptr);
+
+    workspace::CustomerQRViewModel& model() { return model_; }
+    void refresh();
+
+  private:
+    void rebuildSnippets();
+
+    workspace::CustomerQRViewModel model_;
+    util::Connection connection_;
+    PageKit::DeferredRefresh* refresher_ = nullptr;
+    QLabel* configured_ = nullptr;
+    std::map<std::string, QLineEdit*, std::less<>> fields_;
+    QCheckBox* randomMemo_ = nullptr;
+    QLabel* randomNote_ = nullptr;
+    QWidget* defaultMemoGroup_ = nullptr;
+    QLineEdit* defaultMemo_ = nullptr;
+    QVBoxLayout* snippets_ = nullptr;
+    QPushButton* enableVCBQ_ = nullptr;
+    QPushButton* details_ = nullptr;
+    QWidget* detailsGroup_ = nullptr;
+    QLabel* privacy_ = nullptr;
+};
+
+}  // namespace halvora::ui

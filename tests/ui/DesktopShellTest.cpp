@@ -1,0 +1,138 @@
+// The application shell on the Qt adapters, as halvora-desktop assembles
+// them, with temporary data and settings folders.
+
+#include "TemporaryFolder.h"
+#include "desktop/DemoMode.h"
+#include "desktop/DesktopApplication.h"
+#include "platform/qt/QtStatusItem.h"
+#include "ui/QtPanelHost.h"
+#include "ui/WorkspaceWindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace halvora::desktop {
+namespace {
+
+class DesktopShellTest : public ::testing::Test {
+  protected:
+    DesktopShellTest() { ::setenv("XDG_CONFIG_HOME", (folder.path() / "config-home").c_str(), 1); }
+
+    DesktopOptions options() {
+        DesktopOptions o;
+        o.dataFolder = folder.path() / "data";
+        o.configFolder = folder.path() / "config";
+        o.inputMethodHelpUrl = "file:///nonexistent/README.md#enabling-the-input-method";
+        return o;
+    }
+
+    testing::TemporaryFolder folder;
+};
+
+TEST_F(DesktopShellTest, StartUpWithoutTrayOrKeystrokesOpensTheWindowAndLogsWhatFailed) {
+    ::testing::internal::CaptureStderr();
+    DesktopApplication desktop(options());
+    desktop.launch();
+    const std::string log = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_NE(log.find("Halvora startup trusted=0 tap=0"), std::string::npos) << log;
+    EXPECT_NE(log.find("Halvora suggestion hotkey registration: -1"), std::string::npos) << log;
+    EXPECT_NE(log.find("Halvora picker hotkey registration: -1"), std::string::npos) << log;
+
+    // Not a login item and no tray: the window opens and stands in for the menu.
+    ui::WorkspaceWindow* window = desktop.workspaceWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->statusMenuArea()->isVisibleTo(window));
+    EXPECT_EQ(desktop.statusItem().statusMenu().title, "Vi");
+    EXPECT_EQ(desktop.statusItem().statusMenu().items.front().title, "Cần cấp quyền Trợ năng");
+    EXPECT_EQ(window->statusLine(), QStringLiteral("Tạm dừng · Vi · Telex"));
+}
+
+TEST_F(DesktopShellTest, ThePickerFromTheMenuWithoutAChatExplainsWithAnAlert) {
+    DesktopApplication desktop(options());
+    desktop.launch();
+    QString message;
+    bool answered = false;
+    std::function<void()> answer = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        message = box->text();
+        box->buttons().front()->click();
+        answered = true;
+    };
+    QTimer::singleShot(10, answer);
+    desktop.statusItem().trigger(static_cast<int>(app::MenuAction::openPickerFromMenu));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!answered && std::chrono::steady_clock::now() < deadline) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(message, QStringLiteral("Chọn ô chat trước khi mở bảng mẫu"));
+    EXPECT_EQ(desktop.panels().pickerWindow(), nullptr);
+}
+
+TEST_F(DesktopShellTest, MenuActionsReachTheWindowAndTheShell) {
+    DesktopApplication desktop(options());
+    desktop.launch();
+    ui::WorkspaceWindow* window = desktop.workspaceWindow();
+    ASSERT_NE(window, nullptr);
+    desktop.statusItem().trigger(static_cast<int>(app::MenuAction::openTextTools));
+    QApplication::processEvents();
+    EXPECT_EQ(window->currentPage(), snippets::WorkspacePage::textTools);
+
+    desktop.statusItem().trigger(static_cast<int>(app::MenuAction::toggleMode));
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(desktop.statusItem().statusMenu().title, "En");
+    EXPECT_EQ(window->statusLine(), QStringLiteral("Tạm dừng · En · Telex"));
+}
+
+TEST_F(DesktopShellTest, AsALoginItemStartUpKeepsTheWindowClosedOnlyWithATray) {
+    // The offscreen platform has no tray, so even a login item gets the
+    // window: otherwise nothing of the program would be visible.
+    testing::TemporaryFolder::write(
+        folder.path() / "config-home" / "autostart" / "halvora-desktop.desktop",
+        "[Desktop Entry]\n");
+    DesktopApplication desktop(options());
+    desktop.launch();
+    EXPECT_NE(desktop.workspaceWindow(), nullptr);
+}
+
+TEST(DemoModeTest, ShowValuesNameTheViewsAndPages) {
+    struct Case {
+        std::string value;
+        bool valid;
+        DemoOptions::View view;
+        std::optional<snippets::WorkspacePage> page;
+    };
+    const Case cases[] = {
+        {"picker", true, DemoOptions::View::picker, std::nullopt},
+        {"prompt", true, DemoOptions::View::prompt, std::nullopt},
+        {"picker-from-menu", true, DemoOptions::View::pickerFromMenu, std::nullopt},
+        {"workspace", true, DemoOptions::View::workspace, std::nullopt},
+        {"workspace:textTools", true, DemoOptions::View::workspace,
+         snippets::WorkspacePage::textTools},
+        {"workspace:nowhere", false, DemoOptions::View::none, std::nullopt},
+        {"window", false, DemoOptions::View::none, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        DemoOptions options;
+        EXPECT_EQ(parseDemoShow(c.value, options), c.valid);
+        EXPECT_EQ(options.view, c.view);
+        EXPECT_EQ(options.page, c.page);
+    }
+}
+
+}  // namespace
+}  // namespace halvora::desktop
