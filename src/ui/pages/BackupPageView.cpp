@@ -21,9 +21,7 @@ const QString kJsonFilter = QStringLiteral("JSON (*.json)");
 BackupPageView::BackupPageView(snippets::SnippetStore& store, platform::UserDefaults& defaults,
                                platform::Workspace& workspace, platform::Alerts& alerts,
                                const platform::ImageCodec& codec, QWidget* parent)
-    : QWidget(parent),
-      ports_(codec, writer_),
-      model_(store, defaults, workspace, alerts, ports_) {
+    : QWidget(parent), ports_(codec, writer_), model_(store, defaults, workspace, alerts, ports_) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(28, 24, 28, 24);
     layout->addWidget(PageKit::title(BackupViewModel::title));
@@ -98,17 +96,17 @@ void BackupPageView::refresh() {
 }
 
 void BackupPageView::chooseExportFile() {
-    const QString file = QFileDialog::getSaveFileName(
-        this, qs(BackupViewModel::exportCardTitle), qs(BackupViewModel::suggestedExportName()),
-        kJsonFilter);
+    const QString file =
+        QFileDialog::getSaveFileName(this, qs(BackupViewModel::exportCardTitle),
+                                     qs(BackupViewModel::suggestedExportName()), kJsonFilter);
     if (!file.isEmpty()) {
         model_.exportTo(file.toStdString());
     }
 }
 
 void BackupPageView::chooseImportFile() {
-    const QString file = QFileDialog::getOpenFileName(
-        this, qs(BackupViewModel::importCardTitle), QString(), kJsonFilter);
+    const QString file = QFileDialog::getOpenFileName(this, qs(BackupViewModel::importCardTitle),
+                                                      QString(), kJsonFilter);
     if (!file.isEmpty()) {
         model_.chooseImportFile(file.toStdString());
     }

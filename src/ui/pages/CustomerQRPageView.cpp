@@ -124,10 +124,9 @@ void CustomerQRPageView::rebuildSnippets() {
         snippets_->addWidget(PageKit::note(CustomerQRViewModel::noSnippetsText));
     }
     for (const snippets::Snippet& snippet : dynamic) {
-        auto* row = new QPushButton(qs(CustomerQRViewModel::rowTitle(snippet)) +
-                                    QStringLiteral("   ") +
-                                    qs(CustomerQRViewModel::rowCode(snippet)) +
-                                    QStringLiteral("   ›"));
+        auto* row =
+            new QPushButton(qs(CustomerQRViewModel::rowTitle(snippet)) + QStringLiteral("   ") +
+                            qs(CustomerQRViewModel::rowCode(snippet)) + QStringLiteral("   ›"));
         row->setFlat(true);
         row->setStyleSheet(QStringLiteral("text-align: left;"));
         const util::Uuid id = snippet.id;

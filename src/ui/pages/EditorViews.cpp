@@ -119,9 +119,8 @@ void QuickReplyEditorView::refresh() {
     codeStatus_->setText(status.kind == CodeStatus::Kind::valid
                              ? qs(status.text)
                              : QStringLiteral("⚠ ") + qs(status.text));
-    codeStatus_->setStyleSheet(status.kind == CodeStatus::Kind::valid
-                                   ? QString()
-                                   : QStringLiteral("color: #b06000;"));
+    codeStatus_->setStyleSheet(
+        status.kind == CodeStatus::Kind::valid ? QString() : QStringLiteral("color: #b06000;"));
     count_->setText(qs(model_.characterCount()));
     templateLine_->setText(qs(model_.templateLine()));
     trial_->setVisible(model_.canTry());
@@ -132,8 +131,8 @@ void QuickReplyEditorView::refresh() {
 
 SnippetEditorView::SnippetEditorView(snippets::SnippetStore& store, util::Uuid id,
                                      std::function<void(const util::Uuid&)> onChooseImage,
-                                     std::function<void()> onDelete,
-                                     std::function<void()> onOpenQR, QWidget* parent)
+                                     std::function<void()> onDelete, std::function<void()> onOpenQR,
+                                     QWidget* parent)
     : QWidget(parent), model_(store, id) {
     auto* layout = new QVBoxLayout(this);
     auto* header = new QHBoxLayout();
@@ -254,8 +253,8 @@ void SnippetEditorView::refresh() {
     dynamicQR_->setChecked(model_.dynamicQR());
     qrSetup_->setVisible(model_.showsQRSetup());
     const bool hasImage = model_.hasImage();
-    imageLabel_->setText(qs(hasImage ? SnippetEditorModel::savedImageLabel
-                                     : SnippetEditorModel::noImageLabel));
+    imageLabel_->setText(
+        qs(hasImage ? SnippetEditorModel::savedImageLabel : SnippetEditorModel::noImageLabel));
     removeImage_->setVisible(hasImage);
     QPixmap pixmap;
     if (const auto path = model_.imagePath()) {

@@ -23,7 +23,9 @@ namespace halvora::ui {
 inline QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-inline std::string str(const QString& text) { return text.toStdString(); }
+inline std::string str(const QString& text) {
+    return text.toStdString();
+}
 
 namespace PageKit {
 

@@ -21,7 +21,9 @@ using workspace::SettingsViewModel;
 
 namespace {
 
-int indexOf(SettingsPage page) { return static_cast<int>(page); }
+int indexOf(SettingsPage page) {
+    return static_cast<int>(page);
+}
 
 void clearLayout(QVBoxLayout& layout) {
     while (QLayoutItem* item = layout.takeAt(0)) {
@@ -75,7 +77,8 @@ QWidget* SettingsPageView::buildOverview() {
     layout->addWidget(PageKit::heading(SettingsViewModel::methodLabel));
     auto* methodRow = new QHBoxLayout();
     methods_ = new QButtonGroup(this);
-    for (const engine::InputMethod method : {engine::InputMethod::telex, engine::InputMethod::vni}) {
+    for (const engine::InputMethod method :
+         {engine::InputMethod::telex, engine::InputMethod::vni}) {
         auto* choice = new QRadioButton(qs(SettingsViewModel::methodTitle(method)));
         methods_->addButton(choice, static_cast<int>(method));
         methodRow->addWidget(choice);

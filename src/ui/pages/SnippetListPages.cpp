@@ -53,8 +53,7 @@ QWidget* emptyDetail(std::string_view symbol, std::string_view title, std::strin
     auto* widget = new QWidget();
     auto* layout = new QVBoxLayout(widget);
     layout->addStretch(1);
-    auto* glyph = new QLabel(symbol == "text.bubble" ? QStringLiteral("💬")
-                                                     : QStringLiteral("📝"));
+    auto* glyph = new QLabel(symbol == "text.bubble" ? QStringLiteral("💬") : QStringLiteral("📝"));
     QFont big = glyph->font();
     big.setPointSizeF(big.pointSizeF() * 2.5);
     glyph->setFont(big);
@@ -138,8 +137,7 @@ SnippetsPageView::SnippetsPageView(snippets::SnippetStore& store,
     auto* menu = new QMenu(add);
     menu->addAction(qs(SnippetsViewModel::addQuickReplyTitle), this,
                     [this] { model_.addQuickReply(); });
-    menu->addAction(qs(SnippetsViewModel::addSnippetTitle), this,
-                    [this] { model_.addSnippet(); });
+    menu->addAction(qs(SnippetsViewModel::addSnippetTitle), this, [this] { model_.addSnippet(); });
     add->setMenu(menu);
     header->addWidget(add, 0, Qt::AlignTop);
     layout->addLayout(header);
@@ -148,10 +146,9 @@ SnippetsPageView::SnippetsPageView(snippets::SnippetStore& store,
     body->addWidget(listColumn(SnippetsViewModel::searchPlaceholder, search_, list_, emptyList_));
     detail_ = new QStackedWidget();
     QPushButton* emptyAdd = nullptr;
-    detail_->addWidget(emptyDetail(SnippetsViewModel::emptyDetailSymbol,
-                                   SnippetsViewModel::emptyDetailTitle,
-                                   SnippetsViewModel::emptyDetailHint, emptyAdd,
-                                   SnippetsViewModel::emptyDetailButton));
+    detail_->addWidget(emptyDetail(
+        SnippetsViewModel::emptyDetailSymbol, SnippetsViewModel::emptyDetailTitle,
+        SnippetsViewModel::emptyDetailHint, emptyAdd, SnippetsViewModel::emptyDetailButton));
     body->addWidget(detail_, 1);
     layout->addLayout(body, 1);
 
@@ -217,8 +214,7 @@ void SnippetsPageView::showEvent(QShowEvent* event) {
 
 // ------------------------------------------------------------- quick replies
 
-QuickRepliesPageView::QuickRepliesPageView(snippets::SnippetStore& store,
-                                           platform::Alerts& alerts,
+QuickRepliesPageView::QuickRepliesPageView(snippets::SnippetStore& store, platform::Alerts& alerts,
                                            platform::Pasteboard& pasteboard,
                                            snippets::PanelHost& panels, QWidget* parent)
     : QWidget(parent),
@@ -243,10 +239,9 @@ QuickRepliesPageView::QuickRepliesPageView(snippets::SnippetStore& store,
         listColumn(QuickRepliesViewModel::searchPlaceholder, search_, list_, emptyList_));
     detail_ = new QStackedWidget();
     QPushButton* emptyAdd = nullptr;
-    detail_->addWidget(emptyDetail(QuickRepliesViewModel::emptyDetailSymbol,
-                                   QuickRepliesViewModel::emptyDetailTitle,
-                                   QuickRepliesViewModel::emptyDetailHint, emptyAdd,
-                                   QuickRepliesViewModel::addTitle));
+    detail_->addWidget(emptyDetail(
+        QuickRepliesViewModel::emptyDetailSymbol, QuickRepliesViewModel::emptyDetailTitle,
+        QuickRepliesViewModel::emptyDetailHint, emptyAdd, QuickRepliesViewModel::addTitle));
     body->addWidget(detail_, 1);
     layout->addLayout(body, 1);
 

@@ -1,0 +1,222 @@
+// Smoke tests of the page views: each is built over its model, shows the
+// model's state and passes the user's actions on.
+
+#include "WorkspaceFixture.h"
+#include "ui/pages/AboutPageView.h"
+#include "ui/pages/BackupPageView.h"
+#include "ui/pages/CustomerQRPageView.h"
+#include "ui/pages/EditorViews.h"
+#include "ui/pages/SettingsPageView.h"
+#include "ui/pages/SnippetListPages.h"
+#include "ui/pages/TextToolsPageView.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace halvora::ui {
+namespace {
+
+/// Runs deferred refreshes and deletions.
+void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+template <typename T>
+T* child(const QWidget& parent, const char* name) {
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+QAbstractButton* buttonTitled(const QWidget& parent, const QString& title) {
+    for (QAbstractButton* button : parent.findChildren<QAbstractButton*>()) {
+        if (button->text() == title) {
+            return button;
+        }
+    }
+    ADD_FAILURE() << title.toStdString();
+    return nullptr;
+}
+
+class PageViewsTest : public workspace::testing::WorkspaceFixture {};
+
+TEST_F(PageViewsTest, TextTools) {
+    TextToolsPageView view(desktop_.userDefaults(), desktop_.pasteboard());
+    auto* copy = child<QPushButton>(view, "copy");
+    EXPECT_FALSE(copy->isEnabled());
+    EXPECT_EQ(child<QPlainTextEdit>(view, "result")->placeholderText(), "Kết quả sẽ hiện ở đây.");
+
+    child<QPlainTextEdit>(view, "input")->setPlainText("Đà Nẵng");
+    settle();
+    EXPECT_EQ(child<QPlainTextEdit>(view, "result")->toPlainText(), "ĐÀ NẴNG");
+    buttonTitled(view, "Bỏ dấu")->click();
+    settle();
+    EXPECT_EQ(desktop_.userDefaults().stringValue("textTools.operation"), "Bỏ dấu");
+    EXPECT_EQ(child<QPlainTextEdit>(view, "result")->toPlainText(), "Da Nang");
+
+    ASSERT_TRUE(copy->isEnabled());
+    copy->click();
+    settle();
+    EXPECT_EQ(desktop_.pasteboard().string(), "Da Nang");
+    EXPECT_EQ(child<QLabel>(view, "message")->text(), "Đã sao chép. Anh có thể dán bằng ⌘V.");
+}
+
+TEST_F(PageViewsTest, About) {
+    AboutPageView view(desktop_);
+    EXPECT_EQ(child<QLabel>(view, "version")->text().toStdString(),
+              workspace::AboutViewModel::versionLine());
+    child<QPushButton>(view, "support")->click();
+    EXPECT_EQ(desktop_.openedUrls(),
+              std::vector<std::string>{std::string(workspace::AboutViewModel::supportURL())});
+}
+
+TEST_F(PageViewsTest, Backup) {
+    addSnippet("Một", "mot");
+    BackupPageView view(store_, desktop_.userDefaults(), desktop_, desktop_.alerts(),
+                        desktop_.imageCodec());
+    EXPECT_EQ(child<QLabel>(view, "count")->text(), "1 mẫu · Tự động lưu khi chỉnh sửa");
+    auto* path = child<QLabel>(view, "path");
+    EXPECT_TRUE(path->isHidden());
+    child<QPushButton>(view, "location")->click();
+    settle();
+    EXPECT_FALSE(path->isHidden());
+    EXPECT_EQ(child<QPushButton>(view, "location")->text(), "Ẩn đường dẫn");
+
+    child<QPushButton>(view, "saveNow")->click();
+    settle();
+    auto* status = child<QLabel>(view, "status");
+    EXPECT_FALSE(status->isHidden());
+    EXPECT_TRUE(status->text().endsWith("Đã lưu 1 mẫu vào thư mục dữ liệu."));
+}
+
+TEST_F(PageViewsTest, Settings) {
+    SettingsPageView view(keyboard_, store_, platform_);
+    view.show();
+    settle();
+    EXPECT_FALSE(child<QLabel>(view, "noModes")->isHidden());
+    EXPECT_EQ(child<QLabel>(view, "modeCount")->text(), "0 app");
+
+    buttonTitled(view, "VNI")->click();
+    EXPECT_EQ(keyboard_.method(), engine::InputMethod::vni);
+    buttonTitled(view, "Kiểu cũ")->click();
+    EXPECT_EQ(desktop_.userDefaults().boolValue("modernTone"), false);
+
+    child<QCheckBox>(view, "launchAtLogin")->click();
+    settle();
+    EXPECT_EQ(desktop_.loginItems().status(), platform::LoginItemStatus::enabled);
+    EXPECT_TRUE(child<QCheckBox>(view, "launchAtLogin")->isChecked());
+
+    desktop_.userDefaults().set("mode.org.gnome.Terminal", false);
+    view.model().refreshRememberedModes();
+    settle();
+    EXPECT_EQ(child<QLabel>(view, "modeCount")->text(), "1 app");
+    buttonTitled(view, "Đặt lại")->click();
+    settle();
+    EXPECT_FALSE(desktop_.userDefaults().object("mode.org.gnome.Terminal").has_value());
+    EXPECT_EQ(child<QLabel>(view, "modeCount")->text(), "0 app");
+}
+
+TEST_F(PageViewsTest, CustomerQR) {
+    std::vector<util::Uuid> edited;
+    CustomerQRPageView view(store_, desktop_.userDefaults(),
+                            [&](const util::Uuid& id) { edited.push_back(id); });
+    auto* configured = child<QLabel>(view, "configured");
+    EXPECT_TRUE(configured->isHidden());
+    const std::pair<const char*, const char*> typed[] = {
+        {"qr.bankID", "VCB"}, {"qr.accountNumber", "0123"}, {"qr.accountName", "A"}};
+    for (const auto& [key, text] : typed) {
+        QTest::keyClicks(child<QLineEdit>(view, key), text);
+        EXPECT_EQ(desktop_.userDefaults().stringValue(key), text);
+    }
+    settle();
+    EXPECT_FALSE(configured->isHidden());
+
+    EXPECT_TRUE(child<QLineEdit>(view, "qr.defaultMemo")->parentWidget()->isHidden());
+    child<QCheckBox>(view, "randomMemo")->click();
+    settle();
+    EXPECT_FALSE(child<QLineEdit>(view, "qr.defaultMemo")->parentWidget()->isHidden());
+
+    child<QPushButton>(view, "add")->click();
+    settle();
+    ASSERT_EQ(store_.snippets().size(), 1u);
+    EXPECT_EQ(store_.snippets()[0].trigger, ";vcbq");
+    EXPECT_EQ(edited, std::vector<util::Uuid>{store_.snippets()[0].id});
+}
+
+TEST_F(PageViewsTest, SnippetsPageShowsTheRightEditorAndDeletes) {
+    const util::Uuid plain = addSnippet("Chuyển khoản", "ck", "Số tài khoản");
+    const util::Uuid reply = addSnippet("Báo giá", ";tl1", "Giá {gia}", true);
+    snippets::WorkspaceNavigation navigation;
+    SnippetsPageView view(store_, keyboard_, navigation, desktop_.alerts(), desktop_.pasteboard(),
+                          panels_);
+    view.show();
+    settle();
+    EXPECT_EQ(view.model().selectedSnippetID(), plain);
+    ASSERT_NE(dynamic_cast<SnippetEditorView*>(view.editor()), nullptr);
+
+    QTest::keyClicks(child<QLineEdit>(*view.editor(), "title"), " nhanh");
+    EXPECT_EQ(store_.find(plain)->title, "Chuyển khoản nhanh");
+
+    auto* list = child<QListWidget>(view, "list");
+    ASSERT_EQ(list->count(), 2);
+    list->setCurrentRow(1);
+    settle();
+    EXPECT_EQ(view.model().selectedSnippetID(), reply);
+    ASSERT_NE(dynamic_cast<QuickReplyEditorView*>(view.editor()), nullptr);
+    EXPECT_EQ(child<QLabel>(*view.editor(), "templateLine")->text(),
+              "Khi dùng mã này, Halvora sẽ hỏi: Giá. Không tự gửi tin nhắn.");
+
+    QTest::keyClicks(child<QLineEdit>(view, "search"), "zzz");
+    settle();
+    EXPECT_TRUE(list->isHidden());
+    EXPECT_EQ(child<QLabel>(view, "emptyList")->text(), "Không tìm thấy mục nào");
+    EXPECT_EQ(view.editor(), nullptr);
+
+    view.model().setSearchText("");
+    view.model().select(plain);
+    settle();
+    desktop_.alerts().scriptAnswer(0);
+    child<QPushButton>(*view.editor(), "delete")->click();
+    settle();
+    EXPECT_EQ(store_.find(plain), nullptr);
+    EXPECT_EQ(view.model().selectedSnippetID(), reply);
+}
+
+TEST_F(PageViewsTest, QuickRepliesPageAddsAndValidates) {
+    QuickRepliesPageView view(store_, desktop_.alerts(), desktop_.pasteboard(), panels_);
+    view.show();
+    settle();
+    EXPECT_EQ(view.editor(), nullptr);
+    EXPECT_EQ(child<QLabel>(view, "emptyList")->text(), "Chưa có câu trả lời");
+
+    child<QPushButton>(view, "add")->click();
+    settle();
+    ASSERT_EQ(store_.snippets().size(), 1u);
+    EXPECT_EQ(store_.snippets()[0].trigger, ";tl1");
+    ASSERT_NE(view.editor(), nullptr);
+    EXPECT_EQ(child<QLabel>(*view.editor(), "codeStatus")->text(),
+              "Trong ô chat, gõ ;tl1 rồi nhấn Space.");
+
+    QLineEdit* trigger = child<QLineEdit>(*view.editor(), "trigger");
+    trigger->clear();
+    QTest::keyClicks(trigger, "tl 1");
+    settle();
+    EXPECT_EQ(store_.snippets()[0].trigger, "tl 1");
+    EXPECT_TRUE(child<QLabel>(*view.editor(), "codeStatus")
+                    ->text()
+                    .endsWith("Mã phải bắt đầu bằng ; và chỉ gồm chữ không dấu, số hoặc dấu _."));
+}
+
+}  // namespace
+}  // namespace halvora::ui
