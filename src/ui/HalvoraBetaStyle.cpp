@@ -29,14 +29,14 @@ namespace halvora::ui::HalvoraBetaStyle {
 
 void makeProminent(QPushButton& button) {
     const QColor pressed = accent().darker(115);
+    QColor faded = accent();
+    faded.setAlphaF(0.4f);
     button.setStyleSheet(
         QStringLiteral("QPushButton { background: %1; color: white; border: none; "
                        "border-radius: 6px; padding: 5px 14px; font-weight: 600; }"
                        "QPushButton:pressed { background: %2; }"
-                       "QPushButton:disabled { background: %3; color: %4; }")
-            .arg(accent().name(), pressed.name(),
-                 QApplication::palette().color(QPalette::Button).name(),
-                 QApplication::palette().color(QPalette::Disabled, QPalette::ButtonText).name()));
+                       "QPushButton:disabled { background: %3; color: rgba(255,255,255,0.85); }")
+            .arg(accent().name(), pressed.name(), faded.name(QColor::HexArgb)));
 }
 
 void makeSecondary(QLabel& label) {

@@ -48,6 +48,8 @@ SnippetPickerView::SnippetPickerView(snippets::SnippetPickerPanel& picker, QWidg
     searchRow->addWidget(magnifier);
     search_ = new QLineEdit();
     search_->setFrame(false);
+    // Borderless on the panel's own background, like a search bar.
+    search_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
     QFont searchFont = Typography::body();
     searchFont.setPixelSize(16);
     search_->setFont(searchFont);

@@ -289,17 +289,27 @@ void WorkspaceWindow::rebuildStatusMenuArea() {
             statusAreaLayout_->addWidget(label);
             continue;
         }
+        // The title on the left, the shortcut right-aligned and quieter, so
+        // both fit the sidebar.
         auto* button = new QPushButton();
-        QString text = QString::fromStdString(item.title);
+        button->setFlat(true);
+        button->setAccessibleName(QString::fromStdString(item.title));
+        button->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 0; }"));
+        auto* row = new QHBoxLayout(button);
+        row->setContentsMargins(6, 3, 6, 3);
+        auto* itemTitle = new QLabel(QString::fromStdString(item.title));
+        itemTitle->setFont(Typography::caption());
+        itemTitle->setAttribute(Qt::WA_TransparentForMouseEvents);
+        row->addWidget(itemTitle, 1);
         const QKeySequence shortcut = platform::qt::shortcutFor(item);
         if (!shortcut.isEmpty()) {
-            text += QStringLiteral("   ") + shortcut.toString(QKeySequence::NativeText);
+            auto* keys = new QLabel(shortcut.toString(QKeySequence::NativeText));
+            keys->setFont(Typography::caption2());
+            keys->setAttribute(Qt::WA_TransparentForMouseEvents);
+            HalvoraBetaStyle::makeSecondary(*keys);
+            row->addWidget(keys);
         }
-        button->setText(text);
-        button->setFont(Typography::caption());
-        button->setFlat(true);
-        button->setStyleSheet(
-            QStringLiteral("QPushButton { text-align: left; padding: 3px 6px; }"));
+        button->setMinimumHeight(row->sizeHint().height());
         const int action = item.action;
         QPointer<platform::qt::QtStatusItem> status(&statusItem_);
         connect(button, &QPushButton::clicked, this, [status, action] {
