@@ -9,6 +9,7 @@
 #include "ui/pages/SettingsPageView.h"
 #include "ui/pages/SnippetListPages.h"
 #include "ui/pages/TextToolsPageView.h"
+#include "ui/pages/WorkspacePages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,6 +22,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
 
 namespace halvora::ui {
 namespace {
@@ -216,6 +220,27 @@ TEST_F(PageViewsTest, QuickRepliesPageAddsAndValidates) {
     EXPECT_TRUE(child<QLabel>(*view.editor(), "codeStatus")
                     ->text()
                     .endsWith("Mã phải bắt đầu bằng ; và chỉ gồm chữ không dấu, số hoặc dấu _."));
+}
+
+TEST_F(PageViewsTest, EveryPageIsInstalledAndTheQRPageOpensSnippets) {
+    const util::Uuid qr = addSnippet("QR", "vcbq");
+    store_.update(qr, [](snippets::Snippet& s) { s.dynamicQR = true; });
+    snippets::WorkspaceNavigation navigation;
+    std::map<snippets::WorkspacePage, std::unique_ptr<QWidget>> pages;
+    installWorkspacePages(
+        [&](snippets::WorkspacePage page, QWidget* widget) { pages[page].reset(widget); }, store_,
+        keyboard_, navigation, platform_, panels_);
+    ASSERT_EQ(pages.size(), snippets::allWorkspacePages.size());
+
+    navigation.setPage(snippets::WorkspacePage::qr);
+    auto* snippetsPage =
+        dynamic_cast<SnippetsPageView*>(pages[snippets::WorkspacePage::snippets].get());
+    ASSERT_NE(snippetsPage, nullptr);
+    snippetsPage->model().setSearchText("zzz");
+    buttonTitled(*pages[snippets::WorkspacePage::qr], "QR   ;vcbq   ›")->click();
+    EXPECT_EQ(navigation.page(), snippets::WorkspacePage::snippets);
+    EXPECT_EQ(snippetsPage->model().selectedSnippetID(), qr);
+    EXPECT_EQ(snippetsPage->model().searchText(), "");
 }
 
 }  // namespace
