@@ -46,12 +46,16 @@
 //
 // A posted key press is one (keyCode, flags, text) triple, applied to the
 // context in order:
-//   keyCode `backspaceKey`, no modifiers  -> erase one character before the caret
+//   keyCode `backspaceKey`, no modifiers  -> erase one character before the
+//                                             caret (a run of them is one
+//                                             surrounding-text deletion where
+//                                             the client supports it)
 //   non-empty text                         -> commit the text
 //   keyCode `pasteKey` with `commandFlag`  -> the paste shortcut (Ctrl+V,
 //                                             Ctrl+Shift+V in terminals)
+//   Space without text                     -> commit " "
 //   any other key without text             -> forward the key itself
-//                                             (Return, Tab, Space, ...)
+//                                             (Return, Tab, ...)
 
 #include <cstdint>
 #include <string_view>

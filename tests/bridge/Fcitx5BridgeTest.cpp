@@ -1,9 +1,8 @@
-// The whole keystroke chain in one process: fcitx5 with its test front end
-// and the Halvora addon on one thread, the desktop side (the D-Bus keystroke
-// source and a real keyboard controller on Qt's event loop) on another, both
-// on a private session bus. Keys go in through the front end; what the
-// application would show is rebuilt from what reaches it: commits, forwarded
-// keys and the keys the input method let through.
+// The whole keystroke chain in one process: fcitx5 with the Halvora addon
+// and a text field of the test's own as the input context on one thread, the desktop side (the
+// D-Bus keystroke source and a real keyboard controller on Qt's event loop) on another, both on a
+// private session bus. Keys go in as the framework's key events; the field shows what reaches it:
+// commits, deletions, forwarded keys and the keys the input method let through.
 //
 // fcitx5's Instance wants its own main loop, so this is a plain program in
 // the style of fcitx5's own tests rather than a GoogleTest binary. It prints
@@ -23,7 +22,6 @@
 #include <fcitx/inputmethodgroup.h>
 #include <fcitx/inputmethodmanager.h>
 #include <fcitx/instance.h>
-#include <testfrontend_public.h>
 
 #include <atomic>
 #include <chrono>
@@ -48,22 +46,109 @@ using halvora::bridge::testing::DesktopThread;
 
 // --- The framework side -----------------------------------------------------
 
-/// What one application's text field shows, rebuilt from what reaches it.
-struct Field {
-    std::string text;
-    std::vector<std::string> pasteShortcuts;
-};
-
-void eraseLastCharacter(std::string& text) {
-    if (text.empty()) {
-        return;
+void eraseLastCharacters(std::string& text, std::size_t count) {
+    for (; count > 0 && !text.empty(); --count) {
+        auto it = text.end();
+        do {
+            --it;
+        } while (it != text.begin() && (static_cast<unsigned char>(*it) & 0xC0) == 0x80);
+        text.erase(it, text.end());
     }
-    auto it = text.end();
-    do {
-        --it;
-    } while (it != text.begin() && (static_cast<unsigned char>(*it) & 0xC0) == 0x80);
-    text.erase(it, text.end());
 }
+
+/// An application's text field as an input context: it shows what reaches
+/// it the way a client toolkit would apply it. With `surrounding` it tells
+/// the framework the text before the caret, as toolkits that support it do.
+class FieldContext final : public fcitx::InputContext {
+  public:
+    FieldContext(fcitx::InputContextManager& manager, const std::string& program,
+                 fcitx::CapabilityFlags caps, std::function<std::string()> clipboard)
+        : InputContext(manager, program), clipboard_(std::move(clipboard)) {
+        created();
+        setCapabilityFlags(caps);
+        syncSurroundingText();
+    }
+    ~FieldContext() override { destroy(); }
+
+    const char* frontend() const override { return "halvora-test"; }
+
+    /// A key the user presses; answers whether the input method took it.
+    bool press(const fcitx::Key& key) {
+        fcitx::KeyEvent down(this, key, false);
+        const bool taken = keyEvent(down);
+        if (!taken) {
+            applicationKey(key);
+        }
+        fcitx::KeyEvent up(this, key, true);
+        keyEvent(up);
+        return taken;
+    }
+
+    const std::string& text() const { return text_; }
+    const std::vector<std::string>& pasteShortcuts() const { return pastes_; }
+    int forwardedBackspaces() const { return forwardedBackspaces_; }
+    int deletions() const { return deletions_; }
+
+  protected:
+    void commitStringImpl(const std::string& text) override {
+        text_ += text;
+        syncSurroundingText();
+    }
+    void deleteSurroundingTextImpl(int offset, unsigned int size) override {
+        ++deletions_;
+        // Only deletions that end at the caret occur here.
+        if (offset + static_cast<int>(size) == 0) {
+            eraseLastCharacters(text_, size);
+        } else {
+            text_ += "<bad deletion>";
+        }
+        syncSurroundingText();
+    }
+    void forwardKeyImpl(const fcitx::ForwardKeyEvent& event) override {
+        if (!event.isRelease()) {
+            if (event.rawKey().sym() == FcitxKey_BackSpace) {
+                ++forwardedBackspaces_;
+            }
+            applicationKey(event.rawKey());
+        }
+    }
+    void updatePreeditImpl() override {}
+
+  private:
+    /// A key as an ordinary text field takes it.
+    void applicationKey(const fcitx::Key& key) {
+        if (key.sym() == FcitxKey_BackSpace) {
+            eraseLastCharacters(text_, 1);
+        } else if (key.sym() == FcitxKey_v && key.states().test(fcitx::KeyState::Ctrl)) {
+            pastes_.push_back(key.toString());
+            text_ += clipboard_();
+        } else if (key.sym() == FcitxKey_Return) {
+            text_ += '\n';
+        } else if (!key.states().test(fcitx::KeyState::Ctrl) &&
+                   !key.states().test(fcitx::KeyState::Alt)) {
+            const std::string typed = fcitx::Key::keySymToUTF8(key.sym());
+            if (!typed.empty() && static_cast<unsigned char>(typed[0]) >= 0x20 && typed != "\x7f") {
+                text_ += typed;
+            }
+        }
+        syncSurroundingText();
+    }
+
+    void syncSurroundingText() {
+        if (!capabilityFlags().test(fcitx::CapabilityFlag::SurroundingText)) {
+            return;
+        }
+        const auto length = static_cast<unsigned int>(fcitx::utf8::length(text_));
+        surroundingText().setText(text_, length, length);
+        updateSurroundingText();
+    }
+
+    std::function<std::string()> clipboard_;
+    std::string text_;
+    std::vector<std::string> pastes_;
+    int forwardedBackspaces_ = 0;
+    int deletions_ = 0;
+};
 
 class Framework {
   public:
@@ -95,81 +180,22 @@ class Framework {
         group.inputMethodList().push_back(fcitx::InputMethodGroupItem("halvora"));
         group.setDefaultInputMethod("halvora");
         instance_.inputMethodManager().setGroup(group);
-        frontend_ = instance_.addonManager().addon("testfrontend");
-
-        auto watch = [this](fcitx::EventType type, fcitx::EventWatcherPhase phase, auto handler) {
-            watchers_.push_back(instance_.watchEvent(type, phase, handler));
-        };
-        watch(fcitx::EventType::InputContextCommitString, fcitx::EventWatcherPhase::PreInputMethod,
-              [this](fcitx::Event& event) {
-                  auto& commit = static_cast<fcitx::CommitStringEvent&>(event);
-                  fields_[commit.inputContext()].text += commit.text();
-              });
-        watch(fcitx::EventType::InputContextForwardKey, fcitx::EventWatcherPhase::PreInputMethod,
-              [this](fcitx::Event& event) {
-                  auto& forwarded = static_cast<fcitx::ForwardKeyEvent&>(event);
-                  if (!forwarded.isRelease()) {
-                      applicationKey(forwarded.inputContext(), forwarded.rawKey());
-                  }
-              });
-        // Keys the input method did not take reach the application.
-        watch(fcitx::EventType::InputContextKeyEvent, fcitx::EventWatcherPhase::PostInputMethod,
-              [this](fcitx::Event& event) {
-                  auto& key = static_cast<fcitx::KeyEvent&>(event);
-                  if (!key.isRelease() && !key.filtered()) {
-                      applicationKey(key.inputContext(), key.rawKey());
-                  }
-              });
     }
 
-    fcitx::ICUUID openField(const std::string& program, fcitx::CapabilityFlags caps) {
-        const fcitx::ICUUID uuid =
-            frontend_->call<fcitx::ITestFrontend::createInputContext>(program);
-        fcitx::InputContext* ic = instance_.inputContextManager().findByUUID(uuid);
-        ic->setCapabilityFlags(caps);
-        ic->focusIn();
-        fields_[ic] = {};
-        return uuid;
+    FieldContext& openField(const std::string& program, fcitx::CapabilityFlags caps) {
+        field_ = std::make_unique<FieldContext>(
+            instance_.inputContextManager(), program, caps,
+            [this] { return desktop_.run([](Desktop& d) { return d.clipboardText(); }); });
+        field_->focusIn();
+        return *field_;
     }
-    void closeField(const fcitx::ICUUID& uuid) {
-        fcitx::InputContext* ic = instance_.inputContextManager().findByUUID(uuid);
-        fields_.erase(ic);
-        frontend_->call<fcitx::ITestFrontend::destroyInputContext>(uuid);
-    }
-    void press(const fcitx::ICUUID& uuid, const fcitx::Key& key) {
-        frontend_->call<fcitx::ITestFrontend::keyEvent>(uuid, key, false);
-        frontend_->call<fcitx::ITestFrontend::keyEvent>(uuid, key, true);
-    }
-    Field field(const fcitx::ICUUID& uuid) {
-        return fields_[instance_.inputContextManager().findByUUID(uuid)];
-    }
+    void closeField() { field_.reset(); }
 
   private:
-    /// A key as an ordinary text field takes it.
-    void applicationKey(fcitx::InputContext* ic, const fcitx::Key& key) {
-        Field& field = fields_[ic];
-        if (key.sym() == FcitxKey_BackSpace) {
-            eraseLastCharacter(field.text);
-        } else if (key.sym() == FcitxKey_v && key.states().test(fcitx::KeyState::Ctrl)) {
-            field.pasteShortcuts.push_back(key.toString());
-            field.text += desktop_.run([](Desktop& d) { return d.clipboardText(); });
-        } else if (key.sym() == FcitxKey_Return) {
-            field.text += '\n';
-        } else if (!key.states().test(fcitx::KeyState::Ctrl) &&
-                   !key.states().test(fcitx::KeyState::Alt)) {
-            const std::string typed = fcitx::Key::keySymToUTF8(key.sym());
-            if (!typed.empty() && static_cast<unsigned char>(typed[0]) >= 0x20 && typed != "\x7f") {
-                field.text += typed;
-            }
-        }
-    }
-
     fcitx::Instance& instance_;
     DesktopThread& desktop_;
     fcitx::EventDispatcher dispatcher_;
-    fcitx::AddonInstance* frontend_ = nullptr;
-    std::vector<std::unique_ptr<fcitx::HandlerTableEntry<fcitx::EventHandler>>> watchers_;
-    std::map<fcitx::InputContext*, Field> fields_;
+    std::unique_ptr<FieldContext> field_;
 };
 
 // --- The cases --------------------------------------------------------------
@@ -204,6 +230,8 @@ struct Case {
     std::vector<std::string> pastes{};
     /// Keys answered after the addon stopped waiting.
     int slowKeys = 0;
+    /// Corrections erase through the surrounding text, not BackSpace keys.
+    bool erasesInPlace = false;
 };
 
 }  // namespace
@@ -225,7 +253,7 @@ int main() {
 
     char arg0[] = "halvora-fcitx5-bridge-test";
     char arg1[] = "--disable=all";
-    char arg2[] = "--enable=testfrontend,halvora";
+    char arg2[] = "--enable=halvora";
     char* argv[] = {arg0, arg1, arg2};
     fcitx::Instance instance(3, argv);
     instance.addonManager().registerDefaultLoader(nullptr);
@@ -237,14 +265,13 @@ int main() {
         framework.run([&] { framework.setUp(); });
         // The addon announces itself when it loads; the controller starts
         // once the desktop knows it is there.
-        fcitx::ICUUID warmUp =
-            framework.run([&] { return framework.openField("gedit", fcitx::CapabilityFlags{}); });
+        framework.run([&] { framework.openField("gedit", fcitx::CapabilityFlags{}); });
         bool running = false;
         for (int i = 0; i < 300 && !running; ++i) {
             std::this_thread::sleep_for(10ms);
             running = desktop.run([](Desktop& d) { return d.controller.isRunning(); });
         }
-        framework.run([&] { framework.closeField(warmUp); });
+        framework.run([&] { framework.closeField(); });
         if (!running) {
             std::printf("FAIL: the controller never started: the addon did not attach\n");
             ++failed;
@@ -290,6 +317,17 @@ int main() {
              "aa",
              {},
              2},
+            // Corrections, the restored word, Escape and the erased code all
+            // go through the surrounding text when the client offers it.
+            {"surrounding text: erased in place",
+             "gedit",
+             fcitx::CapabilityFlag::SurroundingText,
+             InputMethod::telex,
+             "tieengs fax ddaay\x1b ;cam ",
+             "tiếng fax ddaay Cảm ơn anh đã ủng hộ",
+             {"Control+v"},
+             0,
+             true},
         };
 
         for (const Case& c : cases) {
@@ -306,33 +344,45 @@ int main() {
                     });
                 }
             });
-            const fcitx::ICUUID uuid =
-                framework.run([&] { return framework.openField(c.program, c.caps); });
+            FieldContext* field =
+                framework.run([&] { return &framework.openField(c.program, c.caps); });
             for (char k : c.keys) {
-                framework.run([&] { framework.press(uuid, keyFor(k)); });
+                framework.run([&] { field->press(keyFor(k)); });
             }
             // Delayed pastes arrive later, as signals.
             std::this_thread::sleep_for(c.pastes.empty() ? 50ms : 400ms);
             if (c.slowKeys > 0) {
                 std::this_thread::sleep_for(300ms);
             }
-            const Field field = framework.run([&] { return framework.field(uuid); });
-            framework.run([&] { framework.closeField(uuid); });
-            const bool ok = field.text == c.expected && field.pasteShortcuts == c.pastes;
+            struct Seen {
+                std::string text;
+                std::vector<std::string> pastes;
+                bool erasedAsExpected;
+            };
+            const Seen seen = framework.run([&] {
+                const bool erased =
+                    c.erasesInPlace ? field->forwardedBackspaces() == 0 && field->deletions() > 0
+                                    : field->deletions() == 0;
+                Seen result{field->text(), field->pasteShortcuts(), erased};
+                framework.closeField();
+                return result;
+            });
+            const bool ok =
+                seen.text == c.expected && seen.pastes == c.pastes && seen.erasedAsExpected;
             if (ok) {
                 ++passed;
                 std::printf("ok: %s\n", c.name.c_str());
             } else {
                 ++failed;
                 std::string pastes;
-                for (const auto& p : field.pasteShortcuts) {
+                for (const auto& p : seen.pastes) {
                     pastes += p + " ";
                 }
                 std::printf(
                     "FAIL: %s: typed \"%s\", field shows \"%s\" (expected \"%s\"); "
-                    "pastes: %s\n",
-                    c.name.c_str(), c.keys.c_str(), field.text.c_str(), c.expected.c_str(),
-                    pastes.c_str());
+                    "pastes: %s%s\n",
+                    c.name.c_str(), c.keys.c_str(), seen.text.c_str(), c.expected.c_str(),
+                    pastes.c_str(), seen.erasedAsExpected ? "" : "; erased the wrong way");
             }
         }
         desktop.run([](Desktop& d) { d.slowTap.reset(); });

@@ -189,19 +189,45 @@ bool HalvoraEngine::onPost(fcitx::dbus::Message& message) {
     return false;
 }
 
+bool HalvoraEngine::deletesInPlace(const fcitx::InputContext& ic) {
+    // Clients that keep the input method informed of the text around the
+    // caret apply a deletion in order with the commit that follows it. A
+    // forwarded BackSpace goes through the client's key queue instead, which
+    // some toolkits (Qt among them) run after commits already received.
+    return ic.capabilityFlags().test(fcitx::CapabilityFlag::SurroundingText) &&
+           ic.surroundingText().isValid();
+}
+
 void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
     const std::size_t count =
         std::min({presses.keyCodes.size(), presses.flags.size(), presses.texts.size()});
     applying_ = true;
     constexpr std::uint64_t shortcutMask =
         protocol::controlFlag | protocol::optionFlag | protocol::commandFlag;
+    const bool inPlace = deletesInPlace(ic);
+    unsigned int pendingDeletes = 0;
+    auto flushDeletes = [&] {
+        if (pendingDeletes > 0) {
+            // The text being erased is what the controller typed: precomposed
+            // characters, one code point each.
+            ic.deleteSurroundingText(-static_cast<int>(pendingDeletes), pendingDeletes);
+            pendingDeletes = 0;
+        }
+    };
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint32_t code = presses.keyCodes[i];
         const std::uint64_t flags = presses.flags[i];
         const std::string& text = presses.texts[i];
         if (code == protocol::backspaceKey && (flags & shortcutMask) == 0) {
-            forward(ic, fcitx::Key(FcitxKey_BackSpace));
-        } else if (!text.empty()) {
+            if (inPlace) {
+                ++pendingDeletes;
+            } else {
+                forward(ic, fcitx::Key(FcitxKey_BackSpace));
+            }
+            continue;
+        }
+        flushDeletes();
+        if (!text.empty()) {
             ic.commitString(text);
         } else if (code == protocol::pasteKey && (flags & protocol::commandFlag) != 0) {
             const bool terminal = ic.capabilityFlags().test(fcitx::CapabilityFlag::Terminal) ||
@@ -211,11 +237,16 @@ void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
                 states |= fcitx::KeyState::Shift;
             }
             forward(ic, fcitx::Key(FcitxKey_v, states));
+        } else if (code == platform::keyCodes::space && (flags & shortcutMask) == 0) {
+            // A Space after a corrected word: committed, so that it cannot
+            // overtake the correction.
+            ic.commitString(" ");
         } else if (const std::uint32_t sym =
                        KeyTranslation::keySymFor(static_cast<platform::KeyCode>(code))) {
             forward(ic, fcitx::Key(static_cast<fcitx::KeySym>(sym), statesFor(flags)));
         }
     }
+    flushDeletes();
     applying_ = false;
 }
 

@@ -44,6 +44,9 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     /// Tells the desktop this addon is here (no answer awaited).
     void attach();
     void sendContextMessage(const char* member, fcitx::InputContext& ic, bool withFocus);
+    /// Whether erasing goes through the client's surrounding text rather
+    /// than forwarded BackSpace keys.
+    static bool deletesInPlace(const fcitx::InputContext& ic);
     /// Carries out posted key presses on the context, in order.
     void apply(fcitx::InputContext& ic, const Presses& presses);
     void forward(fcitx::InputContext& ic, const fcitx::Key& key);
