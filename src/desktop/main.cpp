@@ -3,10 +3,14 @@
 #include "desktop/DemoMode.h"
 #include "desktop/DesktopApplication.h"
 
+#include "platform/qt/DBusKeystrokeSource.h"
+
 #include <QApplication>
+#include <QDBusConnection>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -129,7 +133,18 @@ int main(int argc, char** argv) {
     // A status-item program: closing the workspace window keeps it running.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    halvora::desktop::DesktopApplication desktop(options);
+    // Keys come from the input-method addon over the session bus. Without a
+    // bus, or while another desktop serves the bridge, the program runs
+    // without keystrokes and its menu asks for the input method.
+    auto keystrokes = std::make_unique<halvora::platform::qt::DBusKeystrokeSource>(
+        QDBusConnection::sessionBus(), "halvora-desktop",
+        halvora::desktop::DesktopApplication::kBundleIdentifier);
+    std::string bridgeError;
+    if (!keystrokes->start(&bridgeError)) {
+        std::fprintf(stderr, "Halvora keystroke bridge not available: %s\n", bridgeError.c_str());
+        keystrokes.reset();
+    }
+    halvora::desktop::DesktopApplication desktop(options, std::move(keystrokes));
     desktop.launch();
     halvora::desktop::DemoMode demoMode(desktop, demo);
     demoMode.start();
