@@ -2,6 +2,7 @@
 
 #include "desktop/DemoMode.h"
 #include "desktop/DesktopApplication.h"
+#include "desktop/SingleInstance.h"
 
 #include "platform/qt/DBusKeystrokeSource.h"
 

@@ -4,6 +4,7 @@
 #include "TemporaryFolder.h"
 #include "desktop/DemoMode.h"
 #include "desktop/DesktopApplication.h"
+#include "desktop/SingleInstance.h"
 #include "platform/qt/QtStatusItem.h"
 #include "ui/QtPanelHost.h"
 #include "ui/WorkspaceWindow.h"
@@ -132,6 +133,28 @@ TEST(DemoModeTest, ShowValuesNameTheViewsAndPages) {
         EXPECT_EQ(options.view, c.view);
         EXPECT_EQ(options.page, c.page);
     }
+}
+
+}  // namespace
+}  // namespace halvora::desktop
+
+namespace halvora::desktop {
+namespace {
+
+TEST(SingleInstanceTest, ALaterStartAsksTheRunningOneToReopen) {
+    const QString name =
+        QStringLiteral("halvora-desktop-test-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance first(name);
+    SingleInstance second(name);
+    EXPECT_FALSE(second.notifyRunningInstance());  // nobody listens yet
+    int reopened = 0;
+    ASSERT_TRUE(first.listen([&] { ++reopened; }));
+    EXPECT_TRUE(second.notifyRunningInstance());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (reopened == 0 && std::chrono::steady_clock::now() < deadline) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    EXPECT_EQ(reopened, 1);
 }
 
 }  // namespace
