@@ -134,19 +134,37 @@ int main(int argc, char** argv) {
     // A status-item program: closing the workspace window keeps it running.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A demonstration runs beside the real program and takes nothing from it:
+    // no single-instance socket, no keystroke bridge.
+    const bool demonstration =
+        demo.view != halvora::desktop::DemoOptions::View::none || demo.screenshot.has_value();
+
+    // Started again while running: the running one shows its window instead.
+    halvora::desktop::SingleInstance instance;
+    if (!demonstration && instance.notifyRunningInstance()) {
+        return 0;
+    }
+
     // Keys come from the input-method addon over the session bus. Without a
     // bus, or while another desktop serves the bridge, the program runs
     // without keystrokes and its menu asks for the input method.
-    auto keystrokes = std::make_unique<halvora::platform::qt::DBusKeystrokeSource>(
-        QDBusConnection::sessionBus(), "halvora-desktop",
-        halvora::desktop::DesktopApplication::kBundleIdentifier);
-    std::string bridgeError;
-    if (!keystrokes->start(&bridgeError)) {
-        std::fprintf(stderr, "Halvora keystroke bridge not available: %s\n", bridgeError.c_str());
-        keystrokes.reset();
+    std::unique_ptr<halvora::platform::qt::DBusKeystrokeSource> keystrokes;
+    if (!demonstration) {
+        keystrokes = std::make_unique<halvora::platform::qt::DBusKeystrokeSource>(
+            QDBusConnection::sessionBus(), "halvora-desktop",
+            halvora::desktop::DesktopApplication::kBundleIdentifier);
+        std::string bridgeError;
+        if (!keystrokes->start(&bridgeError)) {
+            std::fprintf(stderr, "Halvora keystroke bridge not available: %s\n",
+                         bridgeError.c_str());
+            keystrokes.reset();
+        }
     }
     halvora::desktop::DesktopApplication desktop(options, std::move(keystrokes));
     desktop.launch();
+    if (!demonstration) {
+        instance.listen([&desktop] { desktop.shell().shouldHandleReopen(); });
+    }
     halvora::desktop::DemoMode demoMode(desktop, demo);
     demoMode.start();
     return QApplication::exec();
