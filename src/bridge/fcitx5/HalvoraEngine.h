@@ -54,6 +54,7 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     void setConnected(bool connected);
 
     fcitx::Instance* instance_;
+    std::uint64_t keyCallTimeout_;  ///< microseconds
     /// A session-bus connection of the addon's own, on the framework's event
     /// loop; absent when there is no session bus.
     std::unique_ptr<fcitx::dbus::Bus> bus_;
