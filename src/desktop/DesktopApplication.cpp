@@ -19,6 +19,7 @@
 #include "qr/DynamicQRGenerator.h"
 #include "ui/QtPanelHost.h"
 #include "ui/WorkspaceWindow.h"
+#include "ui/pages/WorkspacePages.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -116,6 +117,13 @@ void DesktopApplication::launch() {
 void DesktopApplication::showWorkspaceWindow() {
     if (!window_) {
         window_ = new ui::WorkspaceWindow(shell_->navigation(), shell_->keyboard(), *statusItem_);
+        if (input::KeyboardController* keyboard = shell_->keyboard()) {
+            ui::installWorkspacePages(
+                [this](snippets::WorkspacePage page, QWidget* widget) {
+                    window_->setPageWidget(page, widget);
+                },
+                shell_->store(), *keyboard, shell_->navigation(), *platform_, *panels_);
+        }
         window_->setAttribute(Qt::WA_DeleteOnClose, false);
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
             QRect frame(QPoint(0, 0), window_->size());
