@@ -84,6 +84,17 @@ class FieldContext final : public fcitx::InputContext {
         return taken;
     }
 
+    /// The user clicks elsewhere in the text, then back at its end: the
+    /// caret moves, the text stays.
+    void clickAround() {
+        if (!capabilityFlags().test(fcitx::CapabilityFlag::SurroundingText)) {
+            return;
+        }
+        surroundingText().setText(text_, 0, 0);
+        updateSurroundingText();
+        syncSurroundingText();
+    }
+
     const std::string& text() const { return text_; }
     const std::vector<std::string>& pasteShortcuts() const { return pastes_; }
     int forwardedBackspaces() const { return forwardedBackspaces_; }
@@ -201,7 +212,8 @@ class Framework {
 // --- The cases --------------------------------------------------------------
 
 /// The key a user presses for one character of a keystroke script: "\x1b"
-/// Escape, "\b" Backspace, "\n" Return; capitals with Shift.
+/// Escape, "\b" Backspace, "\n" Return; capitals with Shift. "|" is not a
+/// key but a click into the field.
 fcitx::Key keyFor(char c) {
     switch (c) {
         case '\x1b':
@@ -331,6 +343,25 @@ int main() {
              {"Control+v"},
              0,
              true},
+            // A click ends the word: the next "e" starts afresh.
+            {"surrounding text: a click ends the word",
+             "gedit",
+             fcitx::CapabilityFlag::SurroundingText,
+             InputMethod::telex,
+             "vie|e",
+             "viee",
+             {},
+             0,
+             false},
+            {"without a click the same keys compose",
+             "gedit",
+             fcitx::CapabilityFlag::SurroundingText,
+             InputMethod::telex,
+             "viee",
+             "viê",
+             {},
+             0,
+             true},
         };
 
         for (const Case& c : cases) {
@@ -350,7 +381,11 @@ int main() {
             FieldContext* field =
                 framework.run([&] { return &framework.openField(c.program, c.caps); });
             for (char k : c.keys) {
-                framework.run([&] { field->press(keyFor(k)); });
+                if (k == '|') {
+                    framework.run([&] { field->clickAround(); });
+                } else {
+                    framework.run([&] { field->press(keyFor(k)); });
+                }
             }
             struct Seen {
                 std::string text;

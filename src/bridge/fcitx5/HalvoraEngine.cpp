@@ -10,6 +10,7 @@
 #include <fcitx-utils/log.h>
 #include <fcitx/event.h>
 #include <fcitx/inputmethodentry.h>
+#include <fcitx/surroundingtext.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -81,6 +82,13 @@ HalvoraEngine::HalvoraEngine(fcitx::Instance* instance)
         return;
     }
     bus_->attachEventLoop(&instance_->eventLoop());
+    // Clients such as Qt's do not reset the input method when the user
+    // clicks into the text; they only report the caret's new place.
+    surroundingWatch_ = instance_->watchEvent(
+        fcitx::EventType::InputContextSurroundingTextUpdated,
+        fcitx::EventWatcherPhase::PostInputMethod, [this](fcitx::Event& event) {
+            onSurroundingText(*static_cast<fcitx::InputContextEvent&>(event).inputContext());
+        });
     watcher_ = std::make_unique<fcitx::dbus::ServiceWatcher>(*bus_);
     watch_ = watcher_->watchService(
         service, [this](const std::string&, const std::string&, const std::string& newOwner) {
@@ -146,6 +154,25 @@ void HalvoraEngine::reset(const fcitx::InputMethodEntry&, fcitx::InputContextEve
     if (!applying_) {
         sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(),
                            *event.inputContext(), false);
+    }
+}
+
+void HalvoraEngine::onSurroundingText(fcitx::InputContext& ic) {
+    if (!ic.hasFocus() || instance_->inputMethodEngine(&ic) != this) {
+        return;
+    }
+    const fcitx::SurroundingText& surrounding = ic.surroundingText();
+    if (!surrounding.isValid()) {
+        lastSurrounding_ = {};
+        return;
+    }
+    Surrounding now{contextId(ic), surrounding.text(), surrounding.cursor(), surrounding.anchor()};
+    const bool caretMovedAlone =
+        now.contextId == lastSurrounding_.contextId && now.text == lastSurrounding_.text &&
+        (now.cursor != lastSurrounding_.cursor || now.anchor != lastSurrounding_.anchor);
+    lastSurrounding_ = std::move(now);
+    if (caretMovedAlone && !applying_) {
+        sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(), ic, false);
     }
 }
 

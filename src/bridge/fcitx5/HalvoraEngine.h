@@ -51,6 +51,9 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     void apply(fcitx::InputContext& ic, const Presses& presses);
     void forward(fcitx::InputContext& ic, const fcitx::Key& key);
     bool onPost(fcitx::dbus::Message& message);
+    /// A caret that moved over unchanged text was moved by the user's hand
+    /// (a click, a selection): the controller hears it as a click.
+    void onSurroundingText(fcitx::InputContext& ic);
     void setConnected(bool connected);
 
     fcitx::Instance* instance_;
@@ -61,6 +64,15 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     std::unique_ptr<fcitx::dbus::ServiceWatcher> watcher_;
     std::unique_ptr<fcitx::dbus::ServiceWatcherEntry> watch_;
     std::unique_ptr<fcitx::dbus::Slot> postMatch_;
+    std::unique_ptr<fcitx::HandlerTableEntry<fcitx::EventHandler>> surroundingWatch_;
+    /// The focused context's text around the caret as last reported.
+    struct Surrounding {
+        std::uint64_t contextId = 0;
+        std::string text;
+        unsigned int cursor = 0;
+        unsigned int anchor = 0;
+    };
+    Surrounding lastSurrounding_;
     /// Set while posted presses are carried out, so that a frontend that
     /// hands a forwarded key back cannot feed it to the controller again.
     bool applying_ = false;
