@@ -21,7 +21,7 @@ using workspace::SnippetEditorModel;
 namespace {
 
 QPushButton* deleteButton(std::string_view title) {
-    auto* button = PageKit::button("🗑 " + std::string(title));
+    auto* button = PageKit::button(title);
     button->setObjectName("delete");
     button->setStyleSheet(QStringLiteral("color: #c5221f;"));
     return button;

@@ -43,7 +43,8 @@ QFrame* card(QVBoxLayout*& layout) {
 }
 
 QPushButton* button(std::string_view text, bool prominent) {
-    auto* button = new QPushButton(qs(text));
+    // A lone "&" would mark a shortcut letter instead of showing itself.
+    auto* button = new QPushButton(qs(text).replace(QStringLiteral("&"), QStringLiteral("&&")));
     if (prominent) {
         button->setDefault(true);
     }

@@ -47,19 +47,16 @@ QWidget* listColumn(std::string_view placeholder, QLineEdit*& search, QListWidge
     return column;
 }
 
-/// The symbol, title and text of the empty detail with its add button.
-QWidget* emptyDetail(std::string_view symbol, std::string_view title, std::string_view hint,
-                     QPushButton*& add, std::string_view addTitle) {
+/// The title and text of the empty detail with its add button.
+QWidget* emptyDetail(std::string_view title, std::string_view hint, QPushButton*& add,
+                     std::string_view addTitle) {
     auto* widget = new QWidget();
     auto* layout = new QVBoxLayout(widget);
     layout->addStretch(1);
-    auto* glyph = new QLabel(symbol == "text.bubble" ? QStringLiteral("💬") : QStringLiteral("📝"));
-    QFont big = glyph->font();
-    big.setPointSizeF(big.pointSizeF() * 2.5);
-    glyph->setFont(big);
-    layout->addWidget(glyph, 0, Qt::AlignHCenter);
     layout->addWidget(PageKit::heading(title), 0, Qt::AlignHCenter);
-    layout->addWidget(PageKit::note(hint), 0, Qt::AlignHCenter);
+    auto* text = PageKit::note(hint);
+    text->setWordWrap(false);
+    layout->addWidget(text, 0, Qt::AlignHCenter);
     add = PageKit::button(addTitle, true);
     add->setObjectName("emptyAdd");
     layout->addWidget(add, 0, Qt::AlignHCenter);
@@ -146,9 +143,9 @@ SnippetsPageView::SnippetsPageView(snippets::SnippetStore& store,
     body->addWidget(listColumn(SnippetsViewModel::searchPlaceholder, search_, list_, emptyList_));
     detail_ = new QStackedWidget();
     QPushButton* emptyAdd = nullptr;
-    detail_->addWidget(emptyDetail(
-        SnippetsViewModel::emptyDetailSymbol, SnippetsViewModel::emptyDetailTitle,
-        SnippetsViewModel::emptyDetailHint, emptyAdd, SnippetsViewModel::emptyDetailButton));
+    detail_->addWidget(emptyDetail(SnippetsViewModel::emptyDetailTitle,
+                                   SnippetsViewModel::emptyDetailHint, emptyAdd,
+                                   SnippetsViewModel::emptyDetailButton));
     body->addWidget(detail_, 1);
     layout->addLayout(body, 1);
 
@@ -239,9 +236,9 @@ QuickRepliesPageView::QuickRepliesPageView(snippets::SnippetStore& store, platfo
         listColumn(QuickRepliesViewModel::searchPlaceholder, search_, list_, emptyList_));
     detail_ = new QStackedWidget();
     QPushButton* emptyAdd = nullptr;
-    detail_->addWidget(emptyDetail(
-        QuickRepliesViewModel::emptyDetailSymbol, QuickRepliesViewModel::emptyDetailTitle,
-        QuickRepliesViewModel::emptyDetailHint, emptyAdd, QuickRepliesViewModel::addTitle));
+    detail_->addWidget(emptyDetail(QuickRepliesViewModel::emptyDetailTitle,
+                                   QuickRepliesViewModel::emptyDetailHint, emptyAdd,
+                                   QuickRepliesViewModel::addTitle));
     body->addWidget(detail_, 1);
     layout->addLayout(body, 1);
 
