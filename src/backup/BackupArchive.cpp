@@ -7,8 +7,10 @@
 #include <simdjson.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 
 namespace halvora::backup {
@@ -79,129 +81,341 @@ std::string dumped(const nlohmann::ordered_json& value) {
     return value.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-json asJson(const simdjson::dom::element& element) {
-    const json value = json::parse(simdjson::minify(element), nullptr, false);
+// Reading: simdjson's On Demand parser walks the archive in place. The
+// Base64 text of each image (nearly all of a large archive) is never copied:
+// it is decoded straight from the read buffer into the image's bytes. The
+// small parts (snippets, QR profile) go on to the shared nlohmann decoders as
+// the JSON text they are. Every value that is not needed is still walked to
+// its end, so that an archive with damaged JSON anywhere is refused as the
+// full parser did.
+
+namespace ondemand = simdjson::ondemand;
+
+/// How deep unknown values may nest.
+constexpr int kMaxDepth = 256;
+
+template <typename T>
+T take(simdjson::simdjson_result<T>&& result) {
+    T value;
+    if (std::move(result).get(value) != simdjson::SUCCESS) {
+        unreadable();
+    }
+    return value;
+}
+
+/// Walks a value to its end, checking all of it.
+void consume(ondemand::value value, int depth) {
+    if (depth > kMaxDepth) {
+        unreadable();
+    }
+    switch (take(value.type())) {
+        case ondemand::json_type::array:
+            for (auto element : take(value.get_array())) {
+                consume(take(std::move(element)), depth + 1);
+            }
+            break;
+        case ondemand::json_type::object:
+            for (auto field : take(value.get_object())) {
+                ondemand::field f = take(std::move(field));
+                take(f.unescaped_key());
+                consume(f.value(), depth + 1);
+            }
+            break;
+        case ondemand::json_type::string:
+            take(value.get_string());
+            break;
+        case ondemand::json_type::number:
+            take(value.get_number());
+            break;
+        case ondemand::json_type::boolean:
+            take(value.get_bool());
+            break;
+        case ondemand::json_type::null:
+            if (!take(value.is_null())) {
+                unreadable();
+            }
+            break;
+    }
+}
+
+json parsedJson(std::string_view text) {
+    json value = json::parse(text, nullptr, false);
     if (value.is_discarded()) {
         unreadable();
     }
     return value;
 }
 
-std::map<util::Uuid, BackupImage> decodeImages(const simdjson::dom::element& element) {
-    simdjson::dom::object images;
-    if (element.get_object().get(images) != simdjson::SUCCESS) {
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+/// The text of a JSON string whose escapes stand for ASCII characters (as
+/// other writers escape "/" in Base64, or spell letters as \u00XX); nothing
+/// when an escape stands for anything else, which no Base64 text holds.
+std::optional<std::string> unescapedAscii(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\') {
+            out.push_back(raw[i]);
+            continue;
+        }
+        if (++i >= raw.size()) {
+            return std::nullopt;
+        }
+        switch (raw[i]) {
+            case '/':
+            case '\\':
+            case '"':
+                out.push_back(raw[i]);
+                break;
+            case 'u': {
+                if (i + 4 >= raw.size()) {
+                    return std::nullopt;
+                }
+                int code = 0;
+                for (std::size_t k = 1; k <= 4; ++k) {
+                    const int digit = hexDigit(raw[i + k]);
+                    if (digit < 0) {
+                        return std::nullopt;
+                    }
+                    code = code * 16 + digit;
+                }
+                if (code >= 0x80) {
+                    return std::nullopt;
+                }
+                out.push_back(static_cast<char>(code));
+                i += 4;
+                break;
+            }
+            default:
+                return std::nullopt;  // \b \f \n \r \t: never Base64
+        }
+    }
+    return out;
+}
+
+/// Where an archive's images are decoded: the buffer it was read into, and
+/// what keeps that buffer alive.
+struct InPlace {
+    char* begin;
+    std::shared_ptr<const void> owner;
+};
+
+/// The bytes of an image's "data" string, decoded over its own text.
+ImageBytes imageData(ondemand::value value, const InPlace& buffer) {
+    // The token is the string with its quotes (and any white space after
+    // it); taking it as a raw string checks that it is one and moves on. Its
+    // text is not looked at again by the parser, which has every structural
+    // character's place already: the decoded bytes may take its room.
+    const std::string_view token = value.raw_json_token();
+    take(value.get_raw_json_string());
+    const std::size_t close = token.find_last_not_of(" \t\n\r");
+    if (token.empty() || token.front() != '"' || close == 0 || close == std::string_view::npos ||
+        token[close] != '"') {
         unreadable();
     }
+    const std::string_view raw = token.substr(1, close - 1);
+    std::optional<std::string> unescaped;
+    std::string_view text = raw;
+    if (raw.find('\\') != std::string_view::npos) {
+        unescaped = unescapedAscii(raw);
+        if (!unescaped) {
+            unreadable();
+        }
+        text = *unescaped;
+    }
+    const std::optional<std::size_t> size = Base64::decodedSize(text);
+    if (!size) {
+        unreadable();
+    }
+    // Three bytes for every four characters, each group written after it
+    // was read: the output never overtakes the text it comes from.
+    auto* out = reinterpret_cast<std::uint8_t*>(buffer.begin + (raw.data() - buffer.begin));
+    if (!Base64::decodeTo(text, out)) {
+        unreadable();
+    }
+    return ImageBytes(buffer.owner, std::span<const std::uint8_t>(out, *size));
+}
+
+std::map<util::Uuid, BackupImage> decodeImages(ondemand::value value, const InPlace& buffer) {
     std::map<util::Uuid, BackupImage> out;
-    for (const auto field : images) {
-        const std::optional<util::Uuid> id = util::Uuid::parse(field.key);
-        simdjson::dom::object object;
-        if (!id || field.value.get_object().get(object) != simdjson::SUCCESS) {
+    for (auto entry : take(value.get_object())) {
+        ondemand::field field = take(std::move(entry));
+        const std::optional<util::Uuid> id = util::Uuid::parse(take(field.unescaped_key()));
+        if (!id) {
             unreadable();
         }
-        std::string_view extension;
-        std::string_view data;
-        if (object["fileExtension"].get_string().get(extension) != simdjson::SUCCESS ||
-            object["data"].get_string().get(data) != simdjson::SUCCESS) {
-            unreadable();
+        std::optional<std::string> extension;
+        std::optional<ImageBytes> data;
+        for (auto part : take(field.value().get_object())) {
+            ondemand::field f = take(std::move(part));
+            const std::string_view key = take(f.unescaped_key());
+            if (key == "fileExtension" && !extension) {
+                extension = std::string(take(f.value().get_string()));
+            } else if (key == "data" && !data) {
+                data = imageData(f.value(), buffer);
+            } else {
+                consume(f.value(), 2);
+            }
         }
-        std::optional<platform::Bytes> bytes = Base64::decode(data);
-        if (!bytes) {
+        if (!extension || !data) {
             unreadable();
         }
         // Two spellings of one id (upper and lower case) would hide an image.
-        if (!out.emplace(*id, BackupImage{std::string(extension), std::move(*bytes)}).second) {
+        if (!out.emplace(*id, BackupImage{std::move(*extension), std::move(*data)}).second) {
             unreadable();
         }
     }
     return out;
+}
+
+void writeImageEntry(ByteSink& sink, const util::Uuid& id, const BackupImage& image, bool first) {
+    std::string head;
+    if (!first) {
+        head.push_back(',');
+    }
+    head.push_back('"');
+    head.append(id.text());
+    head.append(R"(":{"fileExtension":)");
+    head.append(dumped(image.fileExtension));
+    head.append(R"(,"data":")");
+    sink.write(head);
+    // A few hundred kilobytes of text at a time: it stays in the cache
+    // between being encoded and being copied out.
+    constexpr std::size_t kChunkBytes = 3 * 64 * 1024;
+    std::string chunk(Base64::encodedSize(kChunkBytes), '\0');
+    const std::uint8_t* in = image.data.data();
+    std::size_t remaining = image.data.size();
+    while (remaining > 0) {
+        const std::size_t count = std::min(remaining, kChunkBytes);
+        const char* end = Base64::encodeTo(chunk.data(), in, count);
+        sink.write(std::string_view(chunk.data(), static_cast<std::size_t>(end - chunk.data())));
+        in += count;
+        remaining -= count;
+    }
+    sink.write(R"("})");
+}
+
+std::uint64_t imageEntrySize(const util::Uuid& id, const BackupImage& image, bool first) {
+    return (first ? 0 : 1) + 1 + id.text().size() +
+           std::string_view(R"(":{"fileExtension":)").size() + dumped(image.fileExtension).size() +
+           std::string_view(R"(,"data":")").size() + Base64::encodedSize(image.data.size()) +
+           std::string_view(R"("})").size();
 }
 
 }  // namespace
 
-std::string encodeArchive(const HalvoraBackup& backup) {
-    const std::string snippets = snippets::encodeSnippetsFile(backup.snippets);
-    const std::string profile = dumped(profileJson(backup.qrProfile));
-    std::size_t size = 128 + snippets.size() + profile.size();
-    for (const auto& [id, image] : backup.images) {
-        size += 80 + image.fileExtension.size() + Base64::encodedSize(image.data.size());
-    }
-    // Images are Base64-encoded straight into the one output string: the
-    // archive may hold 200 MB of them, and a JSON value per image would
-    // hold every byte twice more.
-    std::string out;
-    out.reserve(size);
-    out.append(R"({"version":)");
-    out.append(std::to_string(backup.version));
-    out.append(R"(,"createdAt":)");
-    out.append(json(backup.createdAt).dump());
-    out.append(R"(,"snippets":)");
-    out.append(snippets);
-    out.append(R"(,"images":{)");
+ArchiveEncoder::ArchiveEncoder(const HalvoraBackup& backup) : backup_(backup) {
+    head_.append(R"({"version":)");
+    head_.append(std::to_string(backup.version));
+    head_.append(R"(,"createdAt":)");
+    head_.append(json(backup.createdAt).dump());
+    head_.append(R"(,"snippets":)");
+    head_.append(snippets::encodeSnippetsFile(backup.snippets));
+    head_.append(R"(,"images":{)");
+    tail_.append(R"(},"qrProfile":)");
+    tail_.append(dumped(profileJson(backup.qrProfile)));
+    tail_.push_back('}');
+    size_ = head_.size() + tail_.size();
     bool first = true;
     for (const auto& [id, image] : backup.images) {
-        if (!first) {
-            out.push_back(',');
-        }
+        size_ += imageEntrySize(id, image, first);
         first = false;
-        out.push_back('"');
-        out.append(id.text());
-        out.append(R"(":{"fileExtension":)");
-        out.append(dumped(image.fileExtension));
-        out.append(R"(,"data":")");
-        Base64::append(out, std::string_view(reinterpret_cast<const char*>(image.data.data()),
-                                             image.data.size()));
-        out.append(R"("})");
     }
-    out.append(R"(},"qrProfile":)");
-    out.append(profile);
-    out.push_back('}');
+}
+
+void ArchiveEncoder::writeTo(ByteSink& sink) const {
+    sink.write(head_);
+    bool first = true;
+    for (const auto& [id, image] : backup_.images) {
+        writeImageEntry(sink, id, image, first);
+        first = false;
+    }
+    sink.write(tail_);
+}
+
+std::string encodeArchive(const HalvoraBackup& backup) {
+    const ArchiveEncoder encoder(backup);
+    std::string out;
+    out.reserve(encoder.size());
+    StringSink sink(out);
+    encoder.writeTo(sink);
     return out;
 }
 
-HalvoraBackup decodeArchive(std::string bytes) {
-    // simdjson reads the archive in place: nlohmann's lexer would take
-    // seconds over the 200 MB of Base64 text. The small parts (snippets, QR
-    // profile) go on to the shared nlohmann decoders.
-    if (bytes.capacity() < bytes.size() + simdjson::SIMDJSON_PADDING) {
-        bytes.reserve(bytes.size() + simdjson::SIMDJSON_PADDING);
+std::size_t archivePadding() noexcept {
+    return simdjson::SIMDJSON_PADDING;
+}
+
+HalvoraBackup decodeArchiveInPlace(std::span<char> buffer, std::size_t size,
+                                   std::shared_ptr<const void> owner) {
+    if (buffer.size() < size + simdjson::SIMDJSON_PADDING) {
+        throw std::invalid_argument("decodeArchiveInPlace: the buffer has no room for padding");
     }
-    simdjson::dom::parser parser;
-    simdjson::dom::element document;
-    simdjson::dom::object root;
-    if (parser.parse(bytes.data(), bytes.size(), /*realloc_if_needed=*/false).get(document) !=
-            simdjson::SUCCESS ||
-        document.get_object().get(root) != simdjson::SUCCESS) {
-        unreadable();
-    }
-    std::string().swap(bytes);  // the parsed document keeps its own copy of every string
+    ondemand::parser parser;
+    ondemand::document document = take(parser.iterate(buffer.data(), size, buffer.size()));
     HalvoraBackup backup;
-    simdjson::dom::element value;
-    if (root["version"].get(value) != simdjson::SUCCESS ||
-        value.get_int64().get(backup.version) != simdjson::SUCCESS) {
+    bool version = false;
+    bool createdAt = false;
+    bool snippetList = false;
+    bool images = false;
+    bool profile = false;
+    for (auto entry : take(document.get_object())) {
+        ondemand::field field = take(std::move(entry));
+        const std::string_view key = take(field.unescaped_key());
+        ondemand::value value = field.value();
+        // The first of repeated keys counts (the later ones are only
+        // checked), as a DOM parser's look-up by name finds it.
+        if (key == "version" && !version) {
+            backup.version = take(value.get_int64());
+            version = true;
+        } else if (key == "createdAt" && !createdAt) {
+            backup.createdAt = take(value.get_double());
+            createdAt = true;
+        } else if (key == "snippets" && !snippetList) {
+            const std::string_view text = take(take(value.get_array()).raw_json());
+            try {
+                backup.snippets = snippets::snippetsFromJson(parsedJson(text));
+            } catch (const snippets::SnippetDecodingError&) {
+                unreadable();
+            }
+            snippetList = true;
+        } else if (key == "images" && !images) {
+            backup.images = decodeImages(value, InPlace{buffer.data(), owner});
+            images = true;
+        } else if (key == "qrProfile" && !profile) {
+            backup.qrProfile =
+                profileFromJson(parsedJson(take(take(value.get_object()).raw_json())));
+            profile = true;
+        } else {
+            consume(value, 1);
+        }
+    }
+    // Nothing may follow the archive's object.
+    const char* trailing = nullptr;
+    if (document.current_location().get(trailing) != simdjson::OUT_OF_BOUNDS || !version ||
+        !createdAt || !snippetList || !images || !profile) {
         unreadable();
     }
-    if (root["createdAt"].get(value) != simdjson::SUCCESS ||
-        value.get_double().get(backup.createdAt) != simdjson::SUCCESS) {
-        unreadable();
-    }
-    if (root["snippets"].get(value) != simdjson::SUCCESS || !value.is_array()) {
-        unreadable();
-    }
-    try {
-        backup.snippets = snippets::snippetsFromJson(asJson(value));
-    } catch (const snippets::SnippetDecodingError&) {
-        unreadable();
-    }
-    if (root["images"].get(value) != simdjson::SUCCESS) {
-        unreadable();
-    }
-    backup.images = decodeImages(value);
-    if (root["qrProfile"].get(value) != simdjson::SUCCESS) {
-        unreadable();
-    }
-    backup.qrProfile = profileFromJson(asJson(value));
     return backup;
+}
+
+HalvoraBackup decodeArchive(std::string bytes) {
+    const std::size_t size = bytes.size();
+    bytes.resize(size + simdjson::SIMDJSON_PADDING);
+    auto owner = std::make_shared<std::string>(std::move(bytes));
+    return decodeArchiveInPlace(*owner, size, owner);
 }
 
 }  // namespace halvora::backup

@@ -8,19 +8,55 @@
 // with the snippets exactly as in the snippets file. Readers look keys up by
 // name and accept ids in either case.
 
+#include "backup/FileWriter.h"
 #include "backup/HalvoraBackup.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 
 namespace halvora::backup {
 
+/// An archive being written: the small parts are encoded when it is made,
+/// the images (by reference to the archive, which must outlive it) only as
+/// they are written, a few hundred kilobytes of Base64 text at a time.
+class ArchiveEncoder {
+  public:
+    explicit ArchiveEncoder(const HalvoraBackup& backup);
+
+    /// The exact length of the archive, known before a byte is written.
+    std::uint64_t size() const noexcept { return size_; }
+
+    void writeTo(ByteSink& sink) const;
+
+  private:
+    const HalvoraBackup& backup_;
+    std::string head_;  // up to the opening brace of "images"
+    std::string tail_;  // from its closing brace to the end
+    std::uint64_t size_ = 0;
+};
+
+/// The whole archive as one string.
 std::string encodeArchive(const HalvoraBackup& backup);
 
-/// Decodes the archive's JSON. `bytes` is taken so that it can be read in
-/// place (with room for the parser's padding) and let go with the call. Throws
-/// BackupError::invalidFile with "không đọc được định dạng" for anything that is not an archive
-/// (bad JSON, a missing key, a wrong type, an id that is not a UUID, data that is not Base64).
-/// Checks nothing further: see BackupService::validate.
+/// The bytes decodeArchiveInPlace needs after the text (the JSON parser's
+/// padding).
+std::size_t archivePadding() noexcept;
+
+/// Decodes an archive whose text is the first `size` bytes of `buffer`
+/// (which has at least archivePadding() bytes more), reading it in place:
+/// each image's Base64 text is decoded over itself, and the images are those
+/// parts of the buffer, which `owner` must keep alive (they share it). The
+/// buffer is changed only there. Throws BackupError::invalidFile with
+/// "không đọc được định dạng" for anything that is not an archive (bad JSON,
+/// a missing key, a wrong type, an id that is not a UUID, data that is not
+/// Base64). Checks nothing further: see BackupService::validate.
+HalvoraBackup decodeArchiveInPlace(std::span<char> buffer, std::size_t size,
+                                   std::shared_ptr<const void> owner);
+
+/// The same for an archive held in a string.
 HalvoraBackup decodeArchive(std::string bytes);
 
 }  // namespace halvora::backup

@@ -7,12 +7,18 @@
 #include "text/Unicode.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <span>
 #include <system_error>
 #include <unordered_set>
+#include <utility>
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace halvora::backup {
@@ -22,35 +28,171 @@ namespace {
 
 using snippets::Snippet;
 
-/// At most `limit` + 1 bytes of `file`: enough to tell that it is over the
-/// limit, without trusting the size the file system reports (a device or a
-/// pipe reports none and may never end).
-std::string readBounded(const fs::path& file, std::uint64_t limit) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw std::system_error(errno, std::generic_category(), "cannot open " + file.string());
-    }
-    std::string content;
-    std::array<char, 1 << 16> buffer{};
-    while (content.size() <= limit) {
-        const std::size_t wanted =
-            std::min<std::uint64_t>(buffer.size(), limit + 1 - content.size());
-        const ssize_t count = ::read(fd, buffer.data(), wanted);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            ::close(fd);
-            throw std::system_error(error, std::generic_category(), "cannot read " + file.string());
+[[noreturn]] void throwErrno(int error, const std::string& what) {
+    throw std::system_error(error, std::generic_category(), what);
+}
+
+/// Closes a descriptor when the scope ends.
+class Descriptor {
+  public:
+    explicit Descriptor(const fs::path& file) : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (fd_ < 0) {
+            throwErrno(errno, "cannot open " + file.string());
         }
-        if (count == 0) {
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { ::close(fd_); }
+    int get() const { return fd_; }
+
+    /// The size of a regular file, or nothing (a device or a pipe reports
+    /// none that says anything about what a read gives).
+    std::optional<std::uint64_t> regularSize() const {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint64_t>(info.st_size);
+    }
+
+    /// Reads into `out` until it is full or the file ends; the number of
+    /// bytes read.
+    std::size_t readInto(char* out, std::size_t size, const fs::path& file) const {
+        std::size_t total = 0;
+        while (total < size) {
+            const ssize_t count = ::read(fd_, out + total, size - total);
+            if (count < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                throwErrno(errno, "cannot read " + file.string());
+            }
+            if (count == 0) {
+                break;
+            }
+            total += static_cast<std::size_t>(count);
+        }
+        return total;
+    }
+
+  private:
+    int fd_;
+};
+
+/// The first bytes of a file, at most `limit` + 1 of them: enough to tell
+/// that it is over the limit, without trusting the size the file system
+/// reports (a device or a pipe reports none and may never end). A regular
+/// file is read straight into a vector of its size.
+platform::Bytes readBounded(const fs::path& file, std::uint64_t limit) {
+    const Descriptor fd(file);
+    const std::optional<std::uint64_t> size = fd.regularSize();
+    // One byte more than expected shows a file that grew meanwhile.
+    platform::Bytes content(static_cast<std::size_t>(
+        size ? std::min(*size, limit) + 1 : std::min<std::uint64_t>(limit + 1, 1 << 16)));
+    std::size_t total = 0;
+    for (;;) {
+        const std::size_t count = fd.readInto(reinterpret_cast<char*>(content.data()) + total,
+                                              content.size() - total, file);
+        total += count;
+        if (total < content.size() || total > limit) {
+            break;  // the end of the file, or enough to refuse it
+        }
+        content.resize(static_cast<std::size_t>(
+            std::min<std::uint64_t>(limit + 1, std::uint64_t{content.size()} * 2)));
+    }
+    content.resize(total);
+    return content;
+}
+
+/// Memory for an archive's text, taken from the system directly rather than
+/// from the heap: it goes back as soon as the archive is decoded, and where
+/// the system has huge pages it asks for them, so that filling 200 MB costs
+/// a hundred page faults rather than fifty thousand (which dominated reading
+/// on the development machine).
+class ArchiveBuffer {
+  public:
+    explicit ArchiveBuffer(std::size_t size) : size_(size) {
+        mappedSize_ = size + kHugePage;
+        void* mapped = ::mmap(nullptr, mappedSize_, PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED) {
+            throw std::bad_alloc();
+        }
+        mapped_ = static_cast<char*>(mapped);
+        // Huge pages need aligned addresses.
+        const auto address = reinterpret_cast<std::uintptr_t>(mapped_);
+        data_ = mapped_ + ((kHugePage - address % kHugePage) % kHugePage);
+#if defined(MADV_HUGEPAGE)
+        if (size >= kHugePage) {
+            ::madvise(data_, size - size % kHugePage, MADV_HUGEPAGE);  // only a wish
+        }
+#endif
+    }
+    ArchiveBuffer(const ArchiveBuffer&) = delete;
+    ArchiveBuffer& operator=(const ArchiveBuffer&) = delete;
+    ArchiveBuffer(ArchiveBuffer&& other) noexcept
+        : mapped_(std::exchange(other.mapped_, nullptr)),
+          data_(other.data_),
+          mappedSize_(other.mappedSize_),
+          size_(other.size_) {}
+    ArchiveBuffer& operator=(ArchiveBuffer&& other) noexcept {
+        std::swap(mapped_, other.mapped_);
+        std::swap(data_, other.data_);
+        std::swap(mappedSize_, other.mappedSize_);
+        std::swap(size_, other.size_);
+        return *this;
+    }
+    ~ArchiveBuffer() {
+        if (mapped_ != nullptr) {
+            ::munmap(mapped_, mappedSize_);
+        }
+    }
+
+    char* data() {
+        return data_;
+    }
+    std::size_t size() const {
+        return size_;
+    }
+    std::span<char> span() {
+        return {data_, size_};
+    }
+
+  private:
+    static constexpr std::size_t kHugePage = 2 << 20;
+    char* mapped_ = nullptr;
+    char* data_ = nullptr;
+    std::size_t mappedSize_ = 0;
+    std::size_t size_ = 0;
+};
+
+/// An archive file's text, with the padding the parser needs after it.
+struct ArchiveText {
+    std::shared_ptr<ArchiveBuffer> buffer;
+    std::size_t size;
+};
+
+/// Reads at most `limit` + 1 bytes of an archive file, as readBounded.
+ArchiveText readArchive(const fs::path& file, std::uint64_t limit) {
+    const Descriptor fd(file);
+    const std::optional<std::uint64_t> size = fd.regularSize();
+    const std::size_t padding = archivePadding();
+    std::size_t wanted = static_cast<std::size_t>(
+        size ? std::min(*size, limit) + 1 : std::min<std::uint64_t>(limit + 1, 1 << 20));
+    ArchiveBuffer buffer(wanted + padding);
+    std::size_t total = 0;
+    for (;;) {
+        total += fd.readInto(buffer.data() + total, wanted - total, file);
+        if (total < wanted || total > limit) {
             break;
         }
-        content.append(buffer.data(), static_cast<std::size_t>(count));
+        wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(limit + 1, std::uint64_t{wanted} * 2));
+        ArchiveBuffer larger(wanted + padding);
+        std::memcpy(larger.data(), buffer.data(), total);
+        buffer = std::move(larger);
     }
-    ::close(fd);
-    return content;
+    return ArchiveText{std::make_shared<ArchiveBuffer>(std::move(buffer)), total};
 }
 
 /// The size of a regular file; nothing for anything else (whose size says
@@ -92,11 +234,7 @@ bool isAllowedExtension(std::string_view extension) {
            snippets::SnippetStore::allowedImageExtensions.end();
 }
 
-bool isImage(const platform::Bytes& bytes, const platform::ImageCodec& codec) {
-    return codec.decode(bytes).has_value();
-}
-
-std::string_view asText(const platform::Bytes& bytes) {
+std::string_view asText(std::span<const std::uint8_t> bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
@@ -118,8 +256,7 @@ std::optional<std::string> imageExtension(const std::string& name) {
 }
 
 /// The image of one snippet, read from the data folder and checked.
-BackupImage readImage(const fs::path& folder, const std::string& name,
-                      const platform::ImageCodec& codec) {
+BackupImage readImage(const fs::path& folder, const std::string& name, const ImageCheck& images) {
     const std::optional<std::string> extension = imageExtension(name);
     if (!extension) {
         throw BackupError::invalidFile(std::string(BackupReason::badImageName));
@@ -133,21 +270,151 @@ BackupImage readImage(const fs::path& folder, const std::string& name,
     if (size && *size > BackupService::maxImageBytes) {
         throw BackupError::invalidFile(BackupReason::badImageFile(name));
     }
-    platform::Bytes data;
-    {
-        const std::string bytes = readBounded(file, BackupService::maxImageBytes);
-        if (bytes.empty() || bytes.size() > BackupService::maxImageBytes) {
-            throw BackupError::invalidFile(BackupReason::badImageFile(name));
-        }
-        data.assign(bytes.begin(), bytes.end());
-    }
-    if (!isImage(data, codec)) {
+    platform::Bytes data = readBounded(file, BackupService::maxImageBytes);
+    if (data.empty() || data.size() > BackupService::maxImageBytes || !images.isImage(data)) {
         throw BackupError::invalidFile(BackupReason::badImageFile(name));
     }
     return BackupImage{*extension, std::move(data)};
 }
 
+/// The checks of BackupService::validate, in their order; `images` decodes
+/// each image, or is null for an archive whose images were decoded when it
+/// was checked.
+void validateArchive(const HalvoraBackup& backup, const ImageCheck* images) {
+    const auto invalid = [](std::string reason) {
+        return BackupError::invalidFile(std::move(reason));
+    };
+    if (backup.version != HalvoraBackup::currentVersion) {
+        throw invalid(std::string(BackupReason::unsupportedVersion));
+    }
+    if (backup.snippets.size() > BackupService::maxSnippets) {
+        throw invalid(std::string(BackupReason::tooManySnippets));
+    }
+    std::unordered_set<util::Uuid, util::UuidHash> ids;
+    ids.reserve(backup.snippets.size());
+    for (const Snippet& snippet : backup.snippets) {
+        if (!ids.insert(snippet.id).second) {
+            throw invalid(std::string(BackupReason::duplicateId));
+        }
+    }
+    for (const auto& [id, image] : backup.images) {
+        if (!ids.contains(id)) {
+            throw invalid(std::string(BackupReason::orphanImage));
+        }
+    }
+    for (const Snippet& snippet : backup.snippets) {
+        const bool hasImage = backup.images.contains(snippet.id);
+        if (snippet.imageFilename && !hasImage) {
+            throw invalid(BackupReason::missingImageOf(snippet.title));
+        }
+        if (!snippet.imageFilename && hasImage) {
+            throw invalid(std::string(BackupReason::unexpectedImage));
+        }
+    }
+    std::uint64_t total = 0;
+    for (const auto& [id, image] : backup.images) {
+        if (!isAllowedExtension(image.fileExtension) || image.data.empty() ||
+            image.data.size() > BackupService::maxImageBytes ||
+            (images != nullptr && !images->isImage(image.data))) {
+            throw invalid(std::string(BackupReason::badArchiveImage));
+        }
+        total += image.data.size();
+        if (total > BackupService::maxArchiveBytes) {
+            throw BackupError::tooLarge();
+        }
+    }
+}
+
+void validateArchive(const HalvoraBackup& backup, const ImageCheck& images) {
+    validateArchive(backup, &images);
+}
+
+/// The import proper, of an archive that passed every check.
+BackupImportResult restoreValidated(const HalvoraBackup& backup, snippets::SnippetStore& store,
+                                    BackupImportMode mode, platform::UserDefaults& defaults,
+                                    const BackupPorts& ports) {
+    if (store.folder().empty()) {
+        throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory),
+                                "no data folder to import into");
+    }
+
+    BackupImportResult result;
+    result.safetyCopy = store.folder() / (std::string(BackupService::safetyCopyPrefix) +
+                                          util::Uuid::random().text() + ".halvora.json");
+    BackupService::exportArchive(store, result.safetyCopy, defaults, ports);
+
+    const bool merge = mode == BackupImportMode::merge;
+    std::vector<Snippet> list = merge ? store.snippets() : std::vector<Snippet>{};
+    std::unordered_set<util::Uuid, util::UuidHash> ids;
+    std::unordered_set<std::string> codes;
+    for (const Snippet& snippet : list) {
+        ids.insert(snippet.id);
+        if (!snippet.trigger.empty()) {
+            codes.insert(BackupService::comparableCode(snippet.trigger));
+        }
+    }
+
+    // The images are written from the archive's own bytes, byte for byte.
+    std::vector<FileContent> pending;
+    for (const Snippet& archived : backup.snippets) {
+        if (merge && ids.contains(archived.id)) {
+            ++result.skippedCount;
+            continue;
+        }
+        Snippet copy = archived;
+        ids.insert(copy.id);
+        if (merge && !copy.trigger.empty()) {
+            if (codes.contains(BackupService::comparableCode(copy.trigger))) {
+                copy.trigger = BackupService::renamedCode(copy.trigger, codes);
+                ++result.renamedCodes;
+            }
+            codes.insert(BackupService::comparableCode(copy.trigger));
+        }
+        if (const auto image = backup.images.find(archived.id); image != backup.images.end()) {
+            std::string name =
+                "import-" + util::Uuid::random().text() + "." + image->second.fileExtension;
+            pending.push_back({store.folder() / name, asText(image->second.data)});
+            copy.imageFilename = std::move(name);
+        }
+        list.push_back(std::move(copy));
+        ++result.importedCount;
+    }
+
+    const std::string encoded = snippets::encodeSnippetsFile(list);
+
+    std::vector<fs::path> written;
+    written.reserve(pending.size());
+    const auto removeWritten = [&] {
+        for (const fs::path& file : written) {
+            ports.files.remove(file);
+        }
+    };
+    try {
+        ports.files.writeAllAtomically(pending, [&](std::size_t index) {
+            written.push_back(pending[index].file);
+            ports.report("import", written.size(), pending.size());
+        });
+        ports.files.writeAtomically(store.file(), encoded);
+    } catch (...) {
+        removeWritten();
+        throw;
+    }
+
+    // Saves once more through the store (a failure there is only logged: the
+    // file already holds this list).
+    store.setSnippets(std::move(list));
+    if (mode == BackupImportMode::replace) {
+        backup.qrProfile.restore(defaults);
+    }
+    return result;
+}
+
 }  // namespace
+
+/// Makes the checked archives; only this file uses it.
+struct CheckedBackupFactory {
+    static CheckedBackup make(HalvoraBackup backup) { return CheckedBackup(std::move(backup)); }
+};
 
 namespace BackupService {
 
@@ -197,6 +464,9 @@ void exportArchive(snippets::SnippetStore& store, const fs::path& destination,
 
     store.saveNow();
 
+    // Every image is read and checked before the file is touched, so that a
+    // bad image is reported (and the destination left alone) before any
+    // write error could be.
     HalvoraBackup backup;
     const std::size_t imageCount = static_cast<std::size_t>(std::ranges::count_if(
         store.snippets(), [](const Snippet& s) { return s.imageFilename.has_value(); }));
@@ -206,7 +476,7 @@ void exportArchive(snippets::SnippetStore& store, const fs::path& destination,
         if (!snippet.imageFilename) {
             continue;
         }
-        BackupImage image = readImage(store.folder(), *snippet.imageFilename, ports.codec);
+        BackupImage image = readImage(store.folder(), *snippet.imageFilename, ports.images());
         // The images alone already make the archive too large: stop before
         // reading any more of them into memory.
         encodedImages += Base64::encodedSize(image.data.size());
@@ -221,157 +491,61 @@ void exportArchive(snippets::SnippetStore& store, const fs::path& destination,
     backup.snippets = store.snippets();
     backup.qrProfile = BackupQRProfile::fromDefaults(defaults);
 
-    const std::string encoded = encodeArchive(backup);
-    backup.images.clear();
-    if (encoded.size() > maxArchiveBytes) {
+    // The archive's length is known before it is encoded; its text then goes
+    // to the file a few hundred kilobytes at a time, never whole in memory.
+    const ArchiveEncoder encoder(backup);
+    if (encoder.size() > maxArchiveBytes) {
         throw BackupError::tooLarge();
     }
-    ports.files.writeAtomically(destination, encoded);
+    ports.files.streamAtomically(destination,
+                                 [&encoder](ByteSink& sink) { encoder.writeTo(sink); });
     std::error_code ignored;
     fs::permissions(destination, fs::perms::owner_read | fs::perms::owner_write,
                     fs::perm_options::replace, ignored);
 }
 
-HalvoraBackup load(const fs::path& file, const BackupPorts& ports) {
+CheckedBackup load(const fs::path& file, const BackupPorts& ports) {
     const std::optional<std::uint64_t> size = regularFileSize(file);
     if (size && *size > maxArchiveBytes) {
         throw BackupError::tooLarge();
     }
-    std::string bytes = readBounded(file, maxArchiveBytes);
-    if (bytes.size() > maxArchiveBytes) {
+    ArchiveText text = readArchive(file, maxArchiveBytes);
+    if (text.size > maxArchiveBytes) {
         throw BackupError::tooLarge();
     }
-    HalvoraBackup backup = decodeArchive(std::move(bytes));
-    validate(backup, ports.codec);
-    return backup;
+    // The images are decoded where their text was, and keep the buffer.
+    const std::span<char> buffer = text.buffer->span();
+    HalvoraBackup backup = decodeArchiveInPlace(buffer, text.size, std::move(text.buffer));
+    return check(std::move(backup), ports.images());
+}
+
+CheckedBackup check(HalvoraBackup backup, const ImageCheck& images) {
+    validate(backup, images);
+    return CheckedBackupFactory::make(std::move(backup));
+}
+
+void validate(const HalvoraBackup& backup, const ImageCheck& images) {
+    validateArchive(backup, &images);
 }
 
 void validate(const HalvoraBackup& backup, const platform::ImageCodec& codec) {
-    const auto invalid = [](std::string reason) {
-        return BackupError::invalidFile(std::move(reason));
-    };
-    if (backup.version != HalvoraBackup::currentVersion) {
-        throw invalid(std::string(BackupReason::unsupportedVersion));
-    }
-    if (backup.snippets.size() > maxSnippets) {
-        throw invalid(std::string(BackupReason::tooManySnippets));
-    }
-    std::unordered_set<util::Uuid, util::UuidHash> ids;
-    ids.reserve(backup.snippets.size());
-    for (const Snippet& snippet : backup.snippets) {
-        if (!ids.insert(snippet.id).second) {
-            throw invalid(std::string(BackupReason::duplicateId));
-        }
-    }
-    for (const auto& [id, image] : backup.images) {
-        if (!ids.contains(id)) {
-            throw invalid(std::string(BackupReason::orphanImage));
-        }
-    }
-    for (const Snippet& snippet : backup.snippets) {
-        const bool hasImage = backup.images.contains(snippet.id);
-        if (snippet.imageFilename && !hasImage) {
-            throw invalid(BackupReason::missingImageOf(snippet.title));
-        }
-        if (!snippet.imageFilename && hasImage) {
-            throw invalid(std::string(BackupReason::unexpectedImage));
-        }
-    }
-    std::uint64_t total = 0;
-    for (const auto& [id, image] : backup.images) {
-        if (!isAllowedExtension(image.fileExtension) || image.data.empty() ||
-            image.data.size() > maxImageBytes || !isImage(image.data, codec)) {
-            throw invalid(std::string(BackupReason::badArchiveImage));
-        }
-        total += image.data.size();
-        if (total > maxArchiveBytes) {
-            throw BackupError::tooLarge();
-        }
-    }
+    validateArchive(backup, CodecImageCheck(codec));
+}
+
+BackupImportResult restore(const CheckedBackup& backup, snippets::SnippetStore& store,
+                           BackupImportMode mode, platform::UserDefaults& defaults,
+                           const BackupPorts& ports) {
+    // Its images were decoded when it was checked, and it cannot have
+    // changed since.
+    validateArchive(backup.archive(), nullptr);
+    return restoreValidated(backup.archive(), store, mode, defaults, ports);
 }
 
 BackupImportResult restore(const HalvoraBackup& backup, snippets::SnippetStore& store,
                            BackupImportMode mode, platform::UserDefaults& defaults,
                            const BackupPorts& ports) {
-    validate(backup, ports.codec);
-    if (store.folder().empty()) {
-        throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory),
-                                "no data folder to import into");
-    }
-
-    BackupImportResult result;
-    result.safetyCopy = store.folder() / (std::string(safetyCopyPrefix) +
-                                          util::Uuid::random().text() + ".halvora.json");
-    exportArchive(store, result.safetyCopy, defaults, ports);
-
-    const bool merge = mode == BackupImportMode::merge;
-    std::vector<Snippet> list = merge ? store.snippets() : std::vector<Snippet>{};
-    std::unordered_set<util::Uuid, util::UuidHash> ids;
-    std::unordered_set<std::string> codes;
-    for (const Snippet& snippet : list) {
-        ids.insert(snippet.id);
-        if (!snippet.trigger.empty()) {
-            codes.insert(comparableCode(snippet.trigger));
-        }
-    }
-
-    struct PendingImage {
-        fs::path file;
-        const BackupImage* image;
-    };
-    std::vector<PendingImage> pending;
-    for (const Snippet& archived : backup.snippets) {
-        if (merge && ids.contains(archived.id)) {
-            ++result.skippedCount;
-            continue;
-        }
-        Snippet copy = archived;
-        ids.insert(copy.id);
-        if (merge && !copy.trigger.empty()) {
-            if (codes.contains(comparableCode(copy.trigger))) {
-                copy.trigger = renamedCode(copy.trigger, codes);
-                ++result.renamedCodes;
-            }
-            codes.insert(comparableCode(copy.trigger));
-        }
-        if (const auto image = backup.images.find(archived.id); image != backup.images.end()) {
-            std::string name =
-                "import-" + util::Uuid::random().text() + "." + image->second.fileExtension;
-            pending.push_back({store.folder() / name, &image->second});
-            copy.imageFilename = std::move(name);
-        }
-        list.push_back(std::move(copy));
-        ++result.importedCount;
-    }
-
-    const std::string encoded = snippets::encodeSnippetsFile(list);
-
-    std::vector<fs::path> written;
-    written.reserve(pending.size());
-    const auto removeWritten = [&] {
-        for (const fs::path& file : written) {
-            ports.files.remove(file);
-        }
-    };
-    try {
-        for (const PendingImage& image : pending) {
-            ports.files.writeAtomically(image.file, asText(image.image->data));
-            written.push_back(image.file);
-            ports.report("import", written.size(), pending.size());
-        }
-        ports.files.writeAtomically(store.file(), encoded);
-    } catch (...) {
-        removeWritten();
-        throw;
-    }
-
-    // Saves once more through the store (a failure there is only logged: the
-    // file already holds this list).
-    store.setSnippets(std::move(list));
-    if (mode == BackupImportMode::replace) {
-        backup.qrProfile.restore(defaults);
-    }
-    return result;
+    validate(backup, ports.images());
+    return restoreValidated(backup, store, mode, defaults, ports);
 }
 
 }  // namespace BackupService

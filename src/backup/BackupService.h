@@ -6,8 +6,10 @@
 
 #include "backup/BackupImportMode.h"
 #include "backup/BackupImportResult.h"
+#include "backup/CheckedBackup.h"
 #include "backup/FileWriter.h"
 #include "backup/HalvoraBackup.h"
+#include "backup/ImageCheck.h"
 #include "platform/ImageCodec.h"
 #include "platform/UserDefaults.h"
 #include "snippets/SnippetStore.h"
@@ -16,6 +18,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -27,22 +30,30 @@ namespace halvora::backup {
 using BackupProgress =
     std::function<void(std::string_view stage, std::size_t done, std::size_t total)>;
 
-/// What the service needs from the platform: an image decoder that proves
-/// image bytes are an image, and the file writer.
+/// What the service needs from the platform: a check that proves image
+/// bytes are an image (by decoding them), and the file writer.
 class BackupPorts {
   public:
+    BackupPorts(const ImageCheck& images, FileWriter& files, BackupProgress progress = {})
+        : files(files), progress(std::move(progress)), images_(&images) {}
+    /// Checks images with the codec's full decode (CodecImageCheck).
     BackupPorts(const platform::ImageCodec& codec, FileWriter& files, BackupProgress progress = {})
-        : codec(codec), files(files), progress(std::move(progress)) {}
+        : files(files), progress(std::move(progress)), codecCheck_(std::in_place, codec) {}
 
-    const platform::ImageCodec& codec;
     FileWriter& files;
     BackupProgress progress;
+
+    const ImageCheck& images() const { return codecCheck_ ? *codecCheck_ : *images_; }
 
     void report(std::string_view stage, std::size_t done, std::size_t total) const {
         if (progress) {
             progress(stage, done, total);
         }
     }
+
+  private:
+    const ImageCheck* images_ = nullptr;
+    std::optional<CodecImageCheck> codecCheck_;
 };
 
 namespace BackupService {
@@ -60,23 +71,35 @@ inline constexpr std::string_view safetyCopyPrefix = "truoc-khi-nhap-";
 /// profile in `defaults` to `destination` (owner read and write only). The
 /// store is saved first. Refuses the snippets file and the current image
 /// files as destination. Each image is read, checked by decoding once and
-/// stored byte for byte.
+/// stored byte for byte; the archive goes to the file as it is encoded.
 void exportArchive(snippets::SnippetStore& store, const std::filesystem::path& destination,
                    const platform::UserDefaults& defaults, const BackupPorts& ports);
 
-/// Reads, decodes and validates an archive file. A file over the limit is
-/// refused from its size before it is read (and at most the limit and one
-/// byte are ever read, whatever the file system says).
-HalvoraBackup load(const std::filesystem::path& file, const BackupPorts& ports);
+/// Reads, decodes and validates an archive file, decoding each image once.
+/// A file over the limit is refused from its size before it is read (and at
+/// most the limit and one byte are ever read, whatever the file system says).
+CheckedBackup load(const std::filesystem::path& file, const BackupPorts& ports);
+
+/// Validates an archive made in memory (see validate) and marks it checked.
+CheckedBackup check(HalvoraBackup backup, const ImageCheck& images);
 
 /// The checks every archive must pass, in their order; the first failure is
 /// thrown. Decodes every image once.
+void validate(const HalvoraBackup& backup, const ImageCheck& images);
+/// The same with the codec's full decode as the image check.
 void validate(const HalvoraBackup& backup, const platform::ImageCodec& codec);
 
 /// Imports a loaded archive. Everything is checked and a safety copy of the
 /// current data is written into the data folder before anything changes; a
 /// failure while writing removes the images this import wrote and leaves the
 /// snippets file as it was. `replace` also writes the archive's QR profile.
+/// A checked archive's images are not decoded again (its other checks are
+/// repeated, which costs next to nothing).
+BackupImportResult restore(const CheckedBackup& backup, snippets::SnippetStore& store,
+                           BackupImportMode mode, platform::UserDefaults& defaults,
+                           const BackupPorts& ports);
+/// The same for an archive not known to be checked: it is validated in full
+/// first, images decoded included.
 BackupImportResult restore(const HalvoraBackup& backup, snippets::SnippetStore& store,
                            BackupImportMode mode, platform::UserDefaults& defaults,
                            const BackupPorts& ports);

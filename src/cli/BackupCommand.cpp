@@ -142,7 +142,8 @@ int runBackup(const BackupOptions& options, snippets::SnippetStore& store,
                 out << "Đã xuất bản sao lưu: " << options.file.filename().string() << '\n';
                 break;
             case Action::importArchive: {
-                const backup::HalvoraBackup archive =
+                // Checked (each image decoded) once, here; restore trusts it.
+                const backup::CheckedBackup archive =
                     backup::BackupService::load(options.file, ports);
                 const backup::BackupImportResult result =
                     backup::BackupService::restore(archive, store, options.mode, defaults, ports);
@@ -150,7 +151,7 @@ int runBackup(const BackupOptions& options, snippets::SnippetStore& store,
                 break;
             }
             case Action::inspect:
-                inspect(backup::BackupService::load(options.file, ports), out);
+                inspect(backup::BackupService::load(options.file, ports).archive(), out);
                 break;
         }
     } catch (const backup::BackupError& error) {
@@ -190,8 +191,10 @@ int runBackupCommand(const std::vector<std::string_view>& args, std::ostream& ou
     }
 
     // Raster images need no Qt application object (only SVG text would).
-    const platform::qt::QtImageCodec qt;
-    const platform::heif::HeifImageCodec codec(qt);
+    // Images are checked by decoding them on Qt's readers and libheif,
+    // without the codec's conversion of their pixels.
+    const platform::qt::QtImageCheck qt;
+    const platform::heif::HeifImageCheck images(qt);
     backup::AtomicFileWriter writer;
     backup::BackupProgress progress;
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
@@ -204,7 +207,7 @@ int runBackupCommand(const std::vector<std::string_view>& args, std::ostream& ou
             }
         };
     }
-    return runBackup(options, store, defaults, backup::BackupPorts(codec, writer, progress), out,
+    return runBackup(options, store, defaults, backup::BackupPorts(images, writer, progress), out,
                      err);
 }
 

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <span>
+
 namespace halvora::backup {
 namespace {
 
@@ -114,6 +118,119 @@ TEST(BackupArchiveTest, RefusesWhatIsNotAnArchive) {
                   "Bản sao lưu không hợp lệ: không đọc được định dạng")
             << text;
     }
+}
+
+TEST(BackupArchiveTest, TheEncoderKnowsTheLengthBeforeWritingAndWritesInPieces) {
+    HalvoraBackup backup = sampleBackup();
+    // A second image larger than one piece of the writer's Base64 text.
+    snippets::Snippet big = makeSnippet(";lon");
+    big.imageFilename = "lon.tiff";
+    platform::Bytes bytes(1'000'003);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    backup.images[big.id] = BackupImage{"tiff", bytes};
+    backup.snippets.push_back(big);
+
+    const ArchiveEncoder encoder(backup);
+    struct CountingSink final : ByteSink {
+        void write(std::string_view piece) override {
+            text.append(piece);
+            ++pieces;
+            largest = std::max(largest, piece.size());
+        }
+        std::string text;
+        std::size_t pieces = 0;
+        std::size_t largest = 0;
+    } sink;
+    encoder.writeTo(sink);
+    EXPECT_EQ(sink.text.size(), encoder.size());
+    EXPECT_EQ(sink.text, encodeArchive(backup));
+    EXPECT_GT(sink.pieces, 5U);
+    EXPECT_LT(sink.largest, 1'000'000U);  // never the whole image's text at once
+    EXPECT_EQ(decodeArchive(sink.text), backup);
+}
+
+TEST(BackupArchiveTest, DecodesImagesInPlaceAndTheyOutliveTheText) {
+    const HalvoraBackup backup = sampleBackup();
+    std::string text = encodeArchive(backup);
+    const std::size_t size = text.size();
+    text.resize(size + archivePadding(), ' ');
+    auto owner = std::make_shared<std::string>(std::move(text));
+    const std::weak_ptr<std::string> watch = owner;
+    HalvoraBackup decoded = decodeArchiveInPlace(*owner, size, owner);
+    const ImageBytes& image = decoded.images.begin()->second.data;
+    // The bytes lie inside the text, where their Base64 was.
+    EXPECT_GE(reinterpret_cast<const char*>(image.data()), owner->data());
+    EXPECT_LT(reinterpret_cast<const char*>(image.data()), owner->data() + size);
+    owner.reset();
+    EXPECT_FALSE(watch.expired());  // kept by the image
+    EXPECT_EQ(decoded, backup);
+    decoded.images.clear();
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST(BackupArchiveTest, ReadsBase64WithAnyAsciiEscape) {
+    HalvoraBackup backup = sampleBackup();
+    backup.images.begin()->second.data = asBytes("\xFF\xFF\xFF?");  // "////Pw=="
+    std::string text = encodeArchive(backup);
+    const std::size_t at = text.find("////Pw==");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 8, R"(\/\u002F//P\u0077==)");
+    EXPECT_EQ(decodeArchive(text), backup);
+    for (const char* escape : {R"(\n)", R"(\u00e9)", R"(\u0)", R"(\t)", R"(\")"}) {
+        std::string damaged = encodeArchive(backup);
+        damaged.insert(damaged.find("////Pw=="), escape);
+        EXPECT_EQ(testing::backupErrorOf([&] { decodeArchive(damaged); }),
+                  "Bản sao lưu không hợp lệ: không đọc được định dạng")
+            << escape;
+    }
+}
+
+TEST(BackupArchiveTest, ChecksEveryValueItDoesNotUse) {
+    const HalvoraBackup sample = sampleBackup();
+    const std::string good = encodeArchive(sample);
+    const std::string imageId = sample.snippets[1].id.text();
+    // Unknown keys, well formed, are passed over; the first of two repeated
+    // keys counts.
+    std::string extra = good;
+    extra.insert(1, R"("note":{"a":[1,2.5e3,true,null,"x\u00e9"],"b":{}},"version":1,)");
+    const std::string imageKey = "\"" + imageId + "\":{";
+    extra.insert(extra.find(imageKey) + imageKey.size(), R"("size":[3],)");
+    extra.insert(extra.size() - 1, R"(,"version":2)");
+    EXPECT_EQ(decodeArchive(extra), sample);
+
+    // Damage inside them is still refused.
+    for (const std::string& value :
+         {std::string(R"([1,tru])"), std::string(R"({"a":nul})"), std::string(R"("\q")"),
+          std::string(R"([1,,2])"), std::string(R"(01)"), std::string(R"({"a" 1})")}) {
+        std::string damaged = good;
+        damaged.insert(1, R"("note":)" + value + ",");
+        EXPECT_EQ(testing::backupErrorOf([&] { decodeArchive(damaged); }),
+                  "Bản sao lưu không hợp lệ: không đọc được định dạng")
+            << value;
+        std::string inImage = good;
+        inImage.insert(inImage.find(imageKey) + imageKey.size(), R"("size":)" + value + ",");
+        EXPECT_EQ(testing::backupErrorOf([&] { decodeArchive(inImage); }),
+                  "Bản sao lưu không hợp lệ: không đọc được định dạng")
+            << value;
+    }
+}
+
+TEST(BackupArchiveTest, ImageBytesCompareByContentAndCopiesShareThem) {
+    const ImageBytes owned = asBytes("abc");
+    const auto buffer = std::make_shared<std::string>("xxabcxx");
+    const ImageBytes shared(
+        buffer, std::span(reinterpret_cast<const std::uint8_t*>(buffer->data()) + 2, 3));
+    EXPECT_EQ(owned, shared);
+    EXPECT_EQ(shared, asBytes("abc"));
+    EXPECT_FALSE(shared == asBytes("abd"));
+    const ImageBytes copy = owned;
+    EXPECT_EQ(copy.data(), owned.data());
+    ImageBytes cleared = copy;
+    cleared.clear();
+    EXPECT_TRUE(cleared.empty());
+    EXPECT_EQ(copy.size(), 3U);
 }
 
 TEST(BackupErrorTest, DescriptionsAreTheSentencesShown) {

@@ -92,6 +92,8 @@ class BackupImageCheckTest : public ::testing::Test {
   protected:
     platform::qt::QtImageCodec qt_;
     platform::heif::HeifImageCodec codec_{qt_};
+    platform::qt::QtImageCheck qtCheck_;
+    platform::heif::HeifImageCheck check_{qtCheck_};
     AtomicFileWriter writer_;
     platform::InMemoryUserDefaults defaults_;
     platform::RecordingLog log_;
@@ -111,6 +113,62 @@ TEST_F(BackupImageCheckTest, HeicIsDecodedByLibheifAndOtherTypesByTheWrappedCode
     EXPECT_FALSE(codec_.decode(testing::asBytes(damaged(heic))));
     EXPECT_FALSE(codec_.decode(testing::asBytes(heic.substr(0, heic.size() / 2))));
     EXPECT_TRUE(codec_.decode(testing::asBytes(qtEncoded("png"))));
+}
+
+/// Every allowed type, encoded by Qt (and libheif when it can encode).
+std::vector<std::pair<std::string, std::string>> sampleFiles() {
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"png", qtEncoded("png")},
+        {"jpg", qtEncoded("jpeg")},
+        {"jpeg", qtEncoded("jpeg")},
+        {"tiff", qtEncoded("tiff")},
+    };
+    if (const std::string heic = heicEncoded(); !heic.empty()) {
+        files.emplace_back("heic", heic);
+    }
+    return files;
+}
+
+TEST_F(BackupImageCheckTest, TheDecodingChecksAgreeWithTheCodecs) {
+    const std::string svg =
+        R"(<svg xmlns="http://www.w3.org/2000/svg" width="8" height="8"><rect width="8" height="8"/></svg>)";
+    std::vector<std::string> samples = {svg, "GIF89a", "", std::string(64, '\0')};
+    for (const auto& [extension, bytes] : sampleFiles()) {
+        samples.push_back(bytes);
+        samples.push_back(damaged(bytes));
+        samples.push_back(bytes.substr(0, bytes.size() / 2));
+    }
+    for (const std::string& bytes : samples) {
+        const platform::Bytes data = testing::asBytes(bytes);
+        const bool decodes = codec_.decode(data).has_value();
+        EXPECT_EQ(check_.isImage(data), decodes) << bytes.substr(0, 12);
+        EXPECT_EQ(CodecImageCheck(codec_).isImage(data), decodes);
+        if (!platform::heif::HeifImageCodec::isHeif(data)) {
+            EXPECT_EQ(qtCheck_.isImage(data), decodes);
+        }
+    }
+}
+
+TEST_F(BackupImageCheckTest, TheQtCheckReusesItsPixelsOnlyForTheSameSize) {
+    // Same size twice, then other sizes and formats, then a damaged one of
+    // the first size: each answer is its own.
+    const auto encoded = [](int width, int height, const char* format) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(qRgb(width, height, 7));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter(&buffer, format).write(image);
+        return testing::asBytes(bytes.toStdString());
+    };
+    const platform::Bytes first = encoded(300, 200, "png");
+    EXPECT_TRUE(qtCheck_.isImage(first));
+    EXPECT_TRUE(qtCheck_.isImage(encoded(300, 200, "png")));
+    EXPECT_TRUE(qtCheck_.isImage(encoded(20, 900, "png")));
+    EXPECT_TRUE(qtCheck_.isImage(encoded(300, 200, "jpeg")));
+    EXPECT_FALSE(qtCheck_.isImage(testing::asBytes(
+        damaged(std::string(reinterpret_cast<const char*>(first.data()), first.size())))));
+    EXPECT_TRUE(qtCheck_.isImage(first));
 }
 
 TEST_F(BackupImageCheckTest, EveryAllowedTypeRoundTripsByteForByteAndDamageIsRefused) {
@@ -135,22 +193,28 @@ TEST_F(BackupImageCheckTest, EveryAllowedTypeRoundTripsByteForByteAndDamageIsRef
             TemporaryFolder::write(folder / "data" / *s.imageFilename,
                                    damage ? damaged(bytes) : bytes);
             store.append(s);
-            const BackupPorts ports(codec_, writer_);
-            const fs::path file = folder / "backup.json";
-            if (damage) {
-                EXPECT_EQ(
-                    backupErrorOf(
-                        [&] { BackupService::exportArchive(store, file, defaults_, ports); }),
-                    "Bản sao lưu không hợp lệ: ảnh " + *s.imageFilename + " bị lỗi hoặc quá lớn");
-                continue;
+            // With the codecs' full decode, and with the checks the command
+            // uses.
+            for (const BackupPorts& ports :
+                 {BackupPorts(codec_, writer_), BackupPorts(check_, writer_)}) {
+                const fs::path file = folder / "backup.json";
+                if (damage) {
+                    EXPECT_EQ(backupErrorOf([&] {
+                                  BackupService::exportArchive(store, file, defaults_, ports);
+                              }),
+                              "Bản sao lưu không hợp lệ: ảnh " + *s.imageFilename +
+                                  " bị lỗi hoặc quá lớn");
+                    continue;
+                }
+                BackupService::exportArchive(store, file, defaults_, ports);
+                const CheckedBackup backup = BackupService::load(file, ports);
+                EXPECT_EQ(backup->images.at(s.id).data, testing::asBytes(bytes));
+                TemporaryFolder other;
+                snippets::SnippetStore target(other.path(), log_);
+                BackupService::restore(backup, target, BackupImportMode::replace, defaults_, ports);
+                EXPECT_EQ(TemporaryFolder::read(other / *target.snippets().at(0).imageFilename),
+                          bytes);
             }
-            BackupService::exportArchive(store, file, defaults_, ports);
-            const HalvoraBackup backup = BackupService::load(file, ports);
-            EXPECT_EQ(backup.images.at(s.id).data, testing::asBytes(bytes));
-            TemporaryFolder other;
-            snippets::SnippetStore target(other.path(), log_);
-            BackupService::restore(backup, target, BackupImportMode::replace, defaults_, ports);
-            EXPECT_EQ(TemporaryFolder::read(other / *target.snippets().at(0).imageFilename), bytes);
         }
     }
 }

@@ -10,6 +10,10 @@
 
 #include <sys/stat.h>
 
+#include <optional>
+#include <span>
+#include <type_traits>
+
 namespace halvora::backup {
 namespace {
 
@@ -370,6 +374,96 @@ TEST_F(BackupTest, AnImportIsRefusedWhenTheCurrentDataCannotBeBackedUp) {
               }),
               "Không tìm thấy ảnh " + *a.imageFilename + " trong dữ liệu hiện tại.");
     EXPECT_EQ(folderContent(dataFolder()), filesBefore);
+}
+
+/// Proves images with the simulated codec and counts how often it is asked.
+class CountingImageCheck final : public ImageCheck {
+  public:
+    bool isImage(std::span<const std::uint8_t> bytes) const override {
+        ++calls;
+        return CodecImageCheck(codec_).isImage(bytes);
+    }
+
+    mutable int calls = 0;
+
+  private:
+    platform::sim::SimImageCodec codec_;
+};
+
+// Only load and check make a checked archive, and it cannot be changed: that
+// is what lets restore skip decoding its images.
+static_assert(!std::is_constructible_v<CheckedBackup, HalvoraBackup>);
+static_assert(!std::is_convertible_v<const CheckedBackup&, HalvoraBackup>);
+static_assert(std::is_convertible_v<CheckedBackup&&, HalvoraBackup>);
+static_assert(std::is_same_v<decltype(std::declval<const CheckedBackup&>()->images),
+                             std::map<util::Uuid, BackupImage>>);
+static_assert(
+    std::is_const_v<std::remove_reference_t<decltype(*std::declval<const CheckedBackup&>())>>);
+
+TEST_F(BackupTest, AnImportDecodesEachArchiveImageOnce) {
+    for (int i = 0; i < 3; ++i) {
+        addWithImage(";anh" + std::to_string(i), imageBytes("a" + std::to_string(i)));
+    }
+    store().append(makeSnippet("chao"));
+    const fs::path file = exported();
+
+    TemporaryFolder other;
+    snippets::SnippetStore target(other.path(), log_);
+    TemporaryFolder::write(other / "old.png", imageBytes("old"));
+    snippets::Snippet old = makeSnippet(";cu");
+    old.imageFilename = "old.png";
+    target.append(old);
+
+    CountingImageCheck check;
+    const BackupPorts counted(check, writer_);
+    const CheckedBackup archive = BackupService::load(file, counted);
+    EXPECT_EQ(check.calls, 3);
+    BackupService::restore(archive, target, BackupImportMode::replace, defaults_, counted);
+    EXPECT_EQ(check.calls, 3 + 1);  // and the safety copy's one current image
+    EXPECT_EQ(target.snippets().size(), 4U);
+
+    // An archive not known to be checked is decoded in full again.
+    check.calls = 0;
+    const HalvoraBackup plain = BackupService::load(file, counted);
+    EXPECT_EQ(check.calls, 3);
+    BackupService::restore(plain, target, BackupImportMode::replace, defaults_, counted);
+    EXPECT_EQ(check.calls, 3 + 3 + 3);  // the safety copy now holds the three imported images
+}
+
+TEST_F(BackupTest, ARestoredCheckedArchiveStillPassesTheOtherChecks) {
+    const snippets::Snippet a = addWithImage(";anh", imageBytes("a"));
+    CountingImageCheck check;
+    const CheckedBackup archive =
+        BackupService::check(BackupService::load(exported(), ports()), check);
+    EXPECT_EQ(check.calls, 1);
+    EXPECT_EQ(archive->images.at(a.id).data, asBytes(imageBytes("a")));
+
+    HalvoraBackup broken = archive.archive();
+    broken.images.begin()->second.data = asBytes("GIF89a");
+    EXPECT_EQ(backupErrorOf([&] { BackupService::check(broken, check); }),
+              std::string(kInvalid) + "có ảnh bị lỗi hoặc quá lớn");
+    EXPECT_EQ(backupErrorOf([&] {
+                  BackupService::restore(broken, store(), BackupImportMode::merge, defaults_,
+                                         BackupPorts(check, writer_));
+              }),
+              std::string(kInvalid) + "có ảnh bị lỗi hoặc quá lớn");
+
+    // What a page keeps between loading and the import question.
+    std::optional<HalvoraBackup> pending;
+    pending = BackupService::load(exported("again.json"), ports());
+    EXPECT_EQ(pending->snippets, store().snippets());
+}
+
+TEST_F(BackupTest, TheStreamedExportIsTheArchiveEncodedWhole) {
+    setProfile(defaults_, "VCB", true);
+    addWithImage(";anh", imageBytes("a"));
+    addWithImage(";hai", imageBytes(std::string(300'000, 'b')), "tiff");
+    store().append(makeSnippet("chao"));
+    const fs::path file = exported();
+    const std::string written = TemporaryFolder::read(file);
+    const CheckedBackup loaded = BackupService::load(file, ports());
+    EXPECT_EQ(written, encodeArchive(*loaded));
+    EXPECT_EQ(ArchiveEncoder(*loaded).size(), written.size());
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ constexpr int bytesPerPixel = 4;
 
 /// The primary image of a HEIF file, or nothing when libheif cannot read it.
 /// `context` keeps the bytes' reader and must outlive the handle.
-Handle primaryImage(const Bytes& bytes, Context& context) {
+Handle primaryImage(std::span<const std::uint8_t> bytes, Context& context) {
     context.reset(heif_context_alloc());
     if (!context) {
         return nullptr;
@@ -50,7 +50,7 @@ bool acceptableSize(int width, int height) {
 
 }  // namespace
 
-bool HeifImageCodec::isHeif(const Bytes& bytes) {
+bool HeifImageCodec::isHeif(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 12) {
         return false;
     }
@@ -97,6 +97,27 @@ std::optional<Image> HeifImageCodec::decode(const Bytes& bytes) const {
                     rowBytes);
     }
     return image;
+}
+
+bool HeifImageCheck::isImage(std::span<const std::uint8_t> bytes) const {
+    if (!HeifImageCodec::isHeif(bytes)) {
+        return other_.isImage(bytes);
+    }
+    Context context;
+    const Handle handle = primaryImage(bytes, context);
+    if (!handle || !acceptableSize(heif_image_handle_get_width(handle.get()),
+                                   heif_image_handle_get_height(handle.get()))) {
+        return false;
+    }
+    heif_image* raw = nullptr;
+    if (heif_decode_image(handle.get(), &raw, heif_colorspace_undefined, heif_chroma_undefined,
+                          nullptr)
+            .code != heif_error_Ok) {
+        return false;
+    }
+    const DecodedImage decoded(raw);
+    return acceptableSize(heif_image_get_primary_width(decoded.get()),
+                          heif_image_get_primary_height(decoded.get()));
 }
 
 std::optional<PixelSize> HeifImageCodec::pixelSize(const Bytes& bytes) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backup/ImageCheck.h"
 #include "platform/ImageCodec.h"
 
 namespace halvora::platform::heif {
@@ -19,7 +20,7 @@ class HeifImageCodec final : public ImageCodec {
 
     /// Whether the bytes begin like a HEIF file (an "ftyp" box with a brand
     /// libheif reads).
-    static bool isHeif(const Bytes& bytes);
+    static bool isHeif(std::span<const std::uint8_t> bytes);
 
     std::optional<Image> decode(const Bytes& bytes) const override;
     std::optional<Image> rasterizeSvg(std::string_view svg) const override {
@@ -35,6 +36,21 @@ class HeifImageCodec final : public ImageCodec {
 
   private:
     const ImageCodec& other_;
+};
+
+/// Adds HEIC/HEIF to another backup image check: bytes in a HEIF container
+/// are decoded here by libheif, every pixel, in the image's own colour
+/// planes (nothing converted to RGBA, nothing copied out); everything else
+/// is left to the check it wraps.
+class HeifImageCheck final : public backup::ImageCheck {
+  public:
+    /// `other` must outlive this object.
+    explicit HeifImageCheck(const backup::ImageCheck& other) : other_(other) {}
+
+    bool isImage(std::span<const std::uint8_t> bytes) const override;
+
+  private:
+    const backup::ImageCheck& other_;
 };
 
 }  // namespace halvora::platform::heif

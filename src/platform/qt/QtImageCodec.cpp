@@ -11,6 +11,8 @@
 #include <QSvgRenderer>
 
 #include <cstring>
+#include <mutex>
+#include <span>
 
 namespace halvora::platform::qt {
 namespace {
@@ -96,30 +98,87 @@ std::optional<Bytes> encode(const Image& image, const char* format) {
 
 }  // namespace
 
-std::optional<Image> QtImageCodec::decode(const Bytes& bytes) const {
+namespace {
+
+/// What Qt's readers make of image bytes: the picture as the reader decodes
+/// it (in the reader's own pixel format, into `raster`), the rendering of an
+/// SVG document, or nothing. `autoTransform` applies a JPEG's orientation,
+/// which turns the pixels but decodes nothing more.
+enum class Reading { raster, svg, unreadable };
+
+Reading readImage(const QtImageCodec& codec, std::span<const std::uint8_t> bytes,
+                  bool autoTransform, QImage& raster, std::optional<Image>& svg) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (looksLikeSvg(text)) {
-        return rasterizeSvg(text);
+        svg = codec.rasterizeSvg(text);
+        return svg ? Reading::svg : Reading::unreadable;
     }
-    QByteArray data = view(bytes);
+    QByteArray data = view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
+    reader.setAutoTransform(autoTransform);
     if (reader.format().startsWith("svg")) {
         // Compressed SVG, which the sniffing above cannot see into: whether it
         // holds text is unknown, so it needs the GUI application.
-        return fontsAvailable() ? rasterize(data) : std::nullopt;
+        // (rasterizeSvg renders it as rasterize would; the fonts are there.)
+        if (fontsAvailable()) {
+            svg = codec.rasterizeSvg(std::string_view(data.constData(), data.size()));
+        }
+        return svg ? Reading::svg : Reading::unreadable;
     }
     const QSize announced = reader.size();
     if (announced.isValid() && !acceptableSize(announced)) {
-        return std::nullopt;
+        return Reading::unreadable;
     }
-    const QImage decoded = reader.read();
-    if (decoded.isNull() || !acceptableSize(decoded.size())) {
-        return std::nullopt;
+    if (!reader.read(&raster) || raster.isNull() || !acceptableSize(raster.size())) {
+        return Reading::unreadable;
     }
-    return toImage(decoded);
+    return Reading::raster;
+}
+
+}  // namespace
+
+std::optional<Image> QtImageCodec::decode(const Bytes& bytes) const {
+    QImage raster;
+    std::optional<Image> svg;
+    switch (readImage(*this, bytes, /*autoTransform=*/true, raster, svg)) {
+        case Reading::raster:
+            return toImage(raster);
+        case Reading::svg:
+            return svg;
+        case Reading::unreadable:
+            break;
+    }
+    return std::nullopt;
+}
+
+struct QtImageCheck::Scratch {
+    std::mutex mutex;
+    QImage raster;
+};
+
+QtImageCheck::QtImageCheck() : scratch_(std::make_unique<Scratch>()) {}
+
+QtImageCheck::~QtImageCheck() = default;
+
+bool QtImageCheck::isImage(std::span<const std::uint8_t> bytes) const {
+    // The reader decodes into the pixels of the last image checked when it
+    // has the same size and format (as photos from one camera do): fresh
+    // memory for every image cost more than the decoding on the development
+    // machine. Only a moderate picture is kept between calls.
+    constexpr qsizetype kKeptBytes = 64 << 20;
+    const QtImageCodec codec;
+    std::optional<Image> svg;
+    std::unique_lock lock(scratch_->mutex, std::try_to_lock);
+    QImage own;
+    QImage& raster = lock.owns_lock() ? scratch_->raster : own;
+    const bool readable =
+        readImage(codec, bytes, /*autoTransform=*/false, raster, svg) != Reading::unreadable;
+    if (lock.owns_lock() && scratch_->raster.sizeInBytes() > kKeptBytes) {
+        scratch_->raster = QImage();
+    }
+    return readable;
 }
 
 std::optional<Image> QtImageCodec::rasterizeSvg(std::string_view svg) const {
