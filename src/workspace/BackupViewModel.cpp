@@ -1,6 +1,7 @@
 #include "workspace/BackupViewModel.h"
 
 #include "backup/BackupError.h"
+#include "workspace/PageAlerts.h"
 
 #include <cstdio>
 #include <ctime>
@@ -68,22 +69,14 @@ void BackupViewModel::chooseImportFile(const std::filesystem::path& file) {
     }
     pendingBackup_ = std::move(loaded);
     notify();
-    const std::size_t answer = alerts_.runModal(platform::Alert{
-        importDialogTitle(),
-        std::string(importDialogMessage),
-        {std::string(mergeTitle), std::string(replaceTitle), std::string(cancelTitle)},
-        platform::AlertStyle::informational,
-    });
-    switch (answer) {
-        case 0:
-            chooseImportMode(backup::BackupImportMode::merge);
-            break;
-        case 1:
-            chooseImportMode(backup::BackupImportMode::replace);
-            break;
-        default:
-            cancelImport();
-            break;
+    const std::optional<std::size_t> answer =
+        PageAlerts::ask(alerts_, importDialogTitle(), importDialogMessage,
+                        {mergeTitle, replaceTitle}, platform::AlertStyle::informational);
+    if (!answer) {
+        cancelImport();
+    } else {
+        chooseImportMode(*answer == 0 ? backup::BackupImportMode::merge
+                                      : backup::BackupImportMode::replace);
     }
 }
 
@@ -146,10 +139,7 @@ void BackupViewModel::succeed(std::string message) {
 void BackupViewModel::fail(std::string message) {
     errorMessage_ = std::move(message);
     notify();
-    alerts_.runModal(platform::Alert{std::string(errorTitle),
-                                     *errorMessage_,
-                                     {std::string(okTitle)},
-                                     platform::AlertStyle::warning});
+    PageAlerts::showError(alerts_, errorTitle, *errorMessage_);
     dismissError();
 }
 

@@ -1,6 +1,7 @@
 #include "workspace/QuickRepliesViewModel.h"
 
 #include "workspace/ListSelection.h"
+#include "workspace/PageAlerts.h"
 #include "workspace/TextMatching.h"
 
 #include <algorithm>
@@ -92,13 +93,8 @@ void QuickRepliesViewModel::add() {
 void QuickRepliesViewModel::requestDelete(const util::Uuid& id) {
     deletionID_ = id;
     notify();
-    const std::size_t answer = alerts_.runModal(platform::Alert{
-        std::string(deleteTitle),
-        std::string(deleteMessage),
-        {std::string(deleteConfirmTitle), std::string(cancelTitle)},
-        platform::AlertStyle::critical,
-    });
-    if (answer == 0) {
+    if (PageAlerts::ask(alerts_, deleteTitle, deleteMessage, {deleteConfirmTitle},
+                        platform::AlertStyle::critical)) {
         confirmDeletion();
     } else {
         cancelDeletion();

@@ -2,6 +2,7 @@
 
 #include "text/Unicode.h"
 #include "workspace/ListSelection.h"
+#include "workspace/PageAlerts.h"
 #include "workspace/TextMatching.h"
 
 #include <algorithm>
@@ -158,10 +159,7 @@ bool SnippetsViewModel::chooseImage(const util::Uuid& id, const std::filesystem:
 void SnippetsViewModel::showError(std::string message) {
     errorMessage_ = std::move(message);
     notify();
-    alerts_.runModal(platform::Alert{std::string(imageErrorTitle),
-                                     *errorMessage_,
-                                     {std::string(okTitle)},
-                                     platform::AlertStyle::warning});
+    PageAlerts::showError(alerts_, imageErrorTitle, *errorMessage_);
     dismissError();
 }
 
@@ -173,13 +171,8 @@ void SnippetsViewModel::dismissError() {
 void SnippetsViewModel::requestDelete(const util::Uuid& id) {
     deletionID_ = id;
     notify();
-    const std::size_t answer = alerts_.runModal(platform::Alert{
-        std::string(deleteTitle),
-        std::string(deleteMessage),
-        {std::string(deleteConfirmTitle), std::string(cancelTitle)},
-        platform::AlertStyle::critical,
-    });
-    if (answer == 0) {
+    if (PageAlerts::ask(alerts_, deleteTitle, deleteMessage, {deleteConfirmTitle},
+                        platform::AlertStyle::critical)) {
         confirmDeletion();
     } else {
         cancelDeletion();

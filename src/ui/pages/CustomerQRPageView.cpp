@@ -152,4 +152,9 @@ void CustomerQRPageView::refresh() {
     privacy_->setText(qs(model_.privacyNote()));
 }
 
+void CustomerQRPageView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refresh();
+}
+
 }  // namespace halvora::ui

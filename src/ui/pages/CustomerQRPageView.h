@@ -30,6 +30,11 @@ class CustomerQRPageView final : public QWidget {
     workspace::CustomerQRViewModel& model() { return model_; }
     void refresh();
 
+  protected:
+    /// The settings may have changed elsewhere (an import that replaced
+    /// them) while the page was hidden.
+    void showEvent(QShowEvent* event) override;
+
   private:
     void rebuildSnippets();
 
