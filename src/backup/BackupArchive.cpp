@@ -280,40 +280,6 @@ std::map<util::Uuid, BackupImage> decodeImages(ondemand::value value, const InPl
     return out;
 }
 
-void writeImageEntry(ByteSink& sink, const util::Uuid& id, const BackupImage& image, bool first) {
-    std::string head;
-    if (!first) {
-        head.push_back(',');
-    }
-    head.push_back('"');
-    head.append(id.text());
-    head.append(R"(":{"fileExtension":)");
-    head.append(dumped(image.fileExtension));
-    head.append(R"(,"data":")");
-    sink.write(head);
-    // A few hundred kilobytes of text at a time: it stays in the cache
-    // between being encoded and being copied out.
-    constexpr std::size_t kChunkBytes = 3 * 64 * 1024;
-    std::string chunk(Base64::encodedSize(kChunkBytes), '\0');
-    const std::uint8_t* in = image.data.data();
-    std::size_t remaining = image.data.size();
-    while (remaining > 0) {
-        const std::size_t count = std::min(remaining, kChunkBytes);
-        const char* end = Base64::encodeTo(chunk.data(), in, count);
-        sink.write(std::string_view(chunk.data(), static_cast<std::size_t>(end - chunk.data())));
-        in += count;
-        remaining -= count;
-    }
-    sink.write(R"("})");
-}
-
-std::uint64_t imageEntrySize(const util::Uuid& id, const BackupImage& image, bool first) {
-    return (first ? 0 : 1) + 1 + id.text().size() +
-           std::string_view(R"(":{"fileExtension":)").size() + dumped(image.fileExtension).size() +
-           std::string_view(R"(,"data":")").size() + Base64::encodedSize(image.data.size()) +
-           std::string_view(R"("})").size();
-}
-
 }  // namespace
 
 ArchiveEncoder::ArchiveEncoder(const HalvoraBackup& backup) : backup_(backup) {
@@ -330,7 +296,7 @@ ArchiveEncoder::ArchiveEncoder(const HalvoraBackup& backup) : backup_(backup) {
     size_ = head_.size() + tail_.size();
     bool first = true;
     for (const auto& [id, image] : backup.images) {
-        size_ += imageEntrySize(id, image, first);
+        size_ += imageEntrySize(id, image.fileExtension, image.data.size(), first);
         first = false;
     }
 }
@@ -339,10 +305,47 @@ void ArchiveEncoder::writeTo(ByteSink& sink) const {
     sink.write(head_);
     bool first = true;
     for (const auto& [id, image] : backup_.images) {
-        writeImageEntry(sink, id, image, first);
+        writeImageEntry(sink, id, image.fileExtension, image.data, first);
         first = false;
     }
     sink.write(tail_);
+}
+
+std::uint64_t ArchiveEncoder::imageEntrySize(const util::Uuid& id, std::string_view extension,
+                                             std::size_t bytes, bool first) {
+    return (first ? 0 : 1) + 1 + id.text().size() +
+           std::string_view(R"(":{"fileExtension":)").size() +
+           dumped(std::string(extension)).size() + std::string_view(R"(,"data":")").size() +
+           Base64::encodedSize(bytes) + std::string_view(R"("})").size();
+}
+
+void ArchiveEncoder::writeImageEntry(ByteSink& sink, const util::Uuid& id,
+                                     std::string_view extension,
+                                     std::span<const std::uint8_t> bytes, bool first) {
+    std::string head;
+    if (!first) {
+        head.push_back(',');
+    }
+    head.push_back('"');
+    head.append(id.text());
+    head.append(R"(":{"fileExtension":)");
+    head.append(dumped(std::string(extension)));
+    head.append(R"(,"data":")");
+    sink.write(head);
+    // A few hundred kilobytes of text at a time: it stays in the cache
+    // between being encoded and being copied out.
+    constexpr std::size_t kChunkBytes = 3 * 64 * 1024;
+    std::string chunk(Base64::encodedSize(kChunkBytes), '\0');
+    const std::uint8_t* in = bytes.data();
+    std::size_t remaining = bytes.size();
+    while (remaining > 0) {
+        const std::size_t count = std::min(remaining, kChunkBytes);
+        const char* end = Base64::encodeTo(chunk.data(), in, count);
+        sink.write(std::string_view(chunk.data(), static_cast<std::size_t>(end - chunk.data())));
+        in += count;
+        remaining -= count;
+    }
+    sink.write(R"("})");
 }
 
 std::string encodeArchive(const HalvoraBackup& backup) {

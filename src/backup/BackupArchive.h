@@ -16,6 +16,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace halvora::backup {
 
@@ -31,10 +32,24 @@ class ArchiveEncoder {
 
     void writeTo(ByteSink& sink) const;
 
+    // The same archive piece by piece, for a writer that brings the images
+    // itself (export reads them one at a time): the head, one entry per
+    // image (the first without a separating comma), the tail. The archive's
+    // own images are not written by these.
+
+    /// Everything up to the opening brace of "images".
+    const std::string& head() const noexcept { return head_; }
+    /// Everything from the closing brace of "images" to the end.
+    const std::string& tail() const noexcept { return tail_; }
+    static std::uint64_t imageEntrySize(const util::Uuid& id, std::string_view extension,
+                                        std::size_t bytes, bool first);
+    static void writeImageEntry(ByteSink& sink, const util::Uuid& id, std::string_view extension,
+                                std::span<const std::uint8_t> bytes, bool first);
+
   private:
     const HalvoraBackup& backup_;
-    std::string head_;  // up to the opening brace of "images"
-    std::string tail_;  // from its closing brace to the end
+    std::string head_;
+    std::string tail_;
     std::uint64_t size_ = 0;
 };
 

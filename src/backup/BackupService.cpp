@@ -13,6 +13,7 @@
 #include <new>
 #include <span>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -79,16 +80,16 @@ class Descriptor {
     int fd_;
 };
 
-/// The first bytes of a file, at most `limit` + 1 of them: enough to tell
-/// that it is over the limit, without trusting the size the file system
-/// reports (a device or a pipe reports none and may never end). A regular
-/// file is read straight into a vector of its size.
-platform::Bytes readBounded(const fs::path& file, std::uint64_t limit) {
+/// Reads the first bytes of a file into `content` (whose memory is reused),
+/// at most `limit` + 1 of them: enough to tell that it is over the limit,
+/// without trusting the size the file system reports (a device or a pipe
+/// reports none and may never end).
+void readBounded(const fs::path& file, std::uint64_t limit, platform::Bytes& content) {
     const Descriptor fd(file);
     const std::optional<std::uint64_t> size = fd.regularSize();
     // One byte more than expected shows a file that grew meanwhile.
-    platform::Bytes content(static_cast<std::size_t>(
-        size ? std::min(*size, limit) + 1 : std::min<std::uint64_t>(limit + 1, 1 << 16)));
+    content.resize(static_cast<std::size_t>(size ? std::min(*size, limit) + 1
+                                                 : std::min<std::uint64_t>(limit + 1, 1 << 16)));
     std::size_t total = 0;
     for (;;) {
         const std::size_t count = fd.readInto(reinterpret_cast<char*>(content.data()) + total,
@@ -101,7 +102,6 @@ platform::Bytes readBounded(const fs::path& file, std::uint64_t limit) {
             std::min<std::uint64_t>(limit + 1, std::uint64_t{content.size()} * 2)));
     }
     content.resize(total);
-    return content;
 }
 
 /// Memory for an archive's text, taken from the system directly rather than
@@ -255,9 +255,11 @@ std::optional<std::string> imageExtension(const std::string& name) {
     return extension;
 }
 
-/// The image of one snippet, read from the data folder and checked.
-BackupImage readImage(const fs::path& folder, const std::string& name, const ImageCheck& images) {
-    const std::optional<std::string> extension = imageExtension(name);
+/// Reads the image of one snippet from the data folder into `data` and
+/// checks it; its lower-cased extension.
+std::string readImage(const fs::path& folder, const std::string& name, const ImageCheck& images,
+                      platform::Bytes& data) {
+    std::optional<std::string> extension = imageExtension(name);
     if (!extension) {
         throw BackupError::invalidFile(std::string(BackupReason::badImageName));
     }
@@ -270,11 +272,11 @@ BackupImage readImage(const fs::path& folder, const std::string& name, const Ima
     if (size && *size > BackupService::maxImageBytes) {
         throw BackupError::invalidFile(BackupReason::badImageFile(name));
     }
-    platform::Bytes data = readBounded(file, BackupService::maxImageBytes);
+    readBounded(file, BackupService::maxImageBytes, data);
     if (data.empty() || data.size() > BackupService::maxImageBytes || !images.isImage(data)) {
         throw BackupError::invalidFile(BackupReason::badImageFile(name));
     }
-    return BackupImage{*extension, std::move(data)};
+    return std::move(*extension);
 }
 
 /// The checks of BackupService::validate, in their order; `images` decodes
@@ -464,41 +466,64 @@ void exportArchive(snippets::SnippetStore& store, const fs::path& destination,
 
     store.saveNow();
 
-    // Every image is read and checked before the file is touched, so that a
-    // bad image is reported (and the destination left alone) before any
-    // write error could be.
     HalvoraBackup backup;
-    const std::size_t imageCount = static_cast<std::size_t>(std::ranges::count_if(
-        store.snippets(), [](const Snippet& s) { return s.imageFilename.has_value(); }));
-    std::size_t done = 0;
-    std::uint64_t encodedImages = 0;
-    for (const Snippet& snippet : store.snippets()) {
-        if (!snippet.imageFilename) {
-            continue;
-        }
-        BackupImage image = readImage(store.folder(), *snippet.imageFilename, ports.images());
-        // The images alone already make the archive too large: stop before
-        // reading any more of them into memory.
-        encodedImages += Base64::encodedSize(image.data.size());
-        if (encodedImages > maxArchiveBytes) {
-            throw BackupError::tooLarge();
-        }
-        backup.images.insert_or_assign(snippet.id, std::move(image));
-        ports.report("export", ++done, imageCount);
-    }
     backup.version = HalvoraBackup::currentVersion;
     backup.createdAt = HalvoraBackup::now();
     backup.snippets = store.snippets();
     backup.qrProfile = BackupQRProfile::fromDefaults(defaults);
-
-    // The archive's length is known before it is encoded; its text then goes
-    // to the file a few hundred kilobytes at a time, never whole in memory.
+    // The images are not kept in the archive object: each is read (into
+    // one reused buffer), checked and written in turn, store order, so the
+    // export holds one image at a time. As a map keyed by id would, a later
+    // snippet's image replaces an earlier one's under the same id (all are
+    // still read and checked).
     const ArchiveEncoder encoder(backup);
-    if (encoder.size() > maxArchiveBytes) {
-        throw BackupError::tooLarge();
+    std::unordered_map<util::Uuid, std::size_t, util::UuidHash> lastWithImage;
+    std::size_t imageCount = 0;
+    for (std::size_t i = 0; i < backup.snippets.size(); ++i) {
+        if (backup.snippets[i].imageFilename) {
+            lastWithImage[backup.snippets[i].id] = i;
+            ++imageCount;
+        }
     }
-    ports.files.streamAtomically(destination,
-                                 [&encoder](ByteSink& sink) { encoder.writeTo(sink); });
+
+    // Written to a temporary file that becomes the destination only when
+    // everything succeeded: a failure (a bad image, a full disk) leaves no
+    // trace. The checks keep their order: every image, then the size.
+    ports.files.streamAtomically(destination, [&](ByteSink& sink) {
+        sink.write(encoder.head());
+        platform::Bytes data;
+        std::uint64_t size = encoder.head().size() + encoder.tail().size();
+        std::uint64_t encodedImages = 0;
+        std::size_t done = 0;
+        bool first = true;
+        for (std::size_t i = 0; i < backup.snippets.size(); ++i) {
+            const Snippet& snippet = backup.snippets[i];
+            if (!snippet.imageFilename) {
+                continue;
+            }
+            const std::string extension =
+                readImage(store.folder(), *snippet.imageFilename, ports.images(), data);
+            // The images alone already make the archive too large: stop
+            // before reading any more of them.
+            encodedImages += Base64::encodedSize(data.size());
+            if (encodedImages > maxArchiveBytes) {
+                throw BackupError::tooLarge();
+            }
+            if (lastWithImage.at(snippet.id) == i) {
+                size += ArchiveEncoder::imageEntrySize(snippet.id, extension, data.size(), first);
+                // Past the limit the rest is only checked, and refused below.
+                if (size <= maxArchiveBytes) {
+                    ArchiveEncoder::writeImageEntry(sink, snippet.id, extension, data, first);
+                }
+                first = false;
+            }
+            ports.report("export", ++done, imageCount);
+        }
+        if (size > maxArchiveBytes) {
+            throw BackupError::tooLarge();
+        }
+        sink.write(encoder.tail());
+    });
     std::error_code ignored;
     fs::permissions(destination, fs::perms::owner_read | fs::perms::owner_write,
                     fs::perm_options::replace, ignored);

@@ -3,9 +3,12 @@
 #include "util/Files.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <exception>
 #include <memory>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -102,9 +105,20 @@ class TemporaryFile {
     /// Flushes the content to the disk, closes the file and renames it over
     /// the target.
     void commit() {
+        flush();
+        publish();
+    }
+
+    /// Waits until the content is on the disk. May run on another thread
+    /// than the rest (nothing else touches the file meanwhile).
+    void flush() {
         if (::fsync(fd_) != 0) {
             throwErrno(errno, "cannot flush " + path_);
         }
+    }
+
+    /// Closes the flushed file and renames it over the target.
+    void publish() {
         const int result = ::close(fd_);
         fd_ = -1;
         if (result != 0) {
@@ -156,12 +170,46 @@ void AtomicFileWriter::streamAtomically(const fs::path& file, const Producer& pr
     temporary.commit();
 }
 
+namespace {
+
+/// Runs `flush` on every temporary file, several at a time: a disk asked
+/// for several flushes at once commits them together, where one after
+/// another each waits for its own commit. Each file's failure is kept for it.
+void flushTogether(const std::vector<std::unique_ptr<TemporaryFile>>& files,
+                   std::vector<std::exception_ptr>& failures) {
+    constexpr std::size_t kFlushers = 4;
+    std::atomic<std::size_t> next{0};
+    const auto flushSome = [&] {
+        for (std::size_t i = next++; i < files.size(); i = next++) {
+            try {
+                files[i]->flush();
+            } catch (...) {
+                failures[i] = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t k = 1; k < std::min(kFlushers, files.size()); ++k) {
+        try {
+            helpers.emplace_back(flushSome);
+        } catch (const std::system_error&) {
+            break;  // no thread to be had: fewer helpers do the same work
+        }
+    }
+    flushSome();
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+}
+
+}  // namespace
+
 void AtomicFileWriter::writeAllAtomically(std::span<const FileContent> files,
                                           const Written& written) {
     // The bytes of several files go to their temporary files first, each
-    // one's writing to the disk started at once; the flushes then mostly
-    // wait for work that is already under way instead of starting it one
-    // file at a time. A window of files at a time keeps few descriptors open.
+    // one's writing to the disk started at once; they are then flushed
+    // together, and renamed in order. A window of files at a time keeps few
+    // descriptors open.
     constexpr std::size_t kWindow = 64;
     for (std::size_t first = 0; first < files.size(); first += kWindow) {
         const std::size_t end = std::min(files.size(), first + kWindow);
@@ -172,8 +220,13 @@ void AtomicFileWriter::writeAllAtomically(std::span<const FileContent> files,
             temporaries.back()->write(files[i].bytes.data(), files[i].bytes.size());
             temporaries.back()->startWriteback();
         }
+        std::vector<std::exception_ptr> failures(temporaries.size());
+        flushTogether(temporaries, failures);
         for (std::size_t i = first; i < end; ++i) {
-            temporaries[i - first]->commit();
+            if (failures[i - first]) {
+                std::rethrow_exception(failures[i - first]);
+            }
+            temporaries[i - first]->publish();
             written(i);
         }
     }

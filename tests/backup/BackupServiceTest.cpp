@@ -454,16 +454,43 @@ TEST_F(BackupTest, ARestoredCheckedArchiveStillPassesTheOtherChecks) {
     EXPECT_EQ(pending->snippets, store().snippets());
 }
 
-TEST_F(BackupTest, TheStreamedExportIsTheArchiveEncodedWhole) {
+TEST_F(BackupTest, TheStreamedExportHoldsWhatTheArchiveEncodedWholeHolds) {
     setProfile(defaults_, "VCB", true);
-    addWithImage(";anh", imageBytes("a"));
-    addWithImage(";hai", imageBytes(std::string(300'000, 'b')), "tiff");
+    const snippets::Snippet a = addWithImage(";anh", imageBytes("a"));
     store().append(makeSnippet("chao"));
+    const snippets::Snippet b = addWithImage(";hai", imageBytes(std::string(300'000, 'b')), "tiff");
     const fs::path file = exported();
     const std::string written = TemporaryFolder::read(file);
     const CheckedBackup loaded = BackupService::load(file, ports());
-    EXPECT_EQ(written, encodeArchive(*loaded));
+    EXPECT_EQ(loaded->images.size(), 2U);
+    // The same pieces (the images in store order rather than by id), so the
+    // same length, and the same archive again when decoded.
+    const std::string whole = encodeArchive(*loaded);
+    EXPECT_EQ(written.size(), whole.size());
     EXPECT_EQ(ArchiveEncoder(*loaded).size(), written.size());
+    EXPECT_TRUE(decodeArchive(whole) == *loaded);
+    EXPECT_LT(written.find(a.id.text() + R"(":{"fileExtension":"png")"),
+              written.find(b.id.text() + R"(":{"fileExtension":"tiff")"));
+    EXPECT_TRUE(written.starts_with(whole.substr(0, whole.find(R"("images":{)"))));
+    EXPECT_TRUE(written.ends_with(whole.substr(whole.find(R"(},"qrProfile":)"))));
+}
+
+TEST_F(BackupTest, AnExportKeepsOneImagePerIdAndChecksThemAll) {
+    // Two snippets under one id (which the store should never hold): as a
+    // map keyed by id, the archive keeps the later one's image.
+    const snippets::Snippet first = addWithImage(";mot", imageBytes("1"));
+    snippets::Snippet twin = first;
+    twin.trigger = ";hai";
+    twin.imageFilename = "twin.png";
+    TemporaryFolder::write(dataFolder() / "twin.png", imageBytes("2"));
+    store().append(twin);
+    CountingImageCheck check;
+    const fs::path file = temporary_ / "twins.json";
+    BackupService::exportArchive(store(), file, defaults_, BackupPorts(check, writer_));
+    EXPECT_EQ(check.calls, 2);
+    const HalvoraBackup archive = decodeArchive(TemporaryFolder::read(file));
+    ASSERT_EQ(archive.images.size(), 1U);
+    EXPECT_EQ(archive.images.at(first.id).data, asBytes(imageBytes("2")));
 }
 
 }  // namespace
