@@ -110,6 +110,15 @@ TEST_F(SettingsViewModelTest, TypingOptionsReachTheController) {
     EXPECT_EQ(desktop_.userDefaults().boolValue("suggestionsEnabled"), false);
 }
 
+TEST_F(SettingsViewModelTest, TheToneRuleAppliesFromTheNextWord) {
+    platform::sim::SimTextField& chat = openChat();
+    type("hoaf ");
+    EXPECT_EQ(chat.text(), "hoà ");
+    model_.setModernTone(false);
+    type("hoaf ");
+    EXPECT_EQ(chat.text(), "hoà hòa ");
+}
+
 TEST_F(SettingsViewModelTest, SmartSwitchingIsStoredAndAppliedAtOnce) {
     const platform::ProcessId terminal = desktop_.launch("Terminal", "com.apple.Terminal");
     desktop_.bringToFront(terminal);

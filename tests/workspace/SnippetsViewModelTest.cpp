@@ -279,6 +279,16 @@ TEST_F(SnippetsViewModelTest, EditorWritesEachChangeIntoTheSavedFile) {
     EXPECT_EQ(editor.snippet(), nullptr);
 }
 
+TEST_F(SnippetsViewModelTest, AnEditedCodeExpandsAtTheNextKeystroke) {
+    platform::sim::SimTextField& chat = openChat();
+    model_.addSnippet();
+    SnippetEditorModel editor(store_, *model_.selectedSnippetID());
+    editor.setTrigger("ck");
+    editor.setText("Cảm ơn anh");
+    type(";ck ");
+    EXPECT_EQ(chat.text(), "Cảm ơn anh");
+}
+
 TEST_F(SnippetsViewModelTest, EditorRemovesTheImageButKeepsItsFile) {
     const util::Uuid id = addSnippet("Ảnh", "anh");
     SnippetEditorModel editor(store_, id);

@@ -17,6 +17,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace halvora::workspace::testing {
 
@@ -38,6 +39,22 @@ class WorkspaceFixture : public ::testing::Test {
         snippet.quickReply = quickReply;
         store_.append(snippet);
         return snippet.id;
+    }
+
+    /// A chat application in front with its text field focused, and the
+    /// controller listening to the keys.
+    platform::sim::SimTextField& openChat() {
+        const platform::ProcessId pid = desktop_.launch("Zalo", "com.vng.zalo");
+        platform::sim::SimTextField& field = desktop_.addField(pid);
+        desktop_.bringToFront(pid);
+        keyboard_.start();
+        return field;
+    }
+
+    /// The user types, then the deferred steps (pastes) run.
+    void type(std::string_view text) {
+        desktop_.typeText(text);
+        desktop_.mainQueue().advance(1.0);
     }
 
     halvora::testing::TemporaryFolder folder_;
