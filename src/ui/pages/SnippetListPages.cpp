@@ -64,17 +64,31 @@ QWidget* emptyDetail(std::string_view title, std::string_view hint, QPushButton*
     return widget;
 }
 
-/// Fills the list with rows (without announcing selection changes) and
-/// selects the row of `selected`.
+/// Shows the rows (without announcing selection changes) with the row of
+/// `selected` selected. A list that already shows these rows is left as it
+/// is, so that typing in an editor does not reset its scrolling.
 void fillList(QListWidget& list, const std::vector<std::pair<util::Uuid, QString>>& rows,
               const std::optional<util::Uuid>& selected) {
     const QSignalBlocker blocker(list);
-    list.clear();
-    for (const auto& [id, text] : rows) {
-        auto* item = new QListWidgetItem(text, &list);
-        item->setData(kIdRole, QString::fromStdString(id.text()));
-        if (selected && *selected == id) {
-            list.setCurrentItem(item);
+    bool same = list.count() == static_cast<int>(rows.size());
+    for (int i = 0; same && i < list.count(); ++i) {
+        const QListWidgetItem* item = list.item(i);
+        const auto& [id, text] = rows[static_cast<std::size_t>(i)];
+        same = item->text() == text &&
+               item->data(kIdRole).toString() == QString::fromStdString(id.text());
+    }
+    if (!same) {
+        list.clear();
+        for (const auto& [id, text] : rows) {
+            auto* item = new QListWidgetItem(text, &list);
+            item->setData(kIdRole, QString::fromStdString(id.text()));
+        }
+    }
+    list.setCurrentItem(nullptr);
+    for (int i = 0; i < list.count(); ++i) {
+        if (selected && rows[static_cast<std::size_t>(i)].first == *selected) {
+            list.setCurrentRow(i);
+            list.scrollToItem(list.item(i));
         }
     }
 }
