@@ -11,6 +11,8 @@
 #include "BridgeDesktop.h"
 #include "PrivateSessionBus.h"
 
+#include "bridge/BridgeProtocol.h"
+
 #include <fcitx-utils/capabilityflags.h>
 #include <fcitx-utils/eventdispatcher.h>
 #include <fcitx-utils/key.h>
@@ -427,6 +429,33 @@ int main() {
             }
         }
         desktop.run([](Desktop& d) { d.slowTap.reset(); });
+
+        // The desktop quits: keys are the user's again, at once.
+        desktop.run([](Desktop&) {
+            QDBusConnection::sessionBus().unregisterService(
+                QString::fromUtf8(halvora::bridge::protocol::serviceName.data()));
+        });
+        {
+            FieldContext* field = framework.run(
+                [&] { return &framework.openField("gedit", fcitx::CapabilityFlags{}); });
+            const auto start = std::chrono::steady_clock::now();
+            const bool taken = framework.run(
+                [&] { return field->press(keyFor('a')) || field->press(keyFor('a')); });
+            const auto elapsed = std::chrono::steady_clock::now() - start;
+            const std::string text = framework.run([&] { return field->text(); });
+            framework.run([&] { framework.closeField(); });
+            if (!taken && text == "aa" && elapsed < 300ms) {
+                ++passed;
+                std::printf("ok: without the desktop keys pass untouched\n");
+            } else {
+                ++failed;
+                std::printf(
+                    "FAIL: without the desktop: field shows \"%s\", %s, %lld ms\n", text.c_str(),
+                    taken ? "a key was taken" : "no key taken",
+                    static_cast<long long>(
+                        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
+            }
+        }
         framework.run([&] { instance.exit(); });
     });
     instance.exec();
