@@ -3,12 +3,15 @@
 #include "backup/BackupArchive.h"
 #include "backup/BackupError.h"
 #include "backup/Base64.h"
+#include "backup/Together.h"
 #include "snippets/SnippetJson.h"
 #include "text/Unicode.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <future>
 #include <memory>
 #include <new>
 #include <span>
@@ -313,14 +316,49 @@ void validateArchive(const HalvoraBackup& backup, const ImageCheck* images) {
             throw invalid(std::string(BackupReason::unexpectedImage));
         }
     }
+    const auto plausible = [](const BackupImage& image) {
+        return isAllowedExtension(image.fileExtension) && !image.data.empty() &&
+               image.data.size() <= BackupService::maxImageBytes;
+    };
+    // The images are decoded on every processor at once (they took as long
+    // as all the rest of a load), then judged in map order as one after
+    // another would be: the same first failure wins. Only those that this
+    // order reaches are decoded: up to the first one refused without
+    // decoding, or the one that goes past the size limit.
+    std::vector<const BackupImage*> ordered;
+    ordered.reserve(backup.images.size());
+    std::size_t reached = 0;
     std::uint64_t total = 0;
     for (const auto& [id, image] : backup.images) {
-        if (!isAllowedExtension(image.fileExtension) || image.data.empty() ||
-            image.data.size() > BackupService::maxImageBytes ||
-            (images != nullptr && !images->isImage(image.data))) {
+        ordered.push_back(&image);
+        if (reached == ordered.size() - 1 && plausible(image)) {
+            ++reached;
+            total += image.data.size();
+            if (total > BackupService::maxArchiveBytes) {
+                break;
+            }
+        }
+    }
+    std::vector<char> decodes(reached, 1);
+    std::vector<std::exception_ptr> failures(reached);
+    if (images != nullptr) {
+        runTogether(reached, processorCount(), [&](std::size_t i) {
+            try {
+                decodes[i] = images->isImage(ordered[i]->data) ? 1 : 0;
+            } catch (...) {
+                failures[i] = std::current_exception();
+            }
+        });
+    }
+    total = 0;
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        if (i < reached && failures[i]) {
+            std::rethrow_exception(failures[i]);
+        }
+        if (!plausible(*ordered[i]) || (i < reached && !decodes[i])) {
             throw invalid(std::string(BackupReason::badArchiveImage));
         }
-        total += image.data.size();
+        total += ordered[i]->data.size();
         if (total > BackupService::maxArchiveBytes) {
             throw BackupError::tooLarge();
         }
@@ -478,46 +516,74 @@ void exportArchive(snippets::SnippetStore& store, const fs::path& destination,
     // still read and checked).
     const ArchiveEncoder encoder(backup);
     std::unordered_map<util::Uuid, std::size_t, util::UuidHash> lastWithImage;
-    std::size_t imageCount = 0;
+    std::vector<std::size_t> pictured;  // the snippets with an image, in order
     for (std::size_t i = 0; i < backup.snippets.size(); ++i) {
         if (backup.snippets[i].imageFilename) {
             lastWithImage[backup.snippets[i].id] = i;
-            ++imageCount;
+            pictured.push_back(i);
         }
     }
+
+    // Reading and checking the next image (on a helper thread, when one is
+    // to be had) overlaps encoding and writing the current one; its failure
+    // surfaces only when its turn comes, so the order of the checks stays.
+    // Two buffers take turns, whatever the number of images.
+    struct Prepared {
+        std::string extension;
+        platform::Bytes data;
+    };
+    const auto prepare = [&](std::size_t k, platform::Bytes buffer) {
+        const Snippet& snippet = backup.snippets[pictured[k]];
+        std::string extension =
+            readImage(store.folder(), *snippet.imageFilename, ports.images(), buffer);
+        return Prepared{std::move(extension), std::move(buffer)};
+    };
+    const auto prepareAhead = [&](std::size_t k, platform::Bytes buffer) {
+        try {
+            return std::async(std::launch::async, prepare, k, std::move(buffer));
+        } catch (const std::system_error&) {
+            return std::async(std::launch::deferred, prepare, k, platform::Bytes{});
+        }
+    };
 
     // Written to a temporary file that becomes the destination only when
     // everything succeeded: a failure (a bad image, a full disk) leaves no
     // trace. The checks keep their order: every image, then the size.
     ports.files.streamAtomically(destination, [&](ByteSink& sink) {
         sink.write(encoder.head());
-        platform::Bytes data;
         std::uint64_t size = encoder.head().size() + encoder.tail().size();
         std::uint64_t encodedImages = 0;
-        std::size_t done = 0;
         bool first = true;
-        for (std::size_t i = 0; i < backup.snippets.size(); ++i) {
-            const Snippet& snippet = backup.snippets[i];
-            if (!snippet.imageFilename) {
-                continue;
+        platform::Bytes spare;
+        std::future<Prepared> next;
+        if (!pictured.empty()) {
+            next = prepareAhead(0, {});
+        }
+        for (std::size_t k = 0; k < pictured.size(); ++k) {
+            Prepared image = next.get();
+            if (k + 1 < pictured.size()) {
+                next = prepareAhead(k + 1, std::move(spare));
             }
-            const std::string extension =
-                readImage(store.folder(), *snippet.imageFilename, ports.images(), data);
+            const std::size_t i = pictured[k];
+            const Snippet& snippet = backup.snippets[i];
             // The images alone already make the archive too large: stop
             // before reading any more of them.
-            encodedImages += Base64::encodedSize(data.size());
+            encodedImages += Base64::encodedSize(image.data.size());
             if (encodedImages > maxArchiveBytes) {
                 throw BackupError::tooLarge();
             }
             if (lastWithImage.at(snippet.id) == i) {
-                size += ArchiveEncoder::imageEntrySize(snippet.id, extension, data.size(), first);
+                size += ArchiveEncoder::imageEntrySize(snippet.id, image.extension,
+                                                       image.data.size(), first);
                 // Past the limit the rest is only checked, and refused below.
                 if (size <= maxArchiveBytes) {
-                    ArchiveEncoder::writeImageEntry(sink, snippet.id, extension, data, first);
+                    ArchiveEncoder::writeImageEntry(sink, snippet.id, image.extension, image.data,
+                                                    first);
                 }
                 first = false;
             }
-            ports.report("export", ++done, imageCount);
+            spare = std::move(image.data);
+            ports.report("export", k + 1, pictured.size());
         }
         if (size > maxArchiveBytes) {
             throw BackupError::tooLarge();

@@ -1,14 +1,13 @@
 #include "backup/FileWriter.h"
 
+#include "backup/Together.h"
 #include "util/Files.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <exception>
 #include <memory>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -172,34 +171,19 @@ void AtomicFileWriter::streamAtomically(const fs::path& file, const Producer& pr
 
 namespace {
 
-/// Runs `flush` on every temporary file, several at a time: a disk asked
-/// for several flushes at once commits them together, where one after
-/// another each waits for its own commit. Each file's failure is kept for it.
+/// Flushes every temporary file, several at a time: a disk asked for
+/// several flushes at once commits them together, where one after another
+/// each waits for its own commit. Each file's failure is kept for it.
 void flushTogether(const std::vector<std::unique_ptr<TemporaryFile>>& files,
                    std::vector<std::exception_ptr>& failures) {
     constexpr std::size_t kFlushers = 4;
-    std::atomic<std::size_t> next{0};
-    const auto flushSome = [&] {
-        for (std::size_t i = next++; i < files.size(); i = next++) {
-            try {
-                files[i]->flush();
-            } catch (...) {
-                failures[i] = std::current_exception();
-            }
-        }
-    };
-    std::vector<std::thread> helpers;
-    for (std::size_t k = 1; k < std::min(kFlushers, files.size()); ++k) {
+    runTogether(files.size(), kFlushers, [&](std::size_t i) {
         try {
-            helpers.emplace_back(flushSome);
-        } catch (const std::system_error&) {
-            break;  // no thread to be had: fewer helpers do the same work
+            files[i]->flush();
+        } catch (...) {
+            failures[i] = std::current_exception();
         }
-    }
-    flushSome();
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
+    });
 }
 
 }  // namespace

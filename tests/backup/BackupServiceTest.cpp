@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <optional>
 #include <span>
 #include <type_traits>
@@ -376,7 +377,8 @@ TEST_F(BackupTest, AnImportIsRefusedWhenTheCurrentDataCannotBeBackedUp) {
     EXPECT_EQ(folderContent(dataFolder()), filesBefore);
 }
 
-/// Proves images with the simulated codec and counts how often it is asked.
+/// Proves images with the simulated codec and counts how often it is asked
+/// (from several threads at once: a load decodes on every processor).
 class CountingImageCheck final : public ImageCheck {
   public:
     bool isImage(std::span<const std::uint8_t> bytes) const override {
@@ -384,7 +386,7 @@ class CountingImageCheck final : public ImageCheck {
         return CodecImageCheck(codec_).isImage(bytes);
     }
 
-    mutable int calls = 0;
+    mutable std::atomic<int> calls = 0;
 
   private:
     platform::sim::SimImageCodec codec_;
@@ -491,6 +493,65 @@ TEST_F(BackupTest, AnExportKeepsOneImagePerIdAndChecksThemAll) {
     const HalvoraBackup archive = decodeArchive(TemporaryFolder::read(file));
     ASSERT_EQ(archive.images.size(), 1U);
     EXPECT_EQ(archive.images.at(first.id).data, asBytes(imageBytes("2")));
+}
+
+TEST_F(BackupTest, AnExportReportsTheFirstBrokenImageInStoreOrder) {
+    // Images are read ahead of the one being written; what is wrong with a
+    // later one still shows only after every earlier one was checked.
+    addWithImage(";mot", imageBytes("1"));
+    const snippets::Snippet broken = addWithImage(";hai", "not an image");
+    snippets::Snippet gone = makeSnippet(";ba");
+    gone.imageFilename = "gone.png";
+    store().append(gone);
+    std::vector<std::size_t> progress;
+    const BackupPorts reporting(codec_, writer_,
+                                [&](std::string_view stage, std::size_t done, std::size_t total) {
+                                    EXPECT_EQ(stage, "export");
+                                    EXPECT_EQ(total, 3U);
+                                    progress.push_back(done);
+                                });
+    const fs::path target = temporary_ / "out.json";
+    EXPECT_EQ(
+        backupErrorOf([&] { BackupService::exportArchive(store(), target, defaults_, reporting); }),
+        std::string(kInvalid) + "ảnh " + *broken.imageFilename + " bị lỗi hoặc quá lớn");
+    EXPECT_EQ(progress, std::vector<std::size_t>{1});
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(TemporaryFolder::names(temporary_.path()), std::vector<std::string>{"data"});
+
+    fs::remove(dataFolder() / *broken.imageFilename);
+    TemporaryFolder::write(dataFolder() / *broken.imageFilename, imageBytes("2"));
+    EXPECT_EQ(
+        backupErrorOf([&] { BackupService::exportArchive(store(), target, defaults_, reporting); }),
+        "Không tìm thấy ảnh gone.png trong dữ liệu hiện tại.");
+}
+
+TEST(BackupValidationTest, DecodesOnlyTheImagesTheOrderReaches) {
+    // Twenty images of 11 MB: the nineteenth takes the total past 200 MB.
+    // It and those before it are decoded (as one after another would be),
+    // not those after it; a broken image before it wins.
+    HalvoraBackup backup;
+    const std::string eleven(11'000'000, 'x');
+    for (int i = 0; i < 20; ++i) {
+        snippets::Snippet s = makeSnippet(";s" + std::to_string(i));
+        s.imageFilename = "i.png";
+        backup.images[s.id] = BackupImage{"png", asBytes(imageBytes("i") + eleven)};
+        backup.snippets.push_back(std::move(s));
+    }
+    CountingImageCheck check;
+    EXPECT_EQ(backupErrorOf([&] { BackupService::validate(backup, check); }),
+              "Bản sao lưu vượt giới hạn 200 MB.");
+    EXPECT_EQ(check.calls, 19);
+
+    auto broken = std::next(backup.images.begin(), 17);
+    broken->second.data = asBytes("GIF89a" + eleven);
+    check.calls = 0;
+    EXPECT_EQ(backupErrorOf([&] { BackupService::validate(backup, check); }),
+              std::string(kInvalid) + "có ảnh bị lỗi hoặc quá lớn");
+    broken->second.fileExtension = "gif";  // refused before any decoding
+    check.calls = 0;
+    EXPECT_EQ(backupErrorOf([&] { BackupService::validate(backup, check); }),
+              std::string(kInvalid) + "có ảnh bị lỗi hoặc quá lớn");
+    EXPECT_EQ(check.calls, 17);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <array>
 #include <cstring>
 #include <mutex>
 #include <span>
@@ -154,8 +155,12 @@ std::optional<Image> QtImageCodec::decode(const Bytes& bytes) const {
 }
 
 struct QtImageCheck::Scratch {
-    std::mutex mutex;
-    QImage raster;
+    /// One picture for each of a few callers at once.
+    struct Slot {
+        std::mutex mutex;
+        QImage raster;
+    };
+    std::array<Slot, 4> pool;
 };
 
 QtImageCheck::QtImageCheck() : scratch_(std::make_unique<Scratch>()) {}
@@ -163,22 +168,27 @@ QtImageCheck::QtImageCheck() : scratch_(std::make_unique<Scratch>()) {}
 QtImageCheck::~QtImageCheck() = default;
 
 bool QtImageCheck::isImage(std::span<const std::uint8_t> bytes) const {
-    // The reader decodes into the pixels of the last image checked when it
+    // The reader decodes into the pixels of an image checked before when it
     // has the same size and format (as photos from one camera do): fresh
     // memory for every image cost more than the decoding on the development
     // machine. Only a moderate picture is kept between calls.
     constexpr qsizetype kKeptBytes = 64 << 20;
     const QtImageCodec codec;
     std::optional<Image> svg;
-    std::unique_lock lock(scratch_->mutex, std::try_to_lock);
-    QImage own;
-    QImage& raster = lock.owns_lock() ? scratch_->raster : own;
-    const bool readable =
-        readImage(codec, bytes, /*autoTransform=*/false, raster, svg) != Reading::unreadable;
-    if (lock.owns_lock() && scratch_->raster.sizeInBytes() > kKeptBytes) {
-        scratch_->raster = QImage();
+    for (Scratch::Slot& slot : scratch_->pool) {
+        const std::unique_lock lock(slot.mutex, std::try_to_lock);
+        if (!lock.owns_lock()) {
+            continue;
+        }
+        const bool readable = readImage(codec, bytes, /*autoTransform=*/false, slot.raster, svg) !=
+                              Reading::unreadable;
+        if (slot.raster.sizeInBytes() > kKeptBytes) {
+            slot.raster = QImage();
+        }
+        return readable;
     }
-    return readable;
+    QImage own;  // every slot is busy
+    return readImage(codec, bytes, /*autoTransform=*/false, own, svg) != Reading::unreadable;
 }
 
 std::optional<Image> QtImageCodec::rasterizeSvg(std::string_view svg) const {

@@ -50,8 +50,8 @@ class QtImageCheck final : public backup::ImageCheck {
     bool isImage(std::span<const std::uint8_t> bytes) const override;
 
   private:
-    /// The pixels of the last image checked, reused by the next one of the
-    /// same size; taken by one call at a time (the others use their own).
+    /// The pixels of the last images checked, reused by the next ones of
+    /// the same size; each taken by one call at a time.
     struct Scratch;
     std::unique_ptr<Scratch> scratch_;
 };
