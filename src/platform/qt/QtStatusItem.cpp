@@ -1,6 +1,7 @@
 #include "platform/qt/QtStatusItem.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QFont>
 #include <QFontMetrics>
 #include <QMenu>
@@ -63,12 +64,7 @@ QIcon titleIcon(const QString& title) {
 }
 
 QtStatusItem::QtStatusItem(QObject* parent)
-    : QObject(parent), menuWidget_(std::make_unique<QMenu>()) {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray_ = std::make_unique<QSystemTrayIcon>();
-        tray_->setContextMenu(menuWidget_.get());
-    }
-}
+    : QObject(parent), menuWidget_(std::make_unique<QMenu>()) {}
 
 QtStatusItem::~QtStatusItem() {
     tray_.reset();
@@ -105,6 +101,18 @@ void QtStatusItem::show(const StatusMenu& menu, ActionHandler onAction) {
         menuWidget_->addAction(action);
     }
 
+    // The tray may appear after the program started (a panel restarting).
+    if (!tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray_ = std::make_unique<QSystemTrayIcon>();
+        tray_->setContextMenu(menuWidget_.get());
+        // A click opens the menu, as on a menu bar; not only a right click.
+        connect(tray_.get(), &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger) {
+                        menuWidget_->popup(QCursor::pos());
+                    }
+                });
+    }
     if (tray_) {
         tray_->setIcon(titleIcon(QString::fromStdString(menu_.title)));
         tray_->setToolTip(QString::fromStdString(menu_.toolTip));
