@@ -9,13 +9,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <exception>
-#include <future>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <span>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -282,6 +286,145 @@ std::string readImage(const fs::path& folder, const std::string& name, const Ima
     return std::move(*extension);
 }
 
+/// Prepares a sequence of images (reads and checks them) on a thread of its
+/// own, in order, a few megabytes (or a few hundred small images) ahead of
+/// the one taken: handing each image over on its own cost more than reading
+/// it when there are thousands of small ones. A failure is handed over in
+/// its place, and nothing after it is prepared. Without a thread to be had,
+/// take prepares the image itself.
+class ImagesAhead {
+  public:
+    struct Prepared {
+        std::string extension;
+        platform::Bytes data;
+    };
+    /// Reads image k into `data` (whose memory may be reused) and returns
+    /// its extension; throws when it cannot be backed up.
+    using Prepare = std::function<std::string(std::size_t k, platform::Bytes& data)>;
+
+    ImagesAhead(std::size_t count, Prepare prepare) : count_(count), prepare_(std::move(prepare)) {
+        if (count_ > 0) {
+            try {
+                worker_ = std::thread([this] { run(); });
+            } catch (const std::system_error&) {
+                // take() prepares each image itself.
+            }
+        }
+    }
+    ImagesAhead(const ImagesAhead&) = delete;
+    ImagesAhead& operator=(const ImagesAhead&) = delete;
+    ~ImagesAhead() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        if (worker_.joinable()) {
+            worker_.join();
+        }
+    }
+
+    /// The next image; rethrows what went wrong with it.
+    Prepared take() {
+        if (!worker_.joinable()) {
+            Prepared image{{}, spareBuffer()};
+            image.extension = prepare_(taken_++, image.data);
+            return image;
+        }
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !ready_.empty(); });
+        Item item = std::move(ready_.front());
+        ready_.pop_front();
+        readyBytes_ -= item.image.data.size();
+        ++taken_;
+        const bool roomAgain =
+            ready_.size() == kAheadCount / 2 || ready_.empty() || readyBytes_ < kAheadBytes / 2;
+        lock.unlock();
+        if (roomAgain) {
+            changed_.notify_all();
+        }
+        if (item.failure) {
+            std::rethrow_exception(item.failure);
+        }
+        return std::move(item.image);
+    }
+
+    /// Hands a taken image's buffer back for a later one.
+    void recycle(platform::Bytes buffer) {
+        const std::lock_guard lock(mutex_);
+        spares_.push_back(std::move(buffer));
+    }
+
+  private:
+    struct Item {
+        Prepared image;
+        std::exception_ptr failure;
+    };
+
+    platform::Bytes spareBuffer() {
+        const std::lock_guard lock(mutex_);
+        if (spares_.empty()) {
+            return {};
+        }
+        platform::Bytes buffer = std::move(spares_.back());
+        spares_.pop_back();
+        return buffer;
+    }
+
+    void run() {
+        for (std::size_t k = 0; k < count_; ++k) {
+            {
+                // Once far enough ahead, wait until the taker has caught up
+                // half of the way.
+                std::unique_lock lock(mutex_);
+                if (ready_.size() >= kAheadCount || readyBytes_ >= kAheadBytes) {
+                    changed_.wait(lock, [this] {
+                        return stopping_ ||
+                               (ready_.size() <= kAheadCount / 2 && readyBytes_ < kAheadBytes / 2);
+                    });
+                }
+                if (stopping_) {
+                    return;
+                }
+            }
+            Item item{{{}, spareBuffer()}, nullptr};
+            try {
+                item.image.extension = prepare_(k, item.image.data);
+            } catch (...) {
+                item.failure = std::current_exception();
+            }
+            const bool failed = item.failure != nullptr;
+            bool wasEmpty = false;
+            {
+                const std::lock_guard lock(mutex_);
+                readyBytes_ += item.image.data.size();
+                wasEmpty = ready_.empty();
+                ready_.push_back(std::move(item));
+            }
+            if (wasEmpty) {
+                changed_.notify_all();  // the taker may be waiting
+            }
+            if (failed) {
+                return;
+            }
+        }
+    }
+
+    static constexpr std::size_t kAheadCount = 256;
+    static constexpr std::size_t kAheadBytes = 16 << 20;
+
+    const std::size_t count_;
+    const Prepare prepare_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Item> ready_;
+    std::size_t readyBytes_ = 0;
+    std::vector<platform::Bytes> spares_;
+    std::size_t taken_ = 0;
+    bool stopping_ = false;
+    std::thread worker_;  // last: it starts once everything else is there
+};
+
 /// The checks of BackupService::validate, in their order; `images` decodes
 /// each image, or is null for an archive whose images were decoded when it
 /// was checked.
@@ -524,27 +667,14 @@ void exportArchive(snippets::SnippetStore& store, const fs::path& destination,
         }
     }
 
-    // Reading and checking the next image (on a helper thread, when one is
-    // to be had) overlaps encoding and writing the current one; its failure
-    // surfaces only when its turn comes, so the order of the checks stays.
-    // Two buffers take turns, whatever the number of images.
-    struct Prepared {
-        std::string extension;
-        platform::Bytes data;
-    };
-    const auto prepare = [&](std::size_t k, platform::Bytes buffer) {
+    // Reading and checking the next image (on a thread of its own, when one
+    // is to be had) overlaps encoding and writing the current one; its
+    // failure surfaces only when its turn comes, so the order of the checks
+    // stays. A few buffers take turns, whatever the number of images.
+    ImagesAhead ahead(pictured.size(), [&](std::size_t k, platform::Bytes& data) {
         const Snippet& snippet = backup.snippets[pictured[k]];
-        std::string extension =
-            readImage(store.folder(), *snippet.imageFilename, ports.images(), buffer);
-        return Prepared{std::move(extension), std::move(buffer)};
-    };
-    const auto prepareAhead = [&](std::size_t k, platform::Bytes buffer) {
-        try {
-            return std::async(std::launch::async, prepare, k, std::move(buffer));
-        } catch (const std::system_error&) {
-            return std::async(std::launch::deferred, prepare, k, platform::Bytes{});
-        }
-    };
+        return readImage(store.folder(), *snippet.imageFilename, ports.images(), data);
+    });
 
     // Written to a temporary file that becomes the destination only when
     // everything succeeded: a failure (a bad image, a full disk) leaves no
@@ -554,16 +684,8 @@ void exportArchive(snippets::SnippetStore& store, const fs::path& destination,
         std::uint64_t size = encoder.head().size() + encoder.tail().size();
         std::uint64_t encodedImages = 0;
         bool first = true;
-        platform::Bytes spare;
-        std::future<Prepared> next;
-        if (!pictured.empty()) {
-            next = prepareAhead(0, {});
-        }
         for (std::size_t k = 0; k < pictured.size(); ++k) {
-            Prepared image = next.get();
-            if (k + 1 < pictured.size()) {
-                next = prepareAhead(k + 1, std::move(spare));
-            }
+            ImagesAhead::Prepared image = ahead.take();
             const std::size_t i = pictured[k];
             const Snippet& snippet = backup.snippets[i];
             // The images alone already make the archive too large: stop
@@ -582,7 +704,7 @@ void exportArchive(snippets::SnippetStore& store, const fs::path& destination,
                 }
                 first = false;
             }
-            spare = std::move(image.data);
+            ahead.recycle(std::move(image.data));
             ports.report("export", k + 1, pictured.size());
         }
         if (size > maxArchiveBytes) {
