@@ -525,6 +525,31 @@ TEST_F(BackupTest, AnExportReportsTheFirstBrokenImageInStoreOrder) {
         "Không tìm thấy ảnh gone.png trong dữ liệu hiện tại.");
 }
 
+TEST_F(BackupTest, AnExportOfManyImagesKeepsThemAllInOrder) {
+    // More images than the reader runs ahead of the writer, so that it
+    // waits for it now and then.
+    std::vector<snippets::Snippet> added;
+    for (int i = 0; i < 600; ++i) {
+        added.push_back(addWithImage(";s" + std::to_string(i), imageBytes(std::to_string(i))));
+    }
+    std::size_t reports = 0;
+    const BackupPorts reporting(codec_, writer_,
+                                [&](std::string_view, std::size_t done, std::size_t total) {
+                                    EXPECT_EQ(done, ++reports);
+                                    EXPECT_EQ(total, 600U);
+                                });
+    const fs::path file = temporary_ / "many.json";
+    BackupService::exportArchive(store(), file, defaults_, reporting);
+    EXPECT_EQ(reports, 600U);
+    const CheckedBackup loaded = BackupService::load(file, ports());
+    ASSERT_EQ(loaded->images.size(), 600U);
+    for (int i = 0; i < 600; ++i) {
+        EXPECT_EQ(loaded->images.at(added[i].id).data, asBytes(imageBytes(std::to_string(i))));
+    }
+    const std::string text = TemporaryFolder::read(file);
+    EXPECT_LT(text.find(added[0].id.text() + "\":{"), text.find(added[599].id.text() + "\":{"));
+}
+
 TEST(BackupValidationTest, DecodesOnlyTheImagesTheOrderReaches) {
     // Twenty images of 11 MB: the nineteenth takes the total past 200 MB.
     // It and those before it are decoded (as one after another would be),
