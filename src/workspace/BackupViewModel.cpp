@@ -63,8 +63,8 @@ void BackupViewModel::exportTo(const std::filesystem::path& file) {
 }
 
 void BackupViewModel::chooseImportFile(const std::filesystem::path& file) {
-    std::optional<backup::HalvoraBackup> loaded;
-    if (!attempt([&] { loaded = backup::BackupService::load(file, ports_); })) {
+    std::optional<backup::CheckedBackup> loaded;
+    if (!attempt([&] { loaded.emplace(backup::BackupService::load(file, ports_)); })) {
         return;
     }
     pendingBackup_ = std::move(loaded);
@@ -84,7 +84,7 @@ std::string BackupViewModel::importDialogTitle() const {
     if (!pendingBackup_) {
         return {};
     }
-    return "Bản sao lưu có " + std::to_string(pendingBackup_->snippets.size()) +
+    return "Bản sao lưu có " + std::to_string((*pendingBackup_)->snippets.size()) +
            " mẫu. Anh muốn nhập theo cách nào?";
 }
 
@@ -92,7 +92,8 @@ void BackupViewModel::chooseImportMode(backup::BackupImportMode mode) {
     if (!pendingBackup_) {
         return;
     }
-    const backup::HalvoraBackup archive = *std::exchange(pendingBackup_, std::nullopt);
+    const backup::CheckedBackup archive = std::move(*pendingBackup_);
+    pendingBackup_.reset();
     notify();
     backup::BackupImportResult result;
     if (attempt([&] {

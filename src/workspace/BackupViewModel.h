@@ -8,6 +8,7 @@
 #include "backup/BackupImportMode.h"
 #include "backup/BackupImportResult.h"
 #include "backup/BackupService.h"
+#include "backup/CheckedBackup.h"
 #include "backup/HalvoraBackup.h"
 #include "platform/Alerts.h"
 #include "platform/UserDefaults.h"
@@ -87,7 +88,7 @@ class BackupViewModel {
     /// how to import it (through the alert port) and acts on the answer.
     void chooseImportFile(const std::filesystem::path& file);
     /// An archive loaded and validated, waiting for the import question.
-    const std::optional<backup::HalvoraBackup>& pendingBackup() const { return pendingBackup_; }
+    const std::optional<backup::CheckedBackup>& pendingBackup() const { return pendingBackup_; }
     /// "Bản sao lưu có " + N + " mẫu. Anh muốn nhập theo cách nào?"; empty
     /// without a pending archive.
     std::string importDialogTitle() const;
@@ -122,7 +123,8 @@ class BackupViewModel {
     platform::Alerts& alerts_;
     const backup::BackupPorts& ports_;
     bool showLocation_ = false;
-    std::optional<backup::HalvoraBackup> pendingBackup_;
+    // Kept checked, so that the import does not decode its images again.
+    std::optional<backup::CheckedBackup> pendingBackup_;
     std::optional<std::string> statusMessage_;
     std::optional<std::string> errorMessage_;
     util::Signal<> changed_;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <span>
+
 #include <sys/stat.h>
 
 namespace halvora::workspace {
@@ -154,6 +157,42 @@ TEST_F(BackupViewModelTest, AFailedExportIsShown) {
     ASSERT_EQ(alerts().size(), 2u);
     EXPECT_EQ(alerts()[1].informativeText,
               "Bản sao lưu không hợp lệ: không thể ghi đè file dữ liệu đang sử dụng");
+}
+
+// Counts the decodes an import costs: the archive's images are checked when
+// it is loaded, and the import must not check them again.
+class CountingImageCheck final : public backup::ImageCheck {
+  public:
+    bool isImage(std::span<const std::uint8_t>) const override {
+        ++checks;
+        return true;
+    }
+    mutable std::atomic<int> checks = 0;
+};
+
+TEST_F(BackupViewModelTest, AnImportDecodesEachArchiveImageOnce) {
+    CountingImageCheck counting;
+    backup::BackupPorts ports(counting, writer_);
+    BackupViewModel model(store_, desktop_.userDefaults(), desktop_, desktop_.alerts(), ports);
+
+    snippets::Snippet snippet;
+    snippet.title = "Ảnh";
+    snippet.trigger = "anh";
+    store_.append(snippet);
+    halvora::testing::TemporaryFolder::write(folder_ / "photo.png", "png bytes");
+    store_.importImage(folder_ / "photo.png", snippet.id);
+    ASSERT_TRUE(store_.imagePath(*store_.find(snippet.id)));
+
+    const std::filesystem::path archive = folder_ / "a.json";
+    model.exportTo(archive);
+    ASSERT_TRUE(std::filesystem::exists(archive)) << alerts().size();
+    counting.checks = 0;
+
+    desktop_.alerts().scriptAnswer(1);  // replace
+    model.chooseImportFile(archive);
+    ASSERT_TRUE(model.statusMessage());
+    EXPECT_EQ(model.statusMessage()->rfind("Đã nhập 1 mẫu.", 0), 0u) << *model.statusMessage();
+    EXPECT_EQ(counting.checks, 2) << "once at loading, once for the safety copy's image";
 }
 
 }  // namespace
