@@ -5,6 +5,7 @@
 #include "platform/JsonFileUserDefaults.h"
 #include "platform/heif/HeifImageCodec.h"
 #include "platform/qt/QtImageCodec.h"
+#include "workspace/BackupViewModel.h"
 
 #include <cmath>
 #include <cstdio>
@@ -120,18 +121,6 @@ std::variant<BackupOptions, std::string> parseBackupArguments(
     return options;
 }
 
-std::string importMessage(const backup::BackupImportResult& result) {
-    std::string message = "Đã nhập " + std::to_string(result.importedCount) + " mẫu.";
-    if (result.skippedCount >= 1) {
-        message += " Bỏ qua " + std::to_string(result.skippedCount) + " mẫu đã có.";
-    }
-    if (result.renamedCodes >= 1) {
-        message += " Đổi " + std::to_string(result.renamedCodes) + " mã bị trùng.";
-    }
-    message += " Bản dữ liệu cũ: " + result.safetyCopy.filename().string();
-    return message;
-}
-
 int runBackup(const BackupOptions& options, snippets::SnippetStore& store,
               platform::UserDefaults& defaults, const backup::BackupPorts& ports, std::ostream& out,
               std::ostream& err) {
@@ -147,7 +136,7 @@ int runBackup(const BackupOptions& options, snippets::SnippetStore& store,
                     backup::BackupService::load(options.file, ports);
                 const backup::BackupImportResult result =
                     backup::BackupService::restore(archive, store, options.mode, defaults, ports);
-                out << importMessage(result) << '\n';
+                out << workspace::BackupViewModel::importMessage(result) << '\n';
                 break;
             }
             case Action::inspect:

@@ -38,10 +38,6 @@ struct BackupOptions {
 std::variant<BackupOptions, std::string> parseBackupArguments(
     const std::vector<std::string_view>& args);
 
-/// The backup page's message after an import: "Đã nhập N mẫu." and the parts
-/// about skipped snippets, renamed codes and the safety copy.
-std::string importMessage(const backup::BackupImportResult& result);
-
 /// Carries out the action on the given store, defaults and ports. Prints the
 /// success message on `out` and returns 0, or the error's description on
 /// `err` and returns 1.
