@@ -67,5 +67,8 @@ shoot prompt --show prompt --fill "ten_khach=chị Lan" --fill "so_luong=2" --fi
   --fill "dia_chi=12 Lê Lợi, Quận 1"
 shoot prompt-incomplete --show prompt --fill "ten_khach=chị Lan"
 shoot workspace --show workspace
+for page in snippets quickReplies qr backup textTools settings about; do
+  shoot "page-$page" --show "workspace:$page"
+done
 shoot alert-no-chat --show picker-from-menu
 echo "screenshots: written to $out"
