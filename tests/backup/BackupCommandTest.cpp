@@ -1,4 +1,5 @@
 #include "cli/BackupCommand.h"
+#include "workspace/BackupViewModel.h"
 
 #include "BackupFixture.h"
 
@@ -53,10 +54,11 @@ TEST(BackupCommandTest, ImportMessageNamesOnlyWhatHappened) {
     backup::BackupImportResult result;
     result.safetyCopy = "/data/truoc-khi-nhap-X.halvora.json";
     result.skippedCount = 4;
-    EXPECT_EQ(importMessage(result),
+    EXPECT_EQ(workspace::BackupViewModel::importMessage(result),
               "Đã nhập 0 mẫu. Bỏ qua 4 mẫu đã có. Bản dữ liệu cũ: truoc-khi-nhap-X.halvora.json");
     result = {3, 2, 0, "/d/s.json"};
-    EXPECT_EQ(importMessage(result), "Đã nhập 3 mẫu. Đổi 2 mã bị trùng. Bản dữ liệu cũ: s.json");
+    EXPECT_EQ(workspace::BackupViewModel::importMessage(result),
+              "Đã nhập 3 mẫu. Đổi 2 mã bị trùng. Bản dữ liệu cũ: s.json");
 }
 
 TEST_F(BackupTest, CommandExportsInspectsAndImportsWithThePageMessages) {
