@@ -3,6 +3,7 @@
 #include "backup/BackupError.h"
 #include "backup/Base64.h"
 #include "snippets/SnippetJson.h"
+#include "util/Hex.h"
 
 #include <simdjson.h>
 #include <nlohmann/json.hpp>
@@ -146,19 +147,6 @@ json parsedJson(std::string_view text) {
     return value;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 /// The text of a JSON string whose escapes stand for ASCII characters (as
 /// other writers escape "/" in Base64, or spell letters as \u00XX); nothing
 /// when an escape stands for anything else, which no Base64 text holds.
@@ -185,7 +173,7 @@ std::optional<std::string> unescapedAscii(std::string_view raw) {
                 }
                 int code = 0;
                 for (std::size_t k = 1; k <= 4; ++k) {
-                    const int digit = hexDigit(raw[i + k]);
+                    const int digit = util::hexDigitValue(raw[i + k]);
                     if (digit < 0) {
                         return std::nullopt;
                     }

@@ -1,5 +1,7 @@
 #include "util/Uuid.h"
 
+#include "util/Hex.h"
+
 #include <random>
 
 #include <sys/random.h>
@@ -9,19 +11,6 @@ namespace {
 
 constexpr std::array<std::size_t, 4> kDashPositions{8, 13, 18, 23};
 constexpr std::size_t kTextLength = 36;
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 bool isDashPosition(std::size_t i) {
     for (const std::size_t p : kDashPositions) {
@@ -65,7 +54,7 @@ std::optional<Uuid> Uuid::parse(std::string_view text) {
             }
             continue;
         }
-        const int value = hexValue(text[i]);
+        const int value = hexDigitValue(text[i]);
         if (value < 0) {
             return std::nullopt;
         }
