@@ -3,6 +3,8 @@
 # on a virtual display: a private session bus, fcitx5 with the Halvora addon,
 # halvora-desktop, and the field. xdotool presses real keys (XTEST); the
 # field's window is saved to docs/screenshots/fcitx5-demo.png.
+# HALVORA_DEMO_CLIENT=gtk or chromium types into a GTK 3 entry or a
+# Chromium text box instead (fcitx5-demo-gtk.png, fcitx5-demo-chromium.png).
 #
 #   scripts/demo-fcitx5.sh [BUILD_DIR]      (default: build/)
 #
@@ -114,12 +116,13 @@ case "${HALVORA_DEMO_CLIENT:-qt}" in
     wait "$field" || { echo "the entry did not report its text" >&2; cat "$work/field.log" >&2; exit 1; }
     ;;
   chromium)
-    # A Chromium text box (its GTK input-method road); the page copies the
-    # box's text into its title, which is read back from the window's name.
-    out="$work/chromium.png"  # a diagnostic: corrections do not land in order yet
+    # A Chromium text box (its GTK input-method road, which reports no
+    # surrounding text: words are composed as pre-edit text); the page copies
+    # the box's text into its title, read back from the window's name.
+    out="$root/docs/screenshots/fcitx5-demo-chromium.png"
     page="data:text/html;charset=utf-8,<title>Text field</title><input autofocus"
     page+=" style='width:95%;font-size:22px' oninput=\"document.title='Text field: '+this.value\">"
-    chromium --no-sandbox --no-first-run --disable-gpu --user-data-dir="$work/chromium" \
+    chromium --no-sandbox --test-type --no-first-run --disable-gpu --user-data-dir="$work/chromium" \
       --window-position=0,0 --window-size=760,160 --app="$page" >"$work/field.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 200); do xdotool search --name '^Text field' >/dev/null 2>&1 && break; sleep 0.1; done
@@ -127,7 +130,7 @@ case "${HALVORA_DEMO_CLIENT:-qt}" in
     sleep 2  # the page's input context reaches fcitx5
     xdotool type --delay 60 "$keys"
     sleep 1
-    import -window root "$out"
+    import -window root -crop 760x56+0+0 "$out"
     xdotool getwindowname "$(xdotool search --name '^Text field' | head -1)" |
       sed 's/^Text field: //' >"$work/field.txt"
     ;;

@@ -31,7 +31,8 @@
 //
 //   MouseDown(t contextId) -> ()
 //       The user clicked into the context (or its caret moved under the
-//       user's hand): the word in progress ends.
+//       user's hand, or the client took over a word shown as pre-edit
+//       text): the word in progress ends.
 //
 //   FocusIn(s program, u fieldFlags, t contextId) -> ()
 //   FocusOut(t contextId) -> ()
@@ -51,6 +52,11 @@
 //                                             surrounding-text deletion where
 //                                             the client supports it)
 //   non-empty text                         -> commit the text
+//
+// Clients that report no surrounding text but show pre-edit text (Chromium)
+// get the word as pre-edit text instead: typed keys, posted text and posted
+// erasures change the pre-edit text, and it is committed when a Space, any
+// other posted or passed key, or a new context ends the word.
 //   keyCode `pasteKey` with `commandFlag`  -> the paste shortcut (Ctrl+V,
 //                                             Ctrl+Shift+V in terminals)
 //   Space without text                     -> commit " "

@@ -23,6 +23,7 @@
 #include <fcitx/inputcontextmanager.h>
 #include <fcitx/inputmethodgroup.h>
 #include <fcitx/inputmethodmanager.h>
+#include <fcitx/inputpanel.h>
 #include <fcitx/instance.h>
 
 #include <atomic>
@@ -89,15 +90,30 @@ class FieldContext final : public fcitx::InputContext {
     /// The user clicks elsewhere in the text, then back at its end: the
     /// caret moves, the text stays.
     void clickAround() {
-        if (!capabilityFlags().test(fcitx::CapabilityFlag::SurroundingText)) {
-            return;
+        if (capabilityFlags().test(fcitx::CapabilityFlag::SurroundingText)) {
+            surroundingText().setText(text_, 0, 0);
+            updateSurroundingText();
+            syncSurroundingText();
+        } else if (capabilityFlags().test(fcitx::CapabilityFlag::Preedit)) {
+            // As Chromium does: the pre-edit text becomes the field's own,
+            // then the input method is reset.
+            text_ += preedit_;
+            preedit_.clear();
+            reset();
         }
-        surroundingText().setText(text_, 0, 0);
-        updateSurroundingText();
-        syncSurroundingText();
+    }
+
+    /// Keyboard focus goes to another window and comes back. The field
+    /// stops showing its pre-edit text when it loses the focus.
+    void focusAwayAndBack() {
+        focusOut();
+        preedit_.clear();
+        focusIn();
     }
 
     const std::string& text() const { return text_; }
+    const std::string& preedit() const { return preedit_; }
+    int preeditUpdates() const { return preeditUpdates_; }
     const std::vector<std::string>& pasteShortcuts() const { return pastes_; }
     int forwardedBackspaces() const { return forwardedBackspaces_; }
     int deletions() const { return deletions_; }
@@ -125,7 +141,10 @@ class FieldContext final : public fcitx::InputContext {
             applicationKey(event.rawKey());
         }
     }
-    void updatePreeditImpl() override {}
+    void updatePreeditImpl() override {
+        ++preeditUpdates_;
+        preedit_ = inputPanel().clientPreedit().toString();
+    }
 
   private:
     /// A key as an ordinary text field takes it.
@@ -158,9 +177,11 @@ class FieldContext final : public fcitx::InputContext {
 
     std::function<std::string()> clipboard_;
     std::string text_;
+    std::string preedit_;
     std::vector<std::string> pastes_;
     int forwardedBackspaces_ = 0;
     int deletions_ = 0;
+    int preeditUpdates_ = 0;
 };
 
 class Framework {
@@ -215,7 +236,7 @@ class Framework {
 
 /// The key a user presses for one character of a keystroke script: "\x1b"
 /// Escape, "\b" Backspace, "\n" Return; capitals with Shift. "|" is not a
-/// key but a click into the field.
+/// key but a click into the field, "~" the focus going away and back.
 fcitx::Key keyFor(char c) {
     switch (c) {
         case '\x1b':
@@ -233,6 +254,15 @@ fcitx::Key keyFor(char c) {
     return fcitx::Key(static_cast<fcitx::KeySym>(static_cast<unsigned char>(c)));
 }
 
+enum class Erasing {
+    /// No surrounding-text deletion (BackSpace keys, if anything).
+    notInPlace,
+    /// Surrounding-text deletions and no BackSpace keys.
+    inPlace,
+    /// Pre-edit text only: neither deletions nor BackSpace keys.
+    composing,
+};
+
 struct Case {
     std::string name;
     std::string program;
@@ -244,8 +274,10 @@ struct Case {
     std::vector<std::string> pastes{};
     /// Keys answered after the addon stopped waiting.
     int slowKeys = 0;
-    /// Corrections erase through the surrounding text, not BackSpace keys.
-    bool erasesInPlace = false;
+    /// How corrections reached the field.
+    Erasing erasing = Erasing::notInPlace;
+    /// Pre-edit text still shown at the end.
+    std::string preedit{};
 };
 
 }  // namespace
@@ -344,7 +376,7 @@ int main() {
              "tiếng fax ddaay Cảm ơn anh đã ủng hộ",
              {"Control+v"},
              0,
-             true},
+             Erasing::inPlace},
             // A click ends the word: the next "e" starts afresh.
             {"surrounding text: a click ends the word",
              "gedit",
@@ -354,7 +386,7 @@ int main() {
              "viee",
              {},
              0,
-             false},
+             Erasing::notInPlace},
             {"without a click the same keys compose",
              "gedit",
              fcitx::CapabilityFlag::SurroundingText,
@@ -363,7 +395,62 @@ int main() {
              "viê",
              {},
              0,
-             true},
+             Erasing::inPlace},
+            // Clients without surrounding text but with pre-edit text
+            // (Chromium): the word is composed as pre-edit text and
+            // committed when it ends.
+            {"pre-edit: corrections, restored word and code",
+             "chromium",
+             fcitx::CapabilityFlag::Preedit,
+             InputMethod::telex,
+             "Tieengs fax ass ddaay\x1b ;cam ",
+             "Tiếng fax as ddaay Cảm ơn anh đã ủng hộ",
+             {"Control+v"},
+             0,
+             Erasing::composing},
+            {"pre-edit: vni word ends at return, next word still pre-edit",
+             "chromium",
+             fcitx::CapabilityFlag::Preedit,
+             InputMethod::vni,
+             "Vie65t\nNam",
+             "Việt\n",
+             {},
+             0,
+             Erasing::composing,
+             "Nam"},
+            {"backspace inside the word", "gedit", none, InputMethod::telex, "tieengs\b\bs ",
+             "tiế "},
+            {"pre-edit: backspace inside the word",
+             "chromium",
+             fcitx::CapabilityFlag::Preedit,
+             InputMethod::telex,
+             "tieengs\b\bs ",
+             "tiế ",
+             {},
+             0,
+             Erasing::composing},
+            {"pre-edit: sensitive field typed straight through", "chromium",
+             fcitx::CapabilityFlags{fcitx::CapabilityFlag::Preedit,
+                                    fcitx::CapabilityFlag::Sensitive},
+             InputMethod::telex, "vieetj", "vieetj"},
+            {"pre-edit: a click keeps the word and ends it",
+             "chromium",
+             fcitx::CapabilityFlag::Preedit,
+             InputMethod::telex,
+             "vie|e ",
+             "viee ",
+             {},
+             0,
+             Erasing::composing},
+            {"pre-edit: focus away and back keeps the word and ends it",
+             "chromium",
+             fcitx::CapabilityFlag::Preedit,
+             InputMethod::telex,
+             "vie~e ",
+             "viee ",
+             {},
+             0,
+             Erasing::composing},
         };
 
         for (const Case& c : cases) {
@@ -385,21 +472,34 @@ int main() {
             for (char k : c.keys) {
                 if (k == '|') {
                     framework.run([&] { field->clickAround(); });
+                } else if (k == '~') {
+                    framework.run([&] { field->focusAwayAndBack(); });
                 } else {
                     framework.run([&] { field->press(keyFor(k)); });
                 }
             }
             struct Seen {
                 std::string text;
+                std::string preedit;
                 std::vector<std::string> pastes;
                 bool erasedAsExpected;
             };
             auto look = [&] {
                 return framework.run([&] {
-                    const bool erased = c.erasesInPlace ? field->forwardedBackspaces() == 0 &&
-                                                              field->deletions() > 0
-                                                        : field->deletions() == 0;
-                    return Seen{field->text(), field->pasteShortcuts(), erased};
+                    bool erased = false;
+                    switch (c.erasing) {
+                        case Erasing::notInPlace:
+                            erased = field->deletions() == 0;
+                            break;
+                        case Erasing::inPlace:
+                            erased = field->forwardedBackspaces() == 0 && field->deletions() > 0;
+                            break;
+                        case Erasing::composing:
+                            erased = field->forwardedBackspaces() == 0 && field->deletions() == 0 &&
+                                     field->preeditUpdates() > 0;
+                            break;
+                    }
+                    return Seen{field->text(), field->preedit(), field->pasteShortcuts(), erased};
                 });
             };
             // Delayed pastes arrive later, as signals: wait for them, within
@@ -410,8 +510,8 @@ int main() {
                 seen = look();
             }
             framework.run([&] { framework.closeField(); });
-            const bool ok =
-                seen.text == c.expected && seen.pastes == c.pastes && seen.erasedAsExpected;
+            const bool ok = seen.text == c.expected && seen.preedit == c.preedit &&
+                            seen.pastes == c.pastes && seen.erasedAsExpected;
             if (ok) {
                 ++passed;
                 std::printf("ok: %s\n", c.name.c_str());
@@ -422,10 +522,11 @@ int main() {
                     pastes += p + " ";
                 }
                 std::printf(
-                    "FAIL: %s: typed \"%s\", field shows \"%s\" (expected \"%s\"); "
-                    "pastes: %s%s\n",
-                    c.name.c_str(), c.keys.c_str(), seen.text.c_str(), c.expected.c_str(),
-                    pastes.c_str(), seen.erasedAsExpected ? "" : "; erased the wrong way");
+                    "FAIL: %s: typed \"%s\", field shows \"%s\" + pre-edit \"%s\" (expected "
+                    "\"%s\" + \"%s\"); pastes: %s%s\n",
+                    c.name.c_str(), c.keys.c_str(), seen.text.c_str(), seen.preedit.c_str(),
+                    c.expected.c_str(), c.preedit.c_str(), pastes.c_str(),
+                    seen.erasedAsExpected ? "" : "; erased the wrong way");
             }
         }
         desktop.run([](Desktop& d) { d.slowTap.reset(); });

@@ -8,13 +8,17 @@
 #include <fcitx-utils/dbus/matchrule.h>
 #include <fcitx-utils/dbus/message.h>
 #include <fcitx-utils/log.h>
+#include <fcitx-utils/utf8.h>
 #include <fcitx/event.h>
 #include <fcitx/inputmethodentry.h>
+#include <fcitx/inputpanel.h>
 #include <fcitx/surroundingtext.h>
+#include <fcitx/text.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <utility>
 
 namespace halvora::bridge {
 namespace {
@@ -65,6 +69,17 @@ fcitx::KeyStates statesFor(std::uint64_t flags) {
     if (flags & protocol::commandFlag)
         states |= fcitx::KeyState::Super;
     return states;
+}
+
+/// The composing word holds precomposed text, one code point a character.
+void eraseLastCharacter(std::string& word) {
+    const std::size_t length = fcitx::utf8::length(word);
+    if (length != fcitx::utf8::INVALID_LENGTH && length > 0) {
+        word.erase(
+            static_cast<std::size_t>(fcitx::utf8::ncharByteLength(word.begin(), length - 1)));
+    } else {
+        word.clear();
+    }
 }
 
 }  // namespace
@@ -143,14 +158,30 @@ void HalvoraEngine::activate(const fcitx::InputMethodEntry&, fcitx::InputContext
 }
 
 void HalvoraEngine::deactivate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
+    fcitx::InputContext& ic = *event.inputContext();
+    if (event.type() == fcitx::EventType::InputContextFocusOut) {
+        // The framework itself commits the pre-edit text of a context losing
+        // the focus (or the client does, when it says so): committing it
+        // here too would type the word twice. The word is then the client's
+        // text, out of reach of pre-edit corrections, so it ends here.
+        if (!compositionOf(ic).empty()) {
+            dropComposition(ic);
+            sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(), ic, false);
+        }
+    } else {
+        // Another input method takes over: the word is the user's text.
+        commitComposition(ic);
+    }
     // Not a reset: losing the focus is not a click.
-    sendContextMessage(std::string(protocol::methodNames::focusOut).c_str(), *event.inputContext(),
-                       false);
+    sendContextMessage(std::string(protocol::methodNames::focusOut).c_str(), ic, false);
 }
 
 void HalvoraEngine::reset(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
     // Clients ask for a reset when the user clicks into the field or moves
-    // the caret by other means than keys; either ends the word.
+    // the caret by other means than keys; either ends the word. A client
+    // that resets keeps or discards its pre-edit text by itself (Chromium
+    // keeps it), so the composing word is only forgotten here.
+    dropComposition(*event.inputContext());
     if (!applying_) {
         sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(),
                            *event.inputContext(), false);
@@ -207,8 +238,72 @@ void HalvoraEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& ev
         return;
     }
     apply(ic, presses);
-    if (!pass) {
+    if (!pass || (erasingFor(ic) == Erasing::composing && composePassedKey(ic, raw, key->text))) {
         event.filterAndAccept();
+    }
+}
+
+bool HalvoraEngine::composePassedKey(fcitx::InputContext& ic, const fcitx::Key& key,
+                                     const std::string& text) {
+    std::string& word = compositionOf(ic);
+    const bool plain = !key.states().testAny(
+        fcitx::KeyStates{fcitx::KeyState::Ctrl, fcitx::KeyState::Alt, fcitx::KeyState::Super});
+    if (plain && key.sym() == FcitxKey_BackSpace && !word.empty()) {
+        // The user erases a character of the word: it is still pre-edit.
+        eraseLastCharacter(word);
+        showComposition(ic);
+        return true;
+    }
+    if (plain && !text.empty() && static_cast<unsigned char>(text[0]) >= 0x20 && text != "\x7f") {
+        word += text;
+        if (text == " ") {
+            // A space ends the word, and goes with it.
+            commitComposition(ic);
+        } else {
+            showComposition(ic);
+        }
+        return true;
+    }
+    // Return, Tab, arrows, shortcuts: the word is done before the key acts.
+    commitComposition(ic);
+    return false;
+}
+
+std::string& HalvoraEngine::compositionOf(const fcitx::InputContext& ic) {
+    const std::uint64_t id = contextId(ic);
+    if (composition_.contextId != id) {
+        // A word left in another context went with that context's focus.
+        composition_ = {id, {}};
+    }
+    return composition_.text;
+}
+
+void HalvoraEngine::showComposition(fcitx::InputContext& ic) {
+    const std::string& word = compositionOf(ic);
+    fcitx::Text preedit;
+    if (!word.empty()) {
+        preedit.append(word, fcitx::TextFormatFlag::Underline);
+        preedit.setCursor(static_cast<int>(word.size()));
+    }
+    ic.inputPanel().setClientPreedit(preedit);
+    ic.updatePreedit();
+}
+
+void HalvoraEngine::commitComposition(fcitx::InputContext& ic) {
+    std::string& word = compositionOf(ic);
+    if (word.empty()) {
+        return;
+    }
+    const std::string text = std::exchange(word, {});
+    showComposition(ic);
+    ic.commitString(text);
+}
+
+void HalvoraEngine::dropComposition(fcitx::InputContext& ic) {
+    std::string& word = compositionOf(ic);
+    if (!word.empty()) {
+        word.clear();
+        ic.inputPanel().setClientPreedit(fcitx::Text());
     }
 }
 
@@ -232,13 +327,24 @@ bool HalvoraEngine::onPost(fcitx::dbus::Message& message) {
     return false;
 }
 
-bool HalvoraEngine::deletesInPlace(const fcitx::InputContext& ic) {
+HalvoraEngine::Erasing HalvoraEngine::erasingFor(const fcitx::InputContext& ic) {
     // Clients that keep the input method informed of the text around the
     // caret apply a deletion in order with the commit that follows it. A
     // forwarded BackSpace goes through the client's key queue instead, which
-    // some toolkits (Qt among them) run after commits already received.
-    return ic.capabilityFlags().test(fcitx::CapabilityFlag::SurroundingText) &&
-           ic.surroundingText().isValid();
+    // some toolkits run after commits already received (Qt; Chromium, whose
+    // text boxes report no surrounding text, mixes them up too). Pre-edit
+    // text is updated in order with commits by every client that shows it.
+    const fcitx::CapabilityFlags caps = ic.capabilityFlags();
+    if (caps.test(fcitx::CapabilityFlag::SurroundingText) && ic.surroundingText().isValid()) {
+        return Erasing::inPlace;
+    }
+    // Password fields are left alone by the controller; their characters
+    // must not show up as pre-edit text either.
+    if (caps.test(fcitx::CapabilityFlag::Preedit) && !caps.test(fcitx::CapabilityFlag::Password) &&
+        !caps.test(fcitx::CapabilityFlag::Sensitive)) {
+        return Erasing::composing;
+    }
+    return Erasing::forwardedKeys;
 }
 
 void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
@@ -247,7 +353,11 @@ void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
     applying_ = true;
     constexpr std::uint64_t shortcutMask =
         protocol::controlFlag | protocol::optionFlag | protocol::commandFlag;
-    const bool inPlace = deletesInPlace(ic);
+    const Erasing erasing = erasingFor(ic);
+    const bool inPlace = erasing == Erasing::inPlace;
+    const bool composing = erasing == Erasing::composing;
+    std::string& word = compositionOf(ic);
+    bool wordChanged = false;
     unsigned int pendingDeletes = 0;
     auto flushDeletes = [&] {
         if (pendingDeletes > 0) {
@@ -262,7 +372,10 @@ void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
         const std::uint64_t flags = presses.flags[i];
         const std::string& text = presses.texts[i];
         if (code == protocol::backspaceKey && (flags & shortcutMask) == 0) {
-            if (inPlace) {
+            if (composing && !word.empty()) {
+                eraseLastCharacter(word);
+                wordChanged = true;
+            } else if (inPlace) {
                 ++pendingDeletes;
             } else {
                 forward(ic, fcitx::Key(FcitxKey_BackSpace));
@@ -270,6 +383,23 @@ void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
             continue;
         }
         flushDeletes();
+        if (composing && !text.empty()) {
+            word += text;
+            wordChanged = true;
+            continue;
+        }
+        if (composing && code == platform::keyCodes::space && (flags & shortcutMask) == 0) {
+            word += ' ';
+            commitComposition(ic);
+            wordChanged = false;
+            continue;
+        }
+        if (composing) {
+            // Whatever else comes acts after the word, as the controller
+            // expects of text it typed.
+            commitComposition(ic);
+            wordChanged = false;
+        }
         if (!text.empty()) {
             ic.commitString(text);
         } else if (code == protocol::pasteKey && (flags & protocol::commandFlag) != 0) {
@@ -290,6 +420,9 @@ void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
         }
     }
     flushDeletes();
+    if (wordChanged) {
+        showComposition(ic);
+    }
     applying_ = false;
 }
 

@@ -44,11 +44,30 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     /// Tells the desktop this addon is here (no answer awaited).
     void attach();
     void sendContextMessage(const char* member, fcitx::InputContext& ic, bool withFocus);
-    /// Whether erasing goes through the client's surrounding text rather
-    /// than forwarded BackSpace keys.
-    static bool deletesInPlace(const fcitx::InputContext& ic);
+    /// How corrections reach a context's text.
+    enum class Erasing {
+        /// Deletions through the surrounding text the client reports.
+        inPlace,
+        /// The word stays pre-edit text until it ends; corrections change
+        /// the pre-edit text, never what the client holds.
+        composing,
+        /// BackSpace keys forwarded to the client.
+        forwardedKeys,
+    };
+    static Erasing erasingFor(const fcitx::InputContext& ic);
     /// Carries out posted key presses on the context, in order.
     void apply(fcitx::InputContext& ic, const Presses& presses);
+    /// A key the controller let through, on a composing context: typed text
+    /// joins the word; anything else ends the word and goes on to the
+    /// client. Answers whether the key was taken.
+    bool composePassedKey(fcitx::InputContext& ic, const fcitx::Key& key, const std::string& text);
+    /// The composing word of `ic` (empty for any other context).
+    std::string& compositionOf(const fcitx::InputContext& ic);
+    void showComposition(fcitx::InputContext& ic);
+    /// Commits the composing word, as it stands, to the client.
+    void commitComposition(fcitx::InputContext& ic);
+    /// Forgets the composing word when the client keeps it on its own.
+    void dropComposition(fcitx::InputContext& ic);
     void forward(fcitx::InputContext& ic, const fcitx::Key& key);
     bool onPost(fcitx::dbus::Message& message);
     /// A caret that moved over unchanged text was moved by the user's hand
@@ -73,6 +92,12 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
         unsigned int anchor = 0;
     };
     Surrounding lastSurrounding_;
+    /// The word being composed as pre-edit text, and its context.
+    struct Composition {
+        std::uint64_t contextId = 0;
+        std::string text;
+    };
+    Composition composition_;
     /// Set while posted presses are carried out, so that a frontend that
     /// hands a forwarded key back cannot feed it to the controller again.
     bool applying_ = false;
