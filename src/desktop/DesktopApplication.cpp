@@ -13,6 +13,7 @@
 #include "platform/qt/QtStatusItem.h"
 #include "platform/qt/QtWorkerQueue.h"
 #include "platform/qt/QtWorkspace.h"
+#include "platform/qt/WlClipboardPasteboard.h"
 #include "platform/qt/XcbHotKeys.h"
 #include "platform/qt/XdgLoginItems.h"
 #include "platform/zxing/ZXingBarcodeReader.h"
@@ -59,7 +60,18 @@ DesktopApplication::DesktopApplication(DesktopOptions options,
       keystrokes_(keystrokes ? std::move(keystrokes)
                              : std::make_unique<platform::UnconnectedKeystrokeSource>()) {
     workspace_ = std::make_unique<platform::qt::QtWorkspace>(*keystrokes_, kBundleIdentifier);
-    pasteboard_ = std::make_unique<platform::qt::QtPasteboard>();
+    if (platform::qt::WlClipboardPasteboard::available()) {
+        // Wayland gives the clipboard only to the program with the keyboard
+        // focus, which is the chat, never Halvora.
+        pasteboard_ = std::make_unique<platform::qt::WlClipboardPasteboard>();
+    } else {
+        if (QGuiApplication::platformName() == QStringLiteral("wayland")) {
+            log_->message(
+                "Halvora: wl-copy/wl-paste (wl-clipboard) not found; snippets may not paste "
+                "under Wayland");
+        }
+        pasteboard_ = std::make_unique<platform::qt::QtPasteboard>();
+    }
     mainQueue_ = std::make_unique<platform::qt::QtMainQueue>();
     workerQueue_ = std::make_unique<platform::qt::QtWorkerQueue>();
     hotKeys_ = std::make_unique<platform::qt::XcbHotKeys>();

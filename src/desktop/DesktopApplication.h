@@ -32,7 +32,6 @@ namespace qt {
 class QtAlerts;
 class QtImageCodec;
 class QtMainQueue;
-class QtPasteboard;
 class QtStatusItem;
 class QtWorkerQueue;
 class QtWorkspace;
@@ -95,7 +94,7 @@ class DesktopApplication final : public app::ShellHost {
     std::unique_ptr<platform::StderrLog> log_;
     std::unique_ptr<platform::KeystrokeSource> keystrokes_;
     std::unique_ptr<platform::qt::QtWorkspace> workspace_;
-    std::unique_ptr<platform::qt::QtPasteboard> pasteboard_;
+    std::unique_ptr<platform::Pasteboard> pasteboard_;
     std::unique_ptr<platform::qt::QtMainQueue> mainQueue_;
     std::unique_ptr<platform::qt::QtWorkerQueue> workerQueue_;
     std::unique_ptr<platform::qt::XcbHotKeys> hotKeys_;

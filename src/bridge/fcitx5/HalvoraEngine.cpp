@@ -15,9 +15,12 @@
 #include <fcitx/surroundingtext.h>
 #include <fcitx/text.h>
 
+#include <linux/input-event-codes.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <string_view>
 #include <utility>
 
 namespace halvora::bridge {
@@ -69,6 +72,12 @@ fcitx::KeyStates statesFor(std::uint64_t flags) {
     if (flags & protocol::commandFlag)
         states |= fcitx::KeyState::Super;
     return states;
+}
+
+/// Shifted letters type on the same key as their lower case.
+std::uint32_t lowerKeySym(fcitx::KeySym sym) {
+    const auto value = static_cast<std::uint32_t>(sym);
+    return value >= FcitxKey_A && value <= FcitxKey_Z ? value - FcitxKey_A + FcitxKey_a : value;
 }
 
 /// The composing word holds precomposed text, one code point a character.
@@ -212,6 +221,7 @@ void HalvoraEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& ev
         return;
     }
     const fcitx::Key& raw = event.rawKey();
+    learnKeyCode(raw);
     const auto key = KeyTranslation::fromKeySym(static_cast<std::uint32_t>(raw.sym()),
                                                 static_cast<std::uint32_t>(raw.states()),
                                                 fcitx::Key::keySymToUTF8(raw.sym()));
@@ -403,6 +413,13 @@ void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
         if (!text.empty()) {
             ic.commitString(text);
         } else if (code == protocol::pasteKey && (flags & protocol::commandFlag) != 0) {
+            if (!forwardsModifiers(ic)) {
+                // The shortcut would arrive as a bare "v" in the user's text;
+                // the contents stay on the clipboard for a paste by hand.
+                FCITX_WARN() << "Halvora bridge: " << ic.frontend()
+                             << " contexts cannot receive the paste shortcut; not pasted";
+                continue;
+            }
             const bool terminal = ic.capabilityFlags().test(fcitx::CapabilityFlag::Terminal) ||
                                   ProgramIdentity::isTerminal(ic.program());
             fcitx::KeyStates states = fcitx::KeyState::Ctrl;
@@ -427,8 +444,69 @@ void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
 }
 
 void HalvoraEngine::forward(fcitx::InputContext& ic, const fcitx::Key& key) {
-    ic.forwardKey(key, false);
-    ic.forwardKey(key, true);
+    // Frontends that hand keys back to the display server as key codes
+    // (Wayland's input-method protocol, XIM) need the code, not the symbol.
+    const fcitx::Key coded(key.sym(), key.states(), keyCodeFor(key.sym()));
+    ic.forwardKey(coded, false);
+    ic.forwardKey(coded, true);
+}
+
+bool HalvoraEngine::forwardsModifiers(const fcitx::InputContext& ic) {
+    // Wayland's input-method road (text-input-v3 clients through the
+    // compositor) hands forwarded keys back without their modifiers.
+    return std::string_view(ic.frontend()) != "wayland_v2";
+}
+
+void HalvoraEngine::learnKeyCode(const fcitx::Key& key) {
+    if (key.code() != 0 && key.sym() != FcitxKey_None) {
+        learnedCodes_[lowerKeySym(key.sym())] = key.code();
+    }
+}
+
+int HalvoraEngine::keyCodeFor(fcitx::KeySym sym) const {
+    const auto lower = lowerKeySym(sym);
+    if (const auto learned = learnedCodes_.find(lower); learned != learnedCodes_.end()) {
+        return learned->second;
+    }
+    // Keys the user has not pressed yet: where a US keyboard has them (X key
+    // codes are the kernel's plus 8).
+    constexpr int x = 8;
+    switch (lower) {
+        case FcitxKey_v:
+            return KEY_V + x;
+        case FcitxKey_BackSpace:
+            return KEY_BACKSPACE + x;
+        case FcitxKey_Return:
+            return KEY_ENTER + x;
+        case FcitxKey_KP_Enter:
+            return KEY_KPENTER + x;
+        case FcitxKey_Tab:
+            return KEY_TAB + x;
+        case FcitxKey_Escape:
+            return KEY_ESC + x;
+        case FcitxKey_space:
+            return KEY_SPACE + x;
+        case FcitxKey_Delete:
+            return KEY_DELETE + x;
+        case FcitxKey_Left:
+            return KEY_LEFT + x;
+        case FcitxKey_Right:
+            return KEY_RIGHT + x;
+        case FcitxKey_Up:
+            return KEY_UP + x;
+        case FcitxKey_Down:
+            return KEY_DOWN + x;
+        case FcitxKey_Home:
+            return KEY_HOME + x;
+        case FcitxKey_End:
+            return KEY_END + x;
+        case FcitxKey_Page_Up:
+            return KEY_PAGEUP + x;
+        case FcitxKey_Page_Down:
+            return KEY_PAGEDOWN + x;
+        default:
+            return 0;
+    }
 }
 
 void HalvoraEngine::setConnected(bool connected) {

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace halvora::bridge {
@@ -69,6 +70,12 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     /// Forgets the composing word when the client keeps it on its own.
     void dropComposition(fcitx::InputContext& ic);
     void forward(fcitx::InputContext& ic, const fcitx::Key& key);
+    /// Whether keys forwarded to the context keep their modifiers.
+    static bool forwardsModifiers(const fcitx::InputContext& ic);
+    /// Remembers which key code types a symbol, from the user's own keys.
+    void learnKeyCode(const fcitx::Key& key);
+    /// The key code that types `sym` on the user's keyboard, as far as known.
+    int keyCodeFor(fcitx::KeySym sym) const;
     bool onPost(fcitx::dbus::Message& message);
     /// A caret that moved over unchanged text was moved by the user's hand
     /// (a click, a selection): the controller hears it as a click.
@@ -101,6 +108,8 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     /// Set while posted presses are carried out, so that a frontend that
     /// hands a forwarded key back cannot feed it to the controller again.
     bool applying_ = false;
+    /// Key codes of the symbols (lower case) the user has typed.
+    std::unordered_map<std::uint32_t, int> learnedCodes_;
     bool connected_ = false;
 };
 
