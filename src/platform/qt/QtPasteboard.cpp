@@ -1,5 +1,7 @@
 #include "platform/qt/QtPasteboard.h"
 
+#include "platform/qt/QtBytes.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -7,20 +9,6 @@
 #include <QMimeData>
 
 namespace halvora::platform::qt {
-
-namespace {
-
-QByteArray toByteArray(const Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
-}
-
-Bytes toBytes(const QByteArray& array) {
-    return Bytes(reinterpret_cast<const std::uint8_t*>(array.constData()),
-                 reinterpret_cast<const std::uint8_t*>(array.constData()) + array.size());
-}
-
-}  // namespace
 
 QtPasteboard::QtPasteboard() {
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,

@@ -1,5 +1,7 @@
 #include "platform/qt/WlClipboardPasteboard.h"
 
+#include "platform/qt/QtBytes.h"
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QGuiApplication>
@@ -17,18 +19,8 @@ namespace {
 /// this time is treated as refusing.
 constexpr int processTimeoutMs = 3000;
 
-const QString pngType = QStringLiteral("image/png");
-const QString textType = QStringLiteral("text/plain;charset=utf-8");
-
-QByteArray toByteArray(const Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
-}
-
-Bytes toBytes(const QByteArray& array) {
-    return Bytes(reinterpret_cast<const std::uint8_t*>(array.constData()),
-                 reinterpret_cast<const std::uint8_t*>(array.constData()) + array.size());
-}
+constexpr char pngType[] = "image/png";
+constexpr char textType[] = "text/plain;charset=utf-8";
 
 QByteArray digestOf(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
@@ -41,12 +33,12 @@ bool isPng(const QByteArray& bytes) {
 /// The image as PNG bytes; none when it cannot be decoded.
 std::optional<QByteArray> pngOf(const Bytes& data) {
     const QByteArray bytes = toByteArray(data);
-    if (isPng(bytes) && !QImage::fromData(bytes).isNull()) {
-        return bytes;
-    }
     const QImage image = QImage::fromData(bytes);
     if (image.isNull()) {
         return std::nullopt;
+    }
+    if (isPng(bytes)) {
+        return bytes;
     }
     QByteArray png;
     QBuffer buffer(&png);
@@ -148,12 +140,13 @@ std::optional<WlClipboardPasteboard::Offer> WlClipboardPasteboard::offerFor(
         for (const auto& representation : item.representations) {
             switch (representation.type) {
                 case PasteboardType::string:
-                    return Offer{textType, QByteArray::fromStdString(representation.text)};
+                    return Offer{QString::fromLatin1(textType),
+                                 QByteArray::fromStdString(representation.text)};
                 case PasteboardType::image:
                 case PasteboardType::png:
                 case PasteboardType::tiff:
                     if (auto png = pngOf(representation.data)) {
-                        return Offer{pngType, std::move(*png)};
+                        return Offer{QString::fromLatin1(pngType), std::move(*png)};
                     }
                     break;
                 case PasteboardType::rtfd:
@@ -210,8 +203,9 @@ std::vector<PasteboardItem> WlClipboardPasteboard::items() const {
             item.representations.push_back(PasteboardRepresentation::string(text->toStdString()));
         }
     }
-    if (offered.contains(pngType.toUtf8())) {
-        if (const auto png = run(paste_, {QStringLiteral("--type"), pngType})) {
+    if (offered.contains(QByteArray(pngType))) {
+        if (const auto png =
+                run(paste_, {QStringLiteral("--type"), QString::fromLatin1(pngType)})) {
             item.representations.push_back({PasteboardType::png, {}, toBytes(*png)});
         }
     }
