@@ -140,6 +140,19 @@ pids+=($!)
 for _ in $(seq 100); do owned vn.halvora.KeystrokeBridge && break; sleep 0.1; done
 sleep 2.5  # the shell sees the addon attached at its next availability check
 
+# HALVORA_DEMO_SUGGESTION=KEYS (X11): after the keys, take the typo
+# suggestion on offer with its hot key (Alt+Super+;), then type KEYS; for
+# example HALVORA_DEMO_KEYS="xin mwois " HALVORA_DEMO_SUGGESTION="nhaast "
+# reads "xin mới nhất ".
+type_all() {
+  type_keys "$keys"
+  if [ -n "${HALVORA_DEMO_SUGGESTION:-}" ] && [ "$session" = x11 ]; then
+    sleep 0.5
+    xdotool key alt+super+semicolon
+    sleep 0.5
+    type_keys "$HALVORA_DEMO_SUGGESTION"
+  fi
+}
 wait_for_window() {
   for _ in $(seq 200); do find_window "$1" && return 0; sleep 0.1; done
   echo "no window named $1 appeared" >&2
@@ -157,7 +170,7 @@ case "${HALVORA_DEMO_CLIENT:-qt}" in
     field=$!
     wait_for_window 'Text field'
     sleep 1  # the field's input context reaches fcitx5
-    type_keys "$keys"
+    type_all
     sleep 1  # the snippet pastes after a short delay
     touch "$work/shoot"
     wait "$field" || { echo "the field did not save its picture" >&2; cat "$work/field.log" >&2; exit 1; }
@@ -177,7 +190,7 @@ case "${HALVORA_DEMO_CLIENT:-qt}" in
     wait_for_window 'Text field'
     focus_window '^Text field$'
     sleep 1
-    type_keys "$keys"
+    type_all
     sleep 1
     screenshot "$out"
     if [ "$session" = x11 ]; then
@@ -203,7 +216,7 @@ case "${HALVORA_DEMO_CLIENT:-qt}" in
     wait_for_window 'Text field'
     focus_window '^Text field'
     sleep 2  # the page's input context reaches fcitx5
-    type_keys "$keys"
+    type_all
     sleep 1
     screenshot "$out" 760x56+0+0
     xdotool getwindowname "$(xdotool search --name '^Text field' | head -1)" |

@@ -15,6 +15,7 @@
 #include "platform/qt/QtWorkspace.h"
 #include "platform/qt/WlClipboardPasteboard.h"
 #include "platform/qt/XcbHotKeys.h"
+#include "platform/qt/XcbKeyboardState.h"
 #include "platform/qt/XdgLoginItems.h"
 #include "platform/zxing/ZXingBarcodeReader.h"
 #include "qr/DynamicQRGenerator.h"
@@ -60,6 +61,10 @@ DesktopApplication::DesktopApplication(DesktopOptions options,
       keystrokes_(keystrokes ? std::move(keystrokes)
                              : std::make_unique<platform::UnconnectedKeystrokeSource>()) {
     workspace_ = std::make_unique<platform::qt::QtWorkspace>(*keystrokes_, kBundleIdentifier);
+    // Replacements and pastes wait for the hot key's modifiers to be let go;
+    // only the X server knows them (the input method sees no keys while a
+    // hot key is grabbed).
+    keyboardState_ = std::make_unique<platform::qt::XcbKeyboardState>(*keystrokes_);
     if (platform::qt::WlClipboardPasteboard::available()) {
         // Wayland gives the clipboard only to the program with the keyboard
         // focus, which is the chat, never Halvora.
@@ -84,7 +89,7 @@ DesktopApplication::DesktopApplication(DesktopOptions options,
     reader_ = std::make_unique<platform::zxing::ZXingBarcodeReader>();
     defaults_ = std::make_unique<platform::JsonFileUserDefaults>(defaultsFile(options_), *log_);
     platform_ = std::make_unique<platform::Platform>(
-        platform::Platform{*keystrokes_, *keystrokes_, *keystrokes_, *keystrokes_, *workspace_,
+        platform::Platform{*keystrokes_, *keystrokes_, *keyboardState_, *keystrokes_, *workspace_,
                            *pasteboard_, *mainQueue_, *workerQueue_, *hotKeys_, *loginItems_,
                            *alerts_, *http_, *codec_, *reader_, *defaults_, *log_});
     qrGenerator_ = std::make_unique<qr::DynamicQRGenerator>(qr::DynamicQRGenerator::Ports{

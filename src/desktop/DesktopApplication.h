@@ -94,6 +94,7 @@ class DesktopApplication final : public app::ShellHost {
     std::unique_ptr<platform::StderrLog> log_;
     std::unique_ptr<platform::KeystrokeSource> keystrokes_;
     std::unique_ptr<platform::qt::QtWorkspace> workspace_;
+    std::unique_ptr<platform::KeyboardState> keyboardState_;
     std::unique_ptr<platform::Pasteboard> pasteboard_;
     std::unique_ptr<platform::qt::QtMainQueue> mainQueue_;
     std::unique_ptr<platform::qt::QtWorkerQueue> workerQueue_;

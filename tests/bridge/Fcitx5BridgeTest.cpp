@@ -14,6 +14,7 @@
 #include "bridge/BridgeProtocol.h"
 
 #include <fcitx-utils/capabilityflags.h>
+#include <fcitx-utils/event.h>
 #include <fcitx-utils/eventdispatcher.h>
 #include <fcitx-utils/key.h>
 #include <fcitx-utils/testing.h>
@@ -65,8 +66,12 @@ void eraseLastCharacters(std::string& text, std::size_t count) {
 class FieldContext final : public fcitx::InputContext {
   public:
     FieldContext(fcitx::InputContextManager& manager, const std::string& program,
-                 fcitx::CapabilityFlags caps, std::function<std::string()> clipboard)
-        : InputContext(manager, program), clipboard_(std::move(clipboard)) {
+                 fcitx::CapabilityFlags caps, std::function<std::string()> clipboard,
+                 bool queuesForwardedKeys = false)
+        : InputContext(manager, program),
+          clipboard_(std::move(clipboard)),
+          loop_(manager.instance()->eventLoop()),
+          queuesForwardedKeys_(queuesForwardedKeys) {
         created();
         setCapabilityFlags(caps);
         syncSurroundingText();
@@ -139,11 +144,33 @@ class FieldContext final : public fcitx::InputContext {
             // Frontends that hand keys to the display server need the code.
             ++uncodedForwards_;
         }
-        if (!event.isRelease()) {
-            if (event.rawKey().sym() == FcitxKey_BackSpace) {
-                ++forwardedBackspaces_;
-            }
+        if (event.isRelease()) {
+            return;
+        }
+        if (event.rawKey().sym() == FcitxKey_BackSpace) {
+            ++forwardedBackspaces_;
+        }
+        if (!queuesForwardedKeys_) {
             applicationKey(event.rawKey());
+            return;
+        }
+        // As GTK-based Chromium does: forwarded keys join the key queue and
+        // act a little later, after commits and pre-edit
+        // text that came meanwhile; a key acting while pre-edit text shows
+        // makes that text the field's own first.
+        queued_.push_back(event.rawKey());
+        if (queued_.size() == 1) {
+            // A few milliseconds later, as the client's own loop comes round.
+            pending_ =
+                loop_.addTimeEvent(CLOCK_MONOTONIC, fcitx::now(CLOCK_MONOTONIC) + 20 * 1000, 1000,
+                                   [this](fcitx::EventSourceTime*, std::uint64_t) {
+                                       for (const fcitx::Key& key : std::exchange(queued_, {})) {
+                                           text_ += std::exchange(preedit_, {});
+                                           applicationKey(key);
+                                       }
+                                       pending_.reset();
+                                       return true;
+                                   });
         }
     }
     void updatePreeditImpl() override {
@@ -181,6 +208,10 @@ class FieldContext final : public fcitx::InputContext {
     }
 
     std::function<std::string()> clipboard_;
+    fcitx::EventLoop& loop_;
+    bool queuesForwardedKeys_ = false;
+    std::vector<fcitx::Key> queued_;
+    std::unique_ptr<fcitx::EventSource> pending_;
     std::string text_;
     std::string preedit_;
     std::vector<std::string> pastes_;
@@ -222,10 +253,12 @@ class Framework {
         instance_.inputMethodManager().setGroup(group);
     }
 
-    FieldContext& openField(const std::string& program, fcitx::CapabilityFlags caps) {
+    FieldContext& openField(const std::string& program, fcitx::CapabilityFlags caps,
+                            bool queuesForwardedKeys = false) {
         field_ = std::make_unique<FieldContext>(
             instance_.inputContextManager(), program, caps,
-            [this] { return desktop_.run([](Desktop& d) { return d.clipboardText(); }); });
+            [this] { return desktop_.run([](Desktop& d) { return d.clipboardText(); }); },
+            queuesForwardedKeys);
         field_->focusIn();
         return *field_;
     }
@@ -242,7 +275,8 @@ class Framework {
 
 /// The key a user presses for one character of a keystroke script: "\x1b"
 /// Escape, "\b" Backspace, "\n" Return; capitals with Shift. "|" is not a
-/// key but a click into the field, "~" the focus going away and back.
+/// key but a click into the field, "~" the focus going away and back, "^"
+/// the typo suggestion on offer taken (its hot key).
 fcitx::Key keyFor(char c) {
     switch (c) {
         case '\x1b':
@@ -284,6 +318,8 @@ struct Case {
     Erasing erasing = Erasing::notInPlace;
     /// Pre-edit text still shown at the end.
     std::string preedit{};
+    /// The field runs forwarded keys after commits already received.
+    bool queuesForwardedKeys = false;
 };
 
 }  // namespace
@@ -435,6 +471,31 @@ int main() {
              {},
              0,
              Erasing::composing},
+            // A typo suggestion taken after the Space erases beyond the
+            // word. The same result whichever way the field erases, and in a
+            // field whose key queue runs behind its commits (Chromium).
+            {"suggestion taken", "gedit", none, InputMethod::telex, "xin mwois ^nhaast ",
+             "xin mới nhất "},
+            {"surrounding text: suggestion taken",
+             "gedit",
+             fcitx::CapabilityFlag::SurroundingText,
+             InputMethod::telex,
+             "xin mwois ^nhaast ",
+             "xin mới nhất ",
+             {},
+             0,
+             Erasing::inPlace},
+            {"pre-edit: suggestion taken, keys queued behind commits",
+             "chromium",
+             fcitx::CapabilityFlag::Preedit,
+             InputMethod::telex,
+             "xin mwois ^nhaast ",
+             "xin mới nhất ",
+             {},
+             0,
+             Erasing::notInPlace,
+             "",
+             true},
             {"pre-edit: sensitive field typed straight through", "chromium",
              fcitx::CapabilityFlags{fcitx::CapabilityFlag::Preedit,
                                     fcitx::CapabilityFlag::Sensitive},
@@ -473,13 +534,17 @@ int main() {
                     });
                 }
             });
-            FieldContext* field =
-                framework.run([&] { return &framework.openField(c.program, c.caps); });
+            FieldContext* field = framework.run(
+                [&] { return &framework.openField(c.program, c.caps, c.queuesForwardedKeys); });
             for (char k : c.keys) {
                 if (k == '|') {
                     framework.run([&] { field->clickAround(); });
                 } else if (k == '~') {
                     framework.run([&] { field->focusAwayAndBack(); });
+                } else if (k == '^') {
+                    desktop.run([](Desktop& d) { d.controller.acceptSuggestion(); });
+                    // The replacement arrives as a signal; let it land.
+                    std::this_thread::sleep_for(200ms);
                 } else {
                     framework.run([&] { field->press(keyFor(k)); });
                 }

@@ -1,7 +1,9 @@
 // Global hot keys on a real X server (CTest runs this under xvfb-run): the
-// grab, a key press reaching the handler, and a grab another client holds.
+// grab, a key press reaching the handler, and a grab another client holds;
+// and the modifier keys held, as the server reports them.
 
 #include "platform/qt/XcbHotKeys.h"
+#include "platform/qt/XcbKeyboardState.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -106,6 +108,41 @@ TEST(X11HotKeysTest, AKeyAnotherClientGrabbedFailsWithBadAccessAndLeavesNoHalfGr
         again.registerHotKey(HotKey{{0x484C5652, 1}, keyCodes::semicolon, kOptionCommand});
     EXPECT_EQ(result.status, 0);
     xcb_disconnect(other);
+}
+
+/// Secure input and modifiers as the keystroke source would report them.
+class FixedKeyboardState final : public KeyboardState {
+  public:
+    bool isSecureInputEnabled() const override { return true; }
+    EventFlags modifierFlags() const override { return eventFlags::shift; }
+};
+
+TEST(X11KeyboardStateTest, HeldModifiersComeFromTheServerUntilReleased) {
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xdotool.isEmpty()) {
+        GTEST_SKIP() << "xdotool is not installed; no key is held";
+    }
+    FixedKeyboardState fallback;
+    XcbKeyboardState state(fallback);
+    ASSERT_TRUE(state.hasDisplay());
+    EXPECT_TRUE(state.isSecureInputEnabled());
+    EXPECT_EQ(state.modifierFlags(), 0u);
+
+    // The accepting hot key still held: Option and Command.
+    QProcess::execute(xdotool, {QStringLiteral("keydown"), QStringLiteral("alt+super")});
+    processEventsFor(2000, [&] { return state.modifierFlags() == kOptionCommand; });
+    EXPECT_EQ(state.modifierFlags(), kOptionCommand);
+    QProcess::execute(xdotool, {QStringLiteral("keyup"), QStringLiteral("super")});
+    processEventsFor(2000, [&] { return state.modifierFlags() == eventFlags::option; });
+    EXPECT_EQ(state.modifierFlags(), eventFlags::option);
+    QProcess::execute(xdotool, {QStringLiteral("keyup"), QStringLiteral("alt")});
+    QProcess::execute(xdotool, {QStringLiteral("keydown"), QStringLiteral("ctrl+shift")});
+    processEventsFor(
+        2000, [&] { return state.modifierFlags() == (eventFlags::control | eventFlags::shift); });
+    EXPECT_EQ(state.modifierFlags(), eventFlags::control | eventFlags::shift);
+    QProcess::execute(xdotool, {QStringLiteral("keyup"), QStringLiteral("ctrl+shift")});
+    processEventsFor(2000, [&] { return state.modifierFlags() == 0; });
+    EXPECT_EQ(state.modifierFlags(), 0u);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 
 #include <linux/input-event-codes.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -73,6 +74,12 @@ fcitx::KeyStates statesFor(std::uint64_t flags) {
         states |= fcitx::KeyState::Super;
     return states;
 }
+
+/// How long keys forwarded to a client may wait in its key queue.
+constexpr std::chrono::milliseconds keyQueueWait{60};
+/// Timers of the event loop are otherwise allowed to run up to a quarter of
+/// a second late.
+constexpr std::uint64_t timerAccuracyUsec = 1000;
 
 /// Shifted letters type on the same key as their lower case.
 std::uint32_t lowerKeySym(fcitx::KeySym sym) {
@@ -222,6 +229,7 @@ void HalvoraEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& ev
     }
     const fcitx::Key& raw = event.rawKey();
     learnKeyCode(raw);
+    flushDeferredCommit(*event.inputContext());
     const auto key = KeyTranslation::fromKeySym(static_cast<std::uint32_t>(raw.sym()),
                                                 static_cast<std::uint32_t>(raw.states()),
                                                 fcitx::Key::keySymToUTF8(raw.sym()));
@@ -393,6 +401,18 @@ void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
             continue;
         }
         flushDeletes();
+        if (composing && keysInFlight(ic) &&
+            (!text.empty() || (code == platform::keyCodes::space && (flags & shortcutMask) == 0))) {
+            // Text right after keys forwarded to the client (a suggestion
+            // taken after the Space erases beyond the word with BackSpace
+            // keys): those keys wait in the client's key queue, which a
+            // commit or pre-edit text would overtake, so the text is
+            // committed once they have had time to pass.
+            deferCommit(ic, text.empty() ? std::string(" ") : text);
+            continue;
+        }
+        // Anything else acts after text still waiting.
+        flushDeferredCommit(ic);
         if (composing && !text.empty()) {
             word += text;
             wordChanged = true;
@@ -447,8 +467,45 @@ void HalvoraEngine::forward(fcitx::InputContext& ic, const fcitx::Key& key) {
     // Frontends that hand keys back to the display server as key codes
     // (Wayland's input-method protocol, XIM) need the code, not the symbol.
     const fcitx::Key coded(key.sym(), key.states(), keyCodeFor(key.sym()));
+    if (erasingFor(ic) == Erasing::composing) {
+        keysInFlight_ = {contextId(ic), std::chrono::steady_clock::now() + keyQueueWait};
+    }
     ic.forwardKey(coded, false);
     ic.forwardKey(coded, true);
+}
+
+bool HalvoraEngine::keysInFlight(const fcitx::InputContext& ic) const {
+    return keysInFlight_.contextId == contextId(ic) &&
+           std::chrono::steady_clock::now() < keysInFlight_.until;
+}
+
+void HalvoraEngine::deferCommit(fcitx::InputContext& ic, const std::string& text) {
+    const std::uint64_t id = contextId(ic);
+    if (deferred_.contextId != id) {
+        deferred_ = {id, {}};
+    }
+    deferred_.text += text;
+    const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(keyQueueWait);
+    deferredTimer_ = instance_->eventLoop().addTimeEvent(
+        CLOCK_MONOTONIC, fcitx::now(CLOCK_MONOTONIC) + static_cast<std::uint64_t>(wait.count()),
+        timerAccuracyUsec, [this](fcitx::EventSourceTime*, std::uint64_t) {
+            // Only into the context it was meant for, while it has the focus.
+            fcitx::InputContext* focused = instance_->mostRecentInputContext();
+            if (focused != nullptr && focused->hasFocus()) {
+                flushDeferredCommit(*focused);
+            }
+            deferred_ = {};
+            deferredTimer_.reset();
+            return true;
+        });
+}
+
+void HalvoraEngine::flushDeferredCommit(fcitx::InputContext& ic) {
+    if (deferred_.text.empty() || deferred_.contextId != contextId(ic)) {
+        return;
+    }
+    const std::string text = std::exchange(deferred_.text, {});
+    ic.commitString(text);
 }
 
 bool HalvoraEngine::forwardsModifiers(const fcitx::InputContext& ic) {

@@ -7,6 +7,7 @@
 
 #include <fcitx-utils/dbus/bus.h>
 #include <fcitx-utils/dbus/servicewatcher.h>
+#include <fcitx-utils/event.h>
 #include <fcitx/addonfactory.h>
 #include <fcitx/addoninstance.h>
 #include <fcitx/addonmanager.h>
@@ -14,6 +15,7 @@
 #include <fcitx/inputmethodengine.h>
 #include <fcitx/instance.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -70,6 +72,12 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     /// Forgets the composing word when the client keeps it on its own.
     void dropComposition(fcitx::InputContext& ic);
     void forward(fcitx::InputContext& ic, const fcitx::Key& key);
+    /// Whether keys forwarded to `ic` may still wait in its key queue.
+    bool keysInFlight(const fcitx::InputContext& ic) const;
+    /// Commits `text` to `ic` after keys forwarded to it have had time to
+    /// leave its key queue (or at its next key, whichever comes first).
+    void deferCommit(fcitx::InputContext& ic, const std::string& text);
+    void flushDeferredCommit(fcitx::InputContext& ic);
     /// Whether keys forwarded to the context keep their modifiers.
     static bool forwardsModifiers(const fcitx::InputContext& ic);
     /// Remembers which key code types a symbol, from the user's own keys.
@@ -108,6 +116,20 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     /// Set while posted presses are carried out, so that a frontend that
     /// hands a forwarded key back cannot feed it to the controller again.
     bool applying_ = false;
+    /// The composing context keys were last forwarded to, and until when
+    /// they may wait in its key queue.
+    struct KeysInFlight {
+        std::uint64_t contextId = 0;
+        std::chrono::steady_clock::time_point until;
+    };
+    KeysInFlight keysInFlight_;
+    /// Text waiting for forwarded keys to pass, and its context.
+    struct DeferredCommit {
+        std::uint64_t contextId = 0;
+        std::string text;
+    };
+    DeferredCommit deferred_;
+    std::unique_ptr<fcitx::EventSourceTime> deferredTimer_;
     /// Key codes of the symbols (lower case) the user has typed.
     std::unordered_map<std::uint32_t, int> learnedCodes_;
     bool connected_ = false;

@@ -1,5 +1,7 @@
 #include "platform/qt/XcbHotKeys.h"
 
+#include "platform/qt/XcbDisplay.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 
@@ -48,22 +50,12 @@ std::uint16_t XcbHotKeys::modifierMask(EventFlags flags) {
 }
 
 XcbHotKeys::XcbHotKeys() {
-    auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    if (application == nullptr) {
+    const auto display = XcbDisplay::ofApplication();
+    if (!display) {
         return;
     }
-    auto* x11 = application->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr) {
-        return;
-    }
-    connection_ = x11->connection();
-    const xcb_setup_t* setup = xcb_get_setup(connection_);
-    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
-    if (screens.rem == 0) {
-        connection_ = nullptr;
-        return;
-    }
-    root_ = screens.data->root;
+    connection_ = display->connection;
+    root_ = display->root;
     keySymbols_ = xcb_key_symbols_alloc(connection_);
 }
 
