@@ -175,6 +175,8 @@ void HalvoraEngine::activate(const fcitx::InputMethodEntry&, fcitx::InputContext
 
 void HalvoraEngine::deactivate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
     fcitx::InputContext& ic = *event.inputContext();
+    // Text waiting behind forwarded keys still belongs to this context.
+    flushDeferredCommit(ic);
     if (event.type() == fcitx::EventType::InputContextFocusOut) {
         // The framework itself commits the pre-edit text of a context losing
         // the focus (or the client does, when it says so): committing it
