@@ -76,7 +76,14 @@ case "$session" in
     # Keys come from XTEST; windows get the focus by hand (no window manager).
     type_keys() { xdotool type --delay 60 "$1"; }
     press_return() { xdotool key Return; }
-    focus_window() { xdotool search --name "$1" windowfocus --sync; }
+    focus_window() {
+      # A window found before it is mapped cannot take the focus yet.
+      for _ in $(seq 50); do
+        xdotool search --onlyvisible --name "$1" windowfocus --sync 2>/dev/null && return 0
+        sleep 0.1
+      done
+      return 1
+    }
     find_window() { xdotool search --name "^$1" >/dev/null 2>&1; }
     screenshot() { import -window root ${2:+-crop "$2"} "$1"; }
     fcitx_off=xim,wayland,waylandim
