@@ -1,5 +1,7 @@
 #include "util/Files.h"
 
+#include "util/TemporaryFile.h"
+
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -42,20 +44,6 @@ class FileDescriptor {
     int fd_;
 };
 
-void writeAll(int fd, const char* data, std::size_t size, const fs::path& file) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throwErrno(errno, "cannot write " + file.string());
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-}
-
 fs::path folderOf(const fs::path& file) {
     const fs::path parent = file.parent_path();
     return parent.empty() ? fs::path(".") : parent;
@@ -75,78 +63,6 @@ void syncFolder(const fs::path& folder) {
     }
 }
 
-/// A temporary file beside `target`, removed again unless committed.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(const fs::path& target) {
-        std::string pattern =
-            (folderOf(target) / ("." + target.filename().string() + ".XXXXXX")).string();
-        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-        if (fd < 0) {
-            throwErrno(errno, "cannot create a temporary file beside " + target.string());
-        }
-        fd_ = fd;
-        path_ = pattern;
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        if (!committed_) {
-            ::unlink(path_.c_str());
-        }
-    }
-
-    int fd() const { return fd_; }
-    const fs::path& path() const { return path_; }
-
-    void flushAndClose() {
-        if (::fsync(fd_) != 0) {
-            throwErrno(errno, "cannot flush " + path_.string());
-        }
-        const int result = ::close(fd_);
-        fd_ = -1;
-        if (result != 0) {
-            throwErrno(errno, "cannot close " + path_.string());
-        }
-    }
-
-    void renameTo(const fs::path& target) {
-        if (::rename(path_.c_str(), target.c_str()) != 0) {
-            throwErrno(errno, "cannot replace " + target.string());
-        }
-        committed_ = true;
-    }
-
-    /// Gives the content the name `target` without replacing anything; false
-    /// when that name exists already.
-    bool publishAs(const fs::path& target) {
-        if (::link(path_.c_str(), target.c_str()) == 0) {
-            return true;  // the temporary name is removed by the destructor
-        }
-        if (errno == EEXIST) {
-            return false;
-        }
-        if (errno != EPERM && errno != ENOTSUP && errno != EXDEV) {
-            throwErrno(errno, "cannot create " + target.string());
-        }
-        // A file system without hard links: check, then rename.
-        std::error_code ignored;
-        if (fs::exists(target, ignored)) {
-            return false;
-        }
-        renameTo(target);
-        return true;
-    }
-
-  private:
-    int fd_ = -1;
-    fs::path path_;
-    bool committed_ = false;
-};
-
 void copyContent(const fs::path& source, TemporaryFile& temporary) {
     FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) {
@@ -164,7 +80,7 @@ void copyContent(const fs::path& source, TemporaryFile& temporary) {
         if (count == 0) {
             break;
         }
-        writeAll(temporary.fd(), buffer.data(), static_cast<std::size_t>(count), temporary.path());
+        temporary.write(buffer.data(), static_cast<std::size_t>(count));
     }
 }
 
@@ -220,16 +136,14 @@ std::string readFile(const fs::path& file) {
 
 void writeFileAtomically(const fs::path& file, std::string_view bytes) {
     TemporaryFile temporary(file);
-    writeAll(temporary.fd(), bytes.data(), bytes.size(), temporary.path());
-    temporary.flushAndClose();
-    temporary.renameTo(file);
+    temporary.write(bytes.data(), bytes.size());
+    temporary.commit();
 }
 
 void copyFileAtomically(const fs::path& source, const fs::path& target) {
     TemporaryFile temporary(target);
     copyContent(source, temporary);
-    temporary.flushAndClose();
-    temporary.renameTo(target);
+    temporary.commit();
 }
 
 fs::path moveAside(const fs::path& file, std::string_view label) {
@@ -271,7 +185,8 @@ fs::path copyAside(const fs::path& file, std::string_view label) {
     const std::string stamp = utcStamp();
     TemporaryFile temporary(file);
     copyContent(file, temporary);
-    temporary.flushAndClose();
+    temporary.flush();
+    temporary.close();
     for (int attempt = 1; attempt <= kMaxAsideAttempts; ++attempt) {
         const fs::path candidate = asideCandidate(file, label, stamp, attempt);
         if (temporary.publishAs(candidate)) {

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+
+namespace halvora::util {
+
+/// A temporary file beside `target` (".<name>.XXXXXX", mode 0600) that
+/// becomes the target, or another name, only once it is complete; removed
+/// again if it never does. Errors throw std::system_error.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(const std::filesystem::path& target);
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile();
+
+    const std::filesystem::path& path() const { return path_; }
+
+    void write(const char* data, std::size_t size);
+    /// Asks the kernel to start writing what was written since the last
+    /// call to the disk, without waiting, so that the flush finds most of it
+    /// done. Only a hint.
+    void startWriteback();
+    /// Bytes written that the disk has not been asked to start on.
+    std::int64_t unstarted() const { return written_ - started_; }
+
+    /// Waits until the content is on the disk. May run on another thread
+    /// than the rest (nothing else touches the file meanwhile).
+    void flush();
+    /// Closes the file; its error can be the first sign of a failed write.
+    void close();
+    /// Closes the flushed file and renames it over the target.
+    void publish();
+    /// flush(), then publish().
+    void commit();
+    /// Gives the closed file the name `name` without replacing anything;
+    /// false when that name exists already.
+    bool publishAs(const std::filesystem::path& name);
+
+  private:
+    void renameTo(const std::filesystem::path& name);
+
+    std::filesystem::path target_;
+    std::filesystem::path path_;
+    int fd_ = -1;
+    std::int64_t written_ = 0;
+    std::int64_t started_ = 0;
+    bool committed_ = false;
+};
+
+}  // namespace halvora::util
