@@ -18,21 +18,22 @@
 //       stopped; it detaches on its own when the addon's bus name vanishes.
 //
 //   KeyDown(u keyCode, t flags, s text, s program, u fieldFlags, t contextId)
-//       -> (b pass, au keyCodes, at flags, as texts)
+//       -> (b pass, au kinds, au counts, as texts, as shown)
 //       One key-down of the focused input context. `text` is the UTF-8 the
 //       key types (empty for keys that type nothing); `program` the context's
 //       program name as the framework reports it ("firefox"); `fieldFlags`
 //       the `fieldFlags` bits below; `contextId` a number the addon gives the
-//       context, stable while it lives. The reply: whether the key goes on to
-//       the application (`pass`), then the key presses the controller posted
-//       while deciding, as three parallel arrays of equal length, in order.
-//       The addon waits at most `keyCallTimeoutMs`; a late or failed reply
-//       lets the key pass untouched.
+//       context, stable while it lives. The reply: the controller's answer in
+//       key-event terms (`pass`: the key goes on to the application after the
+//       edits), then the text edits it made while deciding, as four parallel
+//       arrays of equal length, in order (see "Edits" below). The addon waits
+//       at most `keyCallTimeoutMs`; a late or failed reply lets the key pass
+//       untouched.
 //
 //   MouseDown(t contextId) -> ()
 //       The user clicked into the context (or its caret moved under the
-//       user's hand, or the client took over a word shown as pre-edit
-//       text): the word in progress ends.
+//       user's hand, or the client reset the input method): the word in
+//       progress ends, and the field keeps what it showed of it.
 //
 //   FocusIn(s program, u fieldFlags, t contextId) -> ()
 //   FocusOut(t contextId) -> ()
@@ -40,28 +41,34 @@
 //
 // Signals (desktop -> addon):
 //
-//   Post(t contextId, au keyCodes, at flags, as texts)
-//       Key presses the controller posted outside a key call (a snippet
-//       pasted after a delay, a retry, a suggestion replacement). The addon
-//       applies them only when `contextId` still has the focus.
+//   Edit(t contextId, au kinds, au counts, as texts, as shown)
+//       Edits the controller made outside a key call (a snippet pasted after
+//       a delay, a retry, a suggestion replacement). The addon applies them
+//       only when `contextId` still has the focus.
 //
-// A posted key press is one (keyCode, flags, text) triple, applied to the
-// context in order:
-//   keyCode `backspaceKey`, no modifiers  -> erase one character before the
-//                                             caret (a run of them is one
-//                                             surrounding-text deletion where
-//                                             the client supports it)
-//   non-empty text                         -> commit the text
+// Edits: one (kind, count, text, shown) quadruple each, applied in order.
+//   compose        the word being composed, which read `shown` (`count`
+//                  characters), now reads `text`
+//   composeByKey   the same, where the key being decided turns `shown` into
+//                  `text` by itself when it goes on to the client
+//   commit         the word, which read `shown` (`count` characters), ends
+//                  reading `text`
+//   replace        outside a word: the `count` characters before the caret
+//                  become `text`
+//   key            the key with the virtual key code `count` acts now, after
+//                  the text before it (a word-boundary key behind a
+//                  correction)
+//   paste          the platform's paste shortcut (Ctrl+V, Ctrl+Shift+V in
+//                  terminals)
+// Characters are user-perceived characters of precomposed text, one code
+// point each for the text the controller writes.
 //
-// Clients that report no surrounding text but show pre-edit text (Chromium)
-// get the word as pre-edit text instead: typed keys, posted text and posted
-// erasures change the pre-edit text, and it is committed when a Space, any
-// other posted or passed key, or a new context ends the word.
-//   keyCode `pasteKey` with `commandFlag`  -> the paste shortcut (Ctrl+V,
-//                                             Ctrl+Shift+V in terminals)
-//   Space without text                     -> commit " "
-//   any other key without text             -> forward the key itself
-//                                             (Return, Tab, ...)
+// How the addon carries them out: one ordered channel per client. A word
+// travels as pre-edit text, committed when it ends, in every client that
+// shows pre-edit text; elsewhere as commits corrected by surrounding-text
+// deletions. A key that goes on after edits does so behind them: text it
+// types is committed in the same channel, any other key (Return, Tab, an
+// arrow, a shortcut) is let through once the commit is out.
 
 #include <cstdint>
 #include <string_view>
@@ -81,16 +88,26 @@ inline constexpr std::string_view focusOut = "FocusOut";
 }  // namespace methodNames
 
 namespace signalNames {
-inline constexpr std::string_view post = "Post";
+inline constexpr std::string_view edit = "Edit";
 }  // namespace signalNames
+
+/// The `kinds` of the edits on the wire.
+namespace editKinds {
+inline constexpr std::uint32_t compose = 1;
+inline constexpr std::uint32_t composeByKey = 2;
+inline constexpr std::uint32_t commit = 3;
+inline constexpr std::uint32_t replace = 4;
+inline constexpr std::uint32_t key = 5;
+inline constexpr std::uint32_t paste = 6;
+}  // namespace editKinds
 
 /// D-Bus signatures of the arguments, in order.
 namespace signatures {
 inline constexpr std::string_view keyDownArguments = "utssut";
-inline constexpr std::string_view keyDownReply = "bauatas";
+inline constexpr std::string_view keyDownReply = "bauauasas";
 inline constexpr std::string_view focusInArguments = "sut";
 inline constexpr std::string_view contextArgument = "t";
-inline constexpr std::string_view postArguments = "tauatas";
+inline constexpr std::string_view editArguments = "tauauasas";
 }  // namespace signatures
 
 /// How long the addon waits for the answer to a key before letting the key

@@ -145,7 +145,7 @@ std::string_view typeName(platform::PasteboardType type) {
 }
 
 platform::Platform withDefaults(const platform::Platform& p, platform::UserDefaults& defaults) {
-    return platform::Platform{p.eventTap,   p.eventPoster,   p.keyboardState, p.accessibility,
+    return platform::Platform{p.eventTap,   p.textOutput,    p.keyboardState, p.accessibility,
                               p.workspace,  p.pasteboard,    p.mainQueue,     p.workerQueue,
                               p.hotKeys,    p.loginItems,    p.alerts,        p.httpClient,
                               p.imageCodec, p.barcodeReader, defaults,        p.log};

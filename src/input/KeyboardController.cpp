@@ -171,12 +171,28 @@ void KeyboardController::stop() {
 // ---------------------------------------------------------------- settings
 
 void KeyboardController::resetWord() {
+    if (!engine_.composed.empty()) {
+        edit(platform::TextEdit::commit(engine_.composed, engine_.composed));
+    }
     engine_.rawKeystrokes.clear();
     engine_.composed.clear();
 }
 
+void KeyboardController::resetCode() {
+    if (!token_.empty()) {
+        edit(platform::TextEdit::commit(token_, token_));
+    }
+    token_.clear();
+}
+
 void KeyboardController::resetWordAndCode() {
     resetWord();
+    resetCode();
+}
+
+void KeyboardController::forgetWordAndCode() {
+    engine_.rawKeystrokes.clear();
+    engine_.composed.clear();
     token_.clear();
 }
 
@@ -245,7 +261,7 @@ void KeyboardController::appActivated(const platform::RunningApplication& app) {
     if (!(qrGeneration_ && qrTargetPID_ == app.pid)) {
         cancelPendingQR();
     }
-    resetWordAndCode();
+    forgetWordAndCode();
     clearSuggestion();
     needsFocusedFieldRefresh_ = true;
     willChange();
@@ -289,11 +305,16 @@ bool KeyboardController::handle(const platform::KeyEvent& event) {
             pendingSuggestionReplacement_.reset();
             needsFocusedFieldRefresh_ = true;
             cancelPendingQR();
-            resetWordAndCode();
+            forgetWordAndCode();
             clearSuggestion();
             return true;
-        case platform::EventType::keyDown:
-            return handleKeyDown(event);
+        case platform::EventType::keyDown: {
+            std::vector<platform::TextEdit> edits;
+            keyEdits_ = &edits;
+            const bool pass = handleKeyDown(event);
+            keyEdits_ = nullptr;
+            return platform_.textOutput.answerKey(edits, pass);
+        }
         default:
             return true;
     }
@@ -373,16 +394,19 @@ bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
         if (token_.starts_with(';')) {
             // A code may hold letters of any script: take back a whole character.
             const std::u32string code = text::toUtf32(token_);
-            token_ =
+            std::string shorter =
                 text::toUtf8(std::u32string_view(code).substr(0, text::lastGraphemeStart(code)));
+            edit(platform::TextEdit::compose(token_, shorter, true));
+            token_ = std::move(shorter);
             if (token_.empty()) {
                 resetWord();
             }
             return true;
         }
         if (enabled_ && !engine_.rawKeystrokes.empty()) {
+            std::string shown = engine_.composed;
             const engine::InputAction action = engine_.backspace();
-            return apply(action, false, std::nullopt, std::nullopt);
+            return compose(action, std::move(shown));
         }
         token_.clear();
         return true;
@@ -392,10 +416,8 @@ bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
         if (enabled_ && !engine_.rawKeystrokes.empty() &&
             engine_.rawKeystrokes != engine_.composed) {
             // The word goes back to exactly what was typed.
-            const std::string raw = engine_.rawKeystrokes;
-            postBackspaces(text::graphemeCount(std::string_view(engine_.composed)));
-            postText(raw);
-            resetWordAndCode();
+            edit(platform::TextEdit::commit(engine_.composed, engine_.rawKeystrokes));
+            forgetWordAndCode();
             return false;
         }
         resetWordAndCode();
@@ -425,7 +447,7 @@ bool KeyboardController::handleBoundary(platform::KeyCode code, char32_t boundar
             return expandSnippet(*snippet);
         }
     }
-    token_.clear();
+    resetCode();
     if (!enabled_) {
         resetWord();
         return true;
@@ -437,7 +459,11 @@ bool KeyboardController::handleBoundary(platform::KeyCode code, char32_t boundar
         candidate = engine::TypoSuggester::suggest(raw, engine_.peekCommitText(true, boundary),
                                                    method_, platform_.userDefaults);
     }
-    const bool result = apply(commitWord(boundary), true, code, std::nullopt);
+    // A corrected word swallows the key, which then acts after the correction.
+    const bool result = !commitWord(boundary);
+    if (!result) {
+        edit(platform::TextEdit::key(code));
+    }
     if (candidate) {
         willChange();
         suggestion_ = Suggestion{raw, *candidate, frontmostPID()};
@@ -450,21 +476,27 @@ bool KeyboardController::handleCharacter(const std::string& character) {
     const char32_t first = text::toUtf32(character).front();
 
     if (character == ";" && !replyPrompt_ && !pickerOpen_) {
-        // A snippet code begins; the word before it ends here.
-        token_.assign(1, ';');
+        // A snippet code begins; the word (or code) before it ends here.
+        resetCode();
+        bool written = false;
         if (enabled_) {
-            return apply(commitWord(U';'), true, std::nullopt, std::string(";"));
+            written = commitWord(U';');
+        } else {
+            resetWord();
         }
-        resetWord();
-        return true;
+        // After a correction the ";" is typed behind it, not let through.
+        edit(platform::TextEdit::compose("", ";", true));
+        token_.assign(1, ';');
+        return !written;
     }
 
     if (token_.starts_with(';')) {
         // The characters of a code reach the application as typed.
         if (text::isLetter(first) || text::isNumber(first) || character == "_") {
+            edit(platform::TextEdit::compose(token_, token_ + character, true));
             token_ += character;
         } else {
-            token_.clear();
+            resetCode();
         }
         return true;
     }
@@ -478,9 +510,16 @@ bool KeyboardController::handleCharacter(const std::string& character) {
         text::isLetter(first) || (method_ == engine::InputMethod::vni && text::isNumber(first));
     if (!composes) {
         token_.clear();
-        return apply(commitWord(first), true, std::nullopt, character);
+        if (commitWord(first)) {
+            // The character is typed behind the correction.
+            edit(platform::TextEdit::replace(0, character));
+            return false;
+        }
+        return true;
     }
-    return apply(engine_.feed(std::string_view(character)), false, std::nullopt, std::nullopt);
+    std::string shown = engine_.composed;
+    const engine::InputAction action = engine_.feed(std::string_view(character));
+    return compose(action, std::move(shown));
 }
 
 std::optional<bool> KeyboardController::handleShortcut(platform::KeyCode code) {
@@ -520,57 +559,40 @@ std::optional<bool> KeyboardController::handleShortcut(platform::KeyCode code) {
 
 // ---------------------------------------------------------------- writing
 
-engine::InputAction KeyboardController::commitWord(char32_t boundary) {
+bool KeyboardController::commitWord(char32_t boundary) {
     const std::string commit = engine_.peekCommitText(true, boundary);
-    const std::string shown = engine_.composed;
-    resetWord();
-    if (commit == shown) {
-        return engine::InputAction::noChange();
+    std::string shown = std::exchange(engine_.composed, {});
+    engine_.rawKeystrokes.clear();
+    if (shown.empty() && commit.empty()) {
+        return false;
     }
-    return engine::InputAction::replace(
-        static_cast<int>(text::graphemeCount(std::string_view(shown))), commit);
+    const bool changed = commit != shown;
+    edit(platform::TextEdit::commit(std::move(shown), commit));
+    return changed;
 }
 
-bool KeyboardController::apply(const engine::InputAction& action, bool defaultPass,
-                               std::optional<platform::KeyCode> trailingKey,
-                               std::optional<std::string> trailingText) {
+bool KeyboardController::compose(const engine::InputAction& action, std::string shown) {
     switch (action.kind) {
         case engine::InputAction::Kind::passThrough:
+            // The key types itself.
+            edit(platform::TextEdit::compose(std::move(shown), engine_.composed, true));
             return true;
         case engine::InputAction::Kind::noChange:
-            return defaultPass;
+            return false;
         case engine::InputAction::Kind::replace:
-            break;
+            edit(platform::TextEdit::compose(std::move(shown), engine_.composed));
+            return false;
     }
-    postBackspaces(static_cast<std::size_t>(action.deleteCount));
-    if (!action.text.empty()) {
-        postText(action.text);
-    }
-    if (trailingKey) {
-        postKeyPair(*trailingKey, "");
-    }
-    if (trailingText) {
-        postText(*trailingText);
-    }
-    return false;
+    return true;
 }
 
-void KeyboardController::postKeyPair(platform::KeyCode keyCode, const std::string& text) {
-    // A failed event is skipped; the rest of the sequence still goes out.
-    for (platform::EventType type : {platform::EventType::keyDown, platform::EventType::keyUp}) {
-        platform_.eventPoster.post(
-            platform::KeyEvent{type, keyCode, 0, text, kSyntheticEventMarker});
+void KeyboardController::edit(platform::TextEdit edit) {
+    if (keyEdits_) {
+        keyEdits_->push_back(std::move(edit));
+        return;
     }
-}
-
-void KeyboardController::postBackspaces(std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        postKeyPair(keys::backspace, "");
-    }
-}
-
-void KeyboardController::postText(const std::string& text) {
-    postKeyPair(keys::a, text);
+    const std::array edits{std::move(edit)};
+    platform_.textOutput.perform(edits);
 }
 
 }  // namespace halvora::input

@@ -26,6 +26,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace halvora::snippets {
 class PanelHost;
@@ -34,10 +35,8 @@ class SnippetStore;
 
 namespace halvora::input {
 
-/// The value every synthesised key event carries in its source-user-data
-/// field: the ASCII letters "HALVRA" read as a big-endian number. The tap
-/// lets such events through untouched.
-inline constexpr std::int64_t kSyntheticEventMarker = 0x48414C565241;
+/// The marker of the events the program synthesises; the tap lets them pass.
+inline constexpr std::int64_t kSyntheticEventMarker = platform::kSyntheticEventMarker;
 
 class KeyboardController {
   public:
@@ -76,7 +75,8 @@ class KeyboardController {
     /// Set and cleared by whoever shows the snippet picker.
     void setPickerOpen(bool open) { pickerOpen_ = open; }
 
-    /// The word and the snippet code, emptied.
+    /// Ends the word and the snippet code as they stand: whatever the field
+    /// shows of them stays, and both are emptied.
     void resetWordAndCode();
 
     // Typo suggestions.
@@ -136,20 +136,25 @@ class KeyboardController {
     /// Option+Command shortcuts; nothing when the key did nothing.
     std::optional<bool> handleShortcut(platform::KeyCode keyCode);
 
-    /// Carries out an engine answer; the result is what `handle` returns.
-    bool apply(const engine::InputAction& action, bool defaultPass,
-               std::optional<platform::KeyCode> trailingKey,
-               std::optional<std::string> trailingText);
-    /// The action that turns the shown word into its commit text; empties the word.
-    engine::InputAction commitWord(char32_t boundary);
+    /// Writes an engine answer for the word that read `shown`; the result is
+    /// what `handle` returns.
+    bool compose(const engine::InputAction& action, std::string shown);
+    /// Ends the word with its commit text; answers whether that differs from
+    /// what the field shows (and so was written).
+    bool commitWord(char32_t boundary);
+    /// Ends the word as it stands.
     void resetWord();
+    /// Ends the snippet code as typed.
+    void resetCode();
+    /// Empties the word and the code without writing anything: the field
+    /// (a click, another application) has taken what it showed.
+    void forgetWordAndCode();
     void notify();
     void willChange() { willChange_.emit(); }
 
-    // Posting marked events.
-    void postKeyPair(platform::KeyCode keyCode, const std::string& text);
-    void postBackspaces(std::size_t count);
-    void postText(const std::string& text);
+    /// One edit of the text before the caret: part of the answer to the key
+    /// being decided, or carried out at once outside a key.
+    void edit(platform::TextEdit edit);
 
     bool expandSnippet(const snippets::Snippet& snippet);
     void pasteFromHotkey(const snippets::Snippet& snippet);
@@ -188,6 +193,8 @@ class KeyboardController {
     bool qrBusy_ = false;
     bool qrFailed_ = false;
     std::optional<std::string> qrStatus_;
+    /// The edits made while a key is decided; null outside.
+    std::vector<platform::TextEdit>* keyEdits_ = nullptr;
     bool suggestionsEnabled_ = true;
     bool enabled_ = true;
     engine::InputMethod method_ = engine::InputMethod::telex;

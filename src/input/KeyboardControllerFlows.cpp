@@ -60,9 +60,8 @@ bool KeyboardController::expandSnippet(const snippets::Snippet& snippet) {
     }
 
     // Erase the typed code (";" included); the Space itself is swallowed.
-    const std::size_t codeLength = text::graphemeCount(std::string_view(token_));
-    resetWordAndCode();
-    postBackspaces(codeLength);
+    edit(platform::TextEdit::commit(token_, ""));
+    forgetWordAndCode();
 
     if (target) {
         scheduleReplyPrompt(snippet, *target);
@@ -241,9 +240,9 @@ void KeyboardController::finishSuggestionReplacement(util::Uuid id, Suggestion s
         return;
     }
     pendingSuggestionReplacement_.reset();
-    // One more backspace for the Space typed after the word.
-    postBackspaces(text::graphemeCount(std::string_view(suggestion.original)) + 1);
-    postText(suggestion.replacement + " ");
+    // One more character for the Space typed after the word.
+    edit(platform::TextEdit::replace(text::graphemeCount(std::string_view(suggestion.original)) + 1,
+                                     suggestion.replacement + " "));
 }
 
 // ---------------------------------------------------------------- transfer QR

@@ -22,6 +22,11 @@ enum class EventType : std::uint32_t {
 };
 
 using KeyCode = std::uint16_t;
+
+/// The value every event the program synthesises carries in its
+/// source-user-data field: the ASCII letters "HALVRA" read as a big-endian
+/// number. The keystroke tap lets such events through untouched.
+inline constexpr std::int64_t kSyntheticEventMarker = 0x48414C565241;
 using EventFlags = std::uint64_t;
 
 namespace keyCodes {

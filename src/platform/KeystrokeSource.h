@@ -18,10 +18,10 @@
 // - `isProcessTrusted` is true exactly when keys can be seen and written:
 //   the application shell starts the keyboard controller only then, and
 //   stops it again when it turns false.
-// - `post`/`postAll` apply the events to the focused field as the core
-//   describes them (Backspace removes one user-perceived character, a key
-//   event carrying text inserts that text, Command+V pastes the clipboard);
-//   false when the events cannot reach anything.
+// - `answerKey`/`perform` carry out the controller's text edits on the
+//   focused field by the framework's own means (pre-edit text, commits,
+//   surrounding-text deletions, forwarded keys); `perform` answers false
+//   when the edits cannot reach anything.
 // - `focusedElement`/`attributes` describe the focused text field in the
 //   accessibility vocabulary of the ports ("AXTextField",
 //   "AXSecureTextField", ...); a bridge maps its own content hints (password,
@@ -32,10 +32,10 @@
 // Everything is called on the main queue.
 
 #include "platform/Accessibility.h"
-#include "platform/EventPoster.h"
 #include "platform/KeyEventTap.h"
 #include "platform/KeyboardState.h"
 #include "platform/Registration.h"
+#include "platform/TextOutput.h"
 #include "platform/Workspace.h"
 
 #include <optional>
@@ -43,7 +43,7 @@
 namespace halvora::platform {
 
 class KeystrokeSource : public KeyEventTap,
-                        public EventPoster,
+                        public TextOutput,
                         public KeyboardState,
                         public Accessibility {
   public:

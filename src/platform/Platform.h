@@ -3,7 +3,6 @@
 #include "platform/Accessibility.h"
 #include "platform/Alerts.h"
 #include "platform/BarcodeReader.h"
-#include "platform/EventPoster.h"
 #include "platform/HotKeys.h"
 #include "platform/HttpClient.h"
 #include "platform/ImageCodec.h"
@@ -13,6 +12,7 @@
 #include "platform/LoginItems.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
+#include "platform/TextOutput.h"
 #include "platform/UserDefaults.h"
 #include "platform/WorkerQueue.h"
 #include "platform/Workspace.h"
@@ -24,7 +24,7 @@ namespace halvora::platform {
 /// objects that use them.
 struct Platform {
     KeyEventTap& eventTap;
-    EventPoster& eventPoster;
+    TextOutput& textOutput;
     KeyboardState& keyboardState;
     Accessibility& accessibility;
     Workspace& workspace;

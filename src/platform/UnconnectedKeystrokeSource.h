@@ -13,8 +13,8 @@ class UnconnectedKeystrokeSource final : public KeystrokeSource {
   public:
     std::unique_ptr<InstalledTap> install(Callback) override { return nullptr; }
 
-    bool post(const KeyEvent&) override { return false; }
-    bool postAll(std::span<const KeyEvent>) override { return false; }
+    bool answerKey(std::span<const TextEdit>, bool pass) override { return pass; }
+    bool perform(std::span<const TextEdit>) override { return false; }
 
     bool isSecureInputEnabled() const override { return false; }
     EventFlags modifierFlags() const override { return 0; }

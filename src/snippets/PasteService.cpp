@@ -69,22 +69,9 @@ std::optional<platform::Bytes> loadImage(const Snippet& snippet, const SnippetSt
     return bytes;
 }
 
-void postPasteKeystroke(platform::EventPoster& poster) {
-    const std::array events{
-        platform::KeyEvent{platform::EventType::keyDown,
-                           platform::keyCodes::v,
-                           platform::eventFlags::command,
-                           {},
-                           syntheticEventMarker},
-        platform::KeyEvent{platform::EventType::keyUp,
-                           platform::keyCodes::v,
-                           platform::eventFlags::command,
-                           {},
-                           syntheticEventMarker},
-    };
-    // A failure to create the events is deliberately not reported: the
-    // content is on the pasteboard and the user can still paste by hand.
-    poster.postAll(events);
+void pressPasteShortcut(platform::TextOutput& output) {
+    const std::array edits{platform::TextEdit::paste()};
+    output.perform(edits);
 }
 
 void writeContents(const Snippet& snippet, const SnippetStore& store,
@@ -111,13 +98,13 @@ void paste(const platform::Platform& platform, const Snippet& snippet, const Sni
         snippet.text.empty() ? std::nullopt : loadImage(snippet, store, platform.imageCodec);
     if (!image) {
         writeContents(platform, snippet, store);
-        postPasteKeystroke(platform.eventPoster);
+        pressPasteShortcut(platform.textOutput);
         return;
     }
     const auto before = frontmostPid(platform.workspace);
     platform.pasteboard.clear();
     platform.pasteboard.writeString(snippet.text + "\n");
-    postPasteKeystroke(platform.eventPoster);
+    pressPasteShortcut(platform.textOutput);
     platform.mainQueue.asyncAfter(imageStepDelaySeconds,
                                   [platform, before, image = std::move(*image)]() mutable {
                                       if (frontmostPid(platform.workspace) != before) {
@@ -125,7 +112,7 @@ void paste(const platform::Platform& platform, const Snippet& snippet, const Sni
                                       }
                                       platform.pasteboard.clear();
                                       writeImage(platform.pasteboard, std::move(image));
-                                      postPasteKeystroke(platform.eventPoster);
+                                      pressPasteShortcut(platform.textOutput);
                                   });
 }
 
@@ -136,7 +123,7 @@ bool pasteExactText(const platform::Platform& platform, std::string_view text,
     }
     platform.pasteboard.clear();
     platform.pasteboard.writeString(std::string(text));
-    postPasteKeystroke(platform.eventPoster);
+    pressPasteShortcut(platform.textOutput);
     return true;
 }
 
@@ -149,12 +136,12 @@ void pasteDynamic(const platform::Platform& platform, std::string text, platform
     platform.pasteboard.clear();
     if (text.empty()) {
         writeImage(platform.pasteboard, std::move(image));
-        postPasteKeystroke(platform.eventPoster);
+        pressPasteShortcut(platform.textOutput);
         report(completion, true);
         return;
     }
     platform.pasteboard.writeString(std::move(text) + "\n");
-    postPasteKeystroke(platform.eventPoster);
+    pressPasteShortcut(platform.textOutput);
     platform.mainQueue.asyncAfter(imageStepDelaySeconds,
                                   [platform, targetPid, image = std::move(image),
                                    completion = std::move(completion)]() mutable {
@@ -164,7 +151,7 @@ void pasteDynamic(const platform::Platform& platform, std::string text, platform
                                       }
                                       platform.pasteboard.clear();
                                       writeImage(platform.pasteboard, std::move(image));
-                                      postPasteKeystroke(platform.eventPoster);
+                                      pressPasteShortcut(platform.textOutput);
                                       report(completion, true);
                                   });
 }

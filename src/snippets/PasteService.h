@@ -11,10 +11,10 @@
 // in an application other than the one that received the text. The combined
 // item is only written when the content is copied without pasting.
 
-#include "platform/EventPoster.h"
 #include "platform/ImageCodec.h"
 #include "platform/Pasteboard.h"
 #include "platform/Platform.h"
+#include "platform/TextOutput.h"
 #include "snippets/Snippet.h"
 #include "snippets/SnippetStore.h"
 
@@ -29,7 +29,7 @@ namespace halvora::snippets::PasteService {
 /// Carried in the source-user-data field of every key event the program
 /// synthesises ("HALVRA" as a big-endian 48-bit number), so that the
 /// keystroke tap recognises its own events and lets them pass.
-inline constexpr std::int64_t syntheticEventMarker = 0x48414C565241;
+inline constexpr std::int64_t syntheticEventMarker = platform::kSyntheticEventMarker;
 
 /// Seconds between the text and the image of a two-step paste.
 inline constexpr double imageStepDelaySeconds = 0.35;
@@ -39,10 +39,10 @@ inline constexpr double imageStepDelaySeconds = 0.35;
 std::optional<platform::Bytes> loadImage(const Snippet& snippet, const SnippetStore& store,
                                          const platform::ImageCodec& codec);
 
-/// Posts Command+V (key down, then key up; Command alone; the marker) back
-/// to back. When the events cannot be created nothing is posted and nothing
-/// is reported: the pasteboard still holds the content for a manual paste.
-void postPasteKeystroke(platform::EventPoster& poster);
+/// Presses the platform's paste shortcut in the focused field. A failure is
+/// deliberately not reported: the pasteboard still holds the content for a
+/// paste by hand.
+void pressPasteShortcut(platform::TextOutput& output);
 
 /// Replaces the pasteboard's contents with the snippet's content without
 /// pasting: a text with an image becomes one item offering rich text (the

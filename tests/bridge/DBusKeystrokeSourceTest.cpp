@@ -64,7 +64,7 @@ class AddonClient {
         : name_(QStringLiteral("addon-%1").arg(++count_)),
           connection_(QDBusConnection::connectToBus(QString::fromStdString(address), name_)) {
         connection_.connect(QString(), qs(protocol::objectPath), qs(protocol::interfaceName),
-                            qs(protocol::signalNames::post), &recorder_,
+                            qs(protocol::signalNames::edit), &recorder_,
                             SLOT(onPost(QDBusMessage)));
     }
     ~AddonClient() { leave(); }
@@ -109,25 +109,28 @@ class AddonClient {
     PostRecorder recorder_;
 };
 
-struct Press {
-    uint keyCode;
-    qulonglong flags;
+struct WireEdit {
+    uint kind;
+    uint count;
     QString text;
-    bool operator==(const Press&) const = default;
+    QString shown;
+    bool operator==(const WireEdit&) const = default;
 };
 
-/// The presses in a reply or signal, from the argument where they begin.
-std::vector<Press> presses(const QDBusMessage& message, int first) {
+/// The edits in a reply or signal, from the argument where they begin.
+std::vector<WireEdit> edits(const QDBusMessage& message, int first) {
     const QVariantList args = message.arguments();
-    if (args.size() < first + 3) {
+    if (args.size() < first + 4) {
         return {};
     }
-    const auto codes = qdbus_cast<QList<uint>>(args[first]);
-    const auto flags = qdbus_cast<QList<qulonglong>>(args[first + 1]);
+    const auto kinds = qdbus_cast<QList<uint>>(args[first]);
+    const auto counts = qdbus_cast<QList<uint>>(args[first + 1]);
     const auto texts = qdbus_cast<QStringList>(args[first + 2]);
-    std::vector<Press> result;
-    for (qsizetype i = 0; i < codes.size() && i < flags.size() && i < texts.size(); ++i) {
-        result.push_back({codes[i], flags[i], texts[i]});
+    const auto shown = qdbus_cast<QStringList>(args[first + 3]);
+    std::vector<WireEdit> result;
+    for (qsizetype i = 0;
+         i < kinds.size() && i < counts.size() && i < texts.size() && i < shown.size(); ++i) {
+        result.push_back({kinds[i], counts[i], texts[i], shown[i]});
     }
     return result;
 }
@@ -183,55 +186,57 @@ TEST_F(DBusKeystrokeSourceTest, TrustedOnlyWhileAnAddonIsAttached) {
         << "the addon's connection went away";
 }
 
-TEST_F(DBusKeystrokeSourceTest, KeyReachesTheTapAndTheReplyCarriesWhatWasPosted) {
+TEST_F(DBusKeystrokeSourceTest, KeyReachesTheTapAndTheReplyCarriesTheEditsMade) {
     addon_.call(protocol::methodNames::attach);
-    // Swallows a second "a" and rewrites the word, as the controller does.
+    namespace kinds = protocol::editKinds;
+    // Composes every "a", rewrites the word on the second, as the controller does.
     auto tap = installRecordingTap([this](const KeyEvent& event) {
-        if (event.type != EventType::keyDown || event.text != "a" ||
-            std::count_if(seen_.begin(), seen_.end(),
-                          [](const KeyEvent& e) { return e.text == "a"; }) < 2) {
+        if (event.type != EventType::keyDown || event.text != "a") {
             return true;
         }
-        const KeyEvent events[] = {
-            {EventType::keyDown, keys::backspace, 0, "", 42},
-            {EventType::keyUp, keys::backspace, 0, "", 42},
-            {EventType::keyDown, keys::a, 0, "â", 42},
-            {EventType::keyUp, keys::a, 0, "â", 42},
-        };
-        EXPECT_TRUE(source_.postAll(events));
-        return false;
+        if (std::count_if(seen_.begin(), seen_.end(),
+                          [](const KeyEvent& e) { return e.text == "a"; }) < 2) {
+            const TextEdit typed[] = {TextEdit::compose("", "a", true)};
+            return source_.answerKey(typed, true);
+        }
+        const TextEdit rewritten[] = {TextEdit::compose("a", "â"), TextEdit::key(keys::space),
+                                      TextEdit::replace(2, "ấy "), TextEdit::paste()};
+        return source_.answerKey(rewritten, false);
     });
 
     const QDBusMessage first = addon_.keyDown(keys::a, eventFlags::shift, "a", "gedit", 0, 7);
     ASSERT_EQ(first.type(), QDBusMessage::ReplyMessage) << first.errorMessage().toStdString();
     EXPECT_EQ(first.signature().toStdString(), protocol::signatures::keyDownReply);
     EXPECT_TRUE(first.arguments().at(0).toBool());
-    EXPECT_TRUE(presses(first, 1).empty());
+    EXPECT_EQ(edits(first, 1), (std::vector<WireEdit>{{kinds::composeByKey, 0, "a", ""}}));
     ASSERT_EQ(seen_.size(), 1u);
     EXPECT_EQ(seen_[0], (KeyEvent{EventType::keyDown, keys::a, eventFlags::shift, "a", 0}));
 
     const QDBusMessage second = addon_.keyDown(keys::a, 0, "a", "gedit", 0, 7);
     EXPECT_FALSE(second.arguments().at(0).toBool());
-    const std::vector<Press> expected{{keys::backspace, 0, ""}, {keys::a, 0, "â"}};
-    EXPECT_EQ(presses(second, 1), expected) << "key-ups stay behind";
-    EXPECT_TRUE(addon_.posts().empty()) << "posted inside the call, so only in the reply";
+    const std::vector<WireEdit> expected{{kinds::compose, 1, "â", "a"},
+                                         {kinds::key, keys::space, "", ""},
+                                         {kinds::replace, 2, "ấy ", ""},
+                                         {kinds::paste, 0, "", ""}};
+    EXPECT_EQ(edits(second, 1), expected);
+    EXPECT_TRUE(addon_.posts().empty()) << "made inside the call, so only in the reply";
 }
 
-TEST_F(DBusKeystrokeSourceTest, LaterPostsGoToTheFocusedContextAsASignal) {
+TEST_F(DBusKeystrokeSourceTest, LaterEditsGoToTheFocusedContextAsASignal) {
     addon_.keyDown(keys::a, 0, "a", "gedit", 0, 7);
-    const KeyEvent paste[] = {
-        {EventType::keyDown, keys::v, eventFlags::command, "", 42},
-        {EventType::keyUp, keys::v, eventFlags::command, "", 42},
-    };
-    EXPECT_TRUE(source_.postAll(paste));
+    const TextEdit later[] = {TextEdit::commit("việt", "viet"), TextEdit::paste()};
+    EXPECT_TRUE(source_.perform(later));
     ASSERT_TRUE(spinUntil([&] { return addon_.posts().size() == 1; }));
     const QDBusMessage& signal = addon_.posts()[0];
-    EXPECT_EQ(signal.signature().toStdString(), protocol::signatures::postArguments);
+    EXPECT_EQ(signal.signature().toStdString(), protocol::signatures::editArguments);
     EXPECT_EQ(signal.arguments().at(0).toULongLong(), 7u);
-    EXPECT_EQ(presses(signal, 1), (std::vector<Press>{{keys::v, eventFlags::command, ""}}));
+    EXPECT_EQ(edits(signal, 1),
+              (std::vector<WireEdit>{{protocol::editKinds::commit, 4, "viet", "việt"},
+                                     {protocol::editKinds::paste, 0, "", ""}}))
+        << "counts are user-perceived characters";
 
     addon_.call(protocol::methodNames::focusOut, {qulonglong{7}});
-    EXPECT_FALSE(source_.post(paste[0])) << "nowhere to go while no context has the focus";
+    EXPECT_FALSE(source_.perform(later)) << "nowhere to go while no context has the focus";
 }
 
 TEST_F(DBusKeystrokeSourceTest, FocusMovesAreActivationsOrClicks) {

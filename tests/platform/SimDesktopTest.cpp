@@ -1,6 +1,7 @@
 #include "platform/sim/SimDesktop.h"
 
 #include <gtest/gtest.h>
+#include <array>
 
 namespace halvora::platform::sim {
 namespace {
@@ -290,7 +291,8 @@ TEST_F(SimDesktopTest, TrustPromptIsCountedAndMayGrant) {
 TEST_F(SimDesktopTest, PlatformBundleReachesTheSameDesktop) {
     Platform platform = desktop.platform();
     platform.pasteboard.writeString("x");
-    platform.eventPoster.post(synthetic(keyCodes::v, {}, eventFlags::command));
+    const std::array paste{TextEdit::paste()};
+    platform.textOutput.perform(paste);
     EXPECT_EQ(field->text(), "x");
     EXPECT_EQ(platform.workspace.frontmostApplication()->pid, chat);
 }

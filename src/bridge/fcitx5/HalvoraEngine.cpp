@@ -62,40 +62,29 @@ std::uint32_t fieldFlagsOf(const fcitx::InputContext& ic) {
     return flags;
 }
 
-fcitx::KeyStates statesFor(std::uint64_t flags) {
-    fcitx::KeyStates states;
-    if (flags & protocol::shiftFlag)
-        states |= fcitx::KeyState::Shift;
-    if (flags & protocol::controlFlag)
-        states |= fcitx::KeyState::Ctrl;
-    if (flags & protocol::optionFlag)
-        states |= fcitx::KeyState::Alt;
-    if (flags & protocol::commandFlag)
-        states |= fcitx::KeyState::Super;
-    return states;
-}
-
-/// How long keys forwarded to a client may wait in its key queue.
-constexpr std::chrono::milliseconds keyQueueWait{60};
-/// Timers of the event loop are otherwise allowed to run up to a quarter of
-/// a second late.
-constexpr std::uint64_t timerAccuracyUsec = 1000;
-
 /// Shifted letters type on the same key as their lower case.
 std::uint32_t lowerKeySym(fcitx::KeySym sym) {
     const auto value = static_cast<std::uint32_t>(sym);
     return value >= FcitxKey_A && value <= FcitxKey_Z ? value - FcitxKey_A + FcitxKey_a : value;
 }
 
-/// The composing word holds precomposed text, one code point a character.
-void eraseLastCharacter(std::string& word) {
-    const std::size_t length = fcitx::utf8::length(word);
-    if (length != fcitx::utf8::INVALID_LENGTH && length > 0) {
-        word.erase(
-            static_cast<std::size_t>(fcitx::utf8::ncharByteLength(word.begin(), length - 1)));
-    } else {
-        word.clear();
+/// The edits of a reply or signal, from its four parallel arrays.
+std::optional<std::vector<WireEdit>> readEdits(fcitx::dbus::Message& message) {
+    std::vector<std::uint32_t> kinds;
+    std::vector<std::uint32_t> counts;
+    std::vector<std::string> texts;
+    std::vector<std::string> shown;
+    message >> kinds >> counts >> texts >> shown;
+    if (!message || counts.size() != kinds.size() || texts.size() != kinds.size() ||
+        shown.size() != kinds.size()) {
+        return std::nullopt;
     }
+    std::vector<WireEdit> edits;
+    edits.reserve(kinds.size());
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        edits.push_back({kinds[i], counts[i], std::move(texts[i]), std::move(shown[i])});
+    }
+    return edits;
 }
 
 }  // namespace
@@ -131,9 +120,9 @@ HalvoraEngine::HalvoraEngine(fcitx::Instance* instance)
                 setConnected(false);
             }
         });
-    postMatch_ = bus_->addMatch(
-        fcitx::dbus::MatchRule("", path, interface, std::string(protocol::signalNames::post)),
-        [this](fcitx::dbus::Message& message) { return onPost(message); });
+    editMatch_ = bus_->addMatch(
+        fcitx::dbus::MatchRule("", path, interface, std::string(protocol::signalNames::edit)),
+        [this](fcitx::dbus::Message& message) { return onEdit(message); });
     attach();
 }
 
@@ -176,30 +165,34 @@ void HalvoraEngine::activate(const fcitx::InputMethodEntry&, fcitx::InputContext
 void HalvoraEngine::deactivate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
     fcitx::InputContext& ic = *event.inputContext();
     // Text waiting behind forwarded keys still belongs to this context.
-    flushDeferredCommit(ic);
+    releaseHeldText(ic);
+    const bool wordShown = !ic.inputPanel().clientPreedit().empty();
     if (event.type() == fcitx::EventType::InputContextFocusOut) {
         // The framework itself commits the pre-edit text of a context losing
         // the focus (or the client does, when it says so): committing it
-        // here too would type the word twice. The word is then the client's
-        // text, out of reach of pre-edit corrections, so it ends here.
-        if (!compositionOf(ic).empty()) {
-            dropComposition(ic);
-            sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(), ic, false);
-        }
-    } else {
+        // here too would type the word twice.
+        forgetPreedit(ic);
+    } else if (wordShown) {
         // Another input method takes over: the word is the user's text.
-        commitComposition(ic);
+        ic.commitString(ic.inputPanel().clientPreedit().toString());
+        forgetPreedit(ic);
+        ic.updatePreedit();
+    }
+    if (wordShown) {
+        // The word is the client's text now, out of reach of corrections.
+        sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(), ic, false);
     }
     // Not a reset: losing the focus is not a click.
     sendContextMessage(std::string(protocol::methodNames::focusOut).c_str(), ic, false);
 }
 
 void HalvoraEngine::reset(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
-    // Clients ask for a reset when the user clicks into the field or moves
-    // the caret by other means than keys; either ends the word. A client
-    // that resets keeps or discards its pre-edit text by itself (Chromium
-    // keeps it), so the composing word is only forgotten here.
-    dropComposition(*event.inputContext());
+    // A client resets the input method when the user clicks into the field
+    // or moves the caret by other means than keys: the word ends. The
+    // client keeps or drops its pre-edit text by itself (Chromium and Qt
+    // keep it), so it is only forgotten here.
+    releaseHeldText(*event.inputContext());
+    forgetPreedit(*event.inputContext());
     if (!applying_) {
         sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(),
                            *event.inputContext(), false);
@@ -231,7 +224,9 @@ void HalvoraEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& ev
     }
     const fcitx::Key& raw = event.rawKey();
     learnKeyCode(raw);
-    flushDeferredCommit(*event.inputContext());
+    // The key came through the client's queue, behind any keys forwarded
+    // to it before.
+    releaseHeldText(*event.inputContext());
     const auto key = KeyTranslation::fromKeySym(static_cast<std::uint32_t>(raw.sym()),
                                                 static_cast<std::uint32_t>(raw.states()),
                                                 fcitx::Key::keySymToUTF8(raw.sym()));
@@ -252,262 +247,158 @@ void HalvoraEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& ev
     }
     setConnected(true);
     bool pass = true;
-    Presses presses;
-    reply >> pass >> presses.keyCodes >> presses.flags >> presses.texts;
-    if (!reply) {
+    reply >> pass;
+    const std::optional<std::vector<WireEdit>> edits = readEdits(reply);
+    if (!edits) {
         return;
     }
-    apply(ic, presses);
-    if (!pass || (erasingFor(ic) == Erasing::composing && composePassedKey(ic, raw, key->text))) {
+    const bool plain = !raw.states().testAny(
+        fcitx::KeyStates{fcitx::KeyState::Ctrl, fcitx::KeyState::Alt, fcitx::KeyState::Super});
+    if (apply(ic, *edits, AnsweredKey{key->keyCode, key->text, plain, pass})) {
         event.filterAndAccept();
     }
 }
 
-bool HalvoraEngine::composePassedKey(fcitx::InputContext& ic, const fcitx::Key& key,
-                                     const std::string& text) {
-    std::string& word = compositionOf(ic);
-    const bool plain = !key.states().testAny(
-        fcitx::KeyStates{fcitx::KeyState::Ctrl, fcitx::KeyState::Alt, fcitx::KeyState::Super});
-    if (plain && key.sym() == FcitxKey_BackSpace && !word.empty()) {
-        // The user erases a character of the word: it is still pre-edit.
-        eraseLastCharacter(word);
-        showComposition(ic);
-        return true;
+bool HalvoraEngine::onEdit(fcitx::dbus::Message& message) {
+    if (message.signature() != protocol::signatures::editArguments) {
+        return false;
     }
-    if (plain && !text.empty() && static_cast<unsigned char>(text[0]) >= 0x20 && text != "\x7f") {
-        word += text;
-        if (text == " ") {
-            // A space ends the word, and goes with it.
-            commitComposition(ic);
-        } else {
-            showComposition(ic);
-        }
-        return true;
+    std::uint64_t id = 0;
+    message >> id;
+    const std::optional<std::vector<WireEdit>> edits = readEdits(message);
+    if (!edits) {
+        return false;
     }
-    // Return, Tab, arrows, shortcuts: the word is done before the key acts.
-    commitComposition(ic);
+    // Only into the context the edits were meant for, and only while it
+    // still has the focus.
+    fcitx::InputContext* ic = instance_->mostRecentInputContext();
+    if (ic != nullptr && ic->hasFocus() && contextId(*ic) == id &&
+        instance_->inputMethodEngine(ic) == this) {
+        apply(*ic, *edits, std::nullopt);
+    }
     return false;
 }
 
-std::string& HalvoraEngine::compositionOf(const fcitx::InputContext& ic) {
-    const std::uint64_t id = contextId(ic);
-    if (composition_.contextId != id) {
-        // A word left in another context went with that context's focus.
-        composition_ = {id, {}};
+ClientRoad HalvoraEngine::roadFor(const fcitx::InputContext& ic) {
+    // Pre-edit text is updated in order with commits by every client that
+    // shows it, while a key let through goes the client's own way and may
+    // arrive after a later commit (Qt) or reset the input method (Firefox).
+    // Password fields are left alone by the controller; their characters
+    // must not show up as pre-edit text either.
+    const fcitx::CapabilityFlags caps = ic.capabilityFlags();
+    if (caps.test(fcitx::CapabilityFlag::Preedit) && !caps.test(fcitx::CapabilityFlag::Password) &&
+        !caps.test(fcitx::CapabilityFlag::Sensitive)) {
+        return ClientRoad::preedit;
     }
-    return composition_.text;
+    return ClientRoad::direct;
 }
 
-void HalvoraEngine::showComposition(fcitx::InputContext& ic) {
-    const std::string& word = compositionOf(ic);
+bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& edits,
+                          const std::optional<AnsweredKey>& key) {
+    const ClientRoad road = roadFor(ic);
+    const ClientPlan plan = planEdits(edits, road, key);
+    releaseHeldText(ic);
+    applying_ = true;
+    bool behindForwardedKeys = false;
+    for (const ClientStep& step : plan.steps) {
+        switch (step.kind) {
+            case ClientStep::Kind::showPreedit:
+                showPreedit(ic, step.text);
+                break;
+            case ClientStep::Kind::commit: {
+                if (behindForwardedKeys) {
+                    // A commit would overtake the keys still queued; it
+                    // waits for the client's next word from that queue.
+                    held_ = {contextId(ic), held_.text + step.text};
+                    break;
+                }
+                const bool hadPreedit = !ic.inputPanel().clientPreedit().empty();
+                if (!step.text.empty()) {
+                    ic.commitString(step.text);
+                }
+                if (hadPreedit) {
+                    showPreedit(ic, {});
+                }
+                break;
+            }
+            case ClientStep::Kind::deleteBefore:
+                if (ic.capabilityFlags().test(fcitx::CapabilityFlag::SurroundingText)) {
+                    // What is deleted is text the controller wrote:
+                    // precomposed characters, one code point each.
+                    ic.deleteSurroundingText(-static_cast<int>(step.count), step.count);
+                } else {
+                    // The client ignores deletions: BackSpace keys, which
+                    // join its key queue. One that shows pre-edit text
+                    // (Chromium) runs that queue behind commits, so what
+                    // follows waits; one without either has no ordered
+                    // channel at all and gets it at once.
+                    for (std::uint32_t i = 0; i < step.count; ++i) {
+                        forward(ic, fcitx::Key(FcitxKey_BackSpace));
+                    }
+                    behindForwardedKeys = road == ClientRoad::preedit;
+                }
+                break;
+            case ClientStep::Kind::forwardKey:
+                if (const std::uint32_t sym = KeyTranslation::keySymFor(step.keyCode)) {
+                    forward(ic, fcitx::Key(static_cast<fcitx::KeySym>(sym)));
+                }
+                break;
+            case ClientStep::Kind::pasteShortcut:
+                pasteShortcut(ic);
+                break;
+        }
+    }
+    applying_ = false;
+    return plan.keyTaken;
+}
+
+void HalvoraEngine::releaseHeldText(fcitx::InputContext& ic) {
+    if (held_.text.empty() || held_.contextId != contextId(ic)) {
+        return;
+    }
+    const std::string text = std::exchange(held_.text, {});
+    ic.commitString(text);
+}
+
+void HalvoraEngine::showPreedit(fcitx::InputContext& ic, const std::string& text) {
     fcitx::Text preedit;
-    if (!word.empty()) {
-        preedit.append(word, fcitx::TextFormatFlag::Underline);
-        preedit.setCursor(static_cast<int>(word.size()));
+    if (!text.empty()) {
+        preedit.append(text, fcitx::TextFormatFlag::Underline);
+        preedit.setCursor(static_cast<int>(text.size()));
     }
     ic.inputPanel().setClientPreedit(preedit);
     ic.updatePreedit();
 }
 
-void HalvoraEngine::commitComposition(fcitx::InputContext& ic) {
-    std::string& word = compositionOf(ic);
-    if (word.empty()) {
-        return;
-    }
-    const std::string text = std::exchange(word, {});
-    showComposition(ic);
-    ic.commitString(text);
-}
-
-void HalvoraEngine::dropComposition(fcitx::InputContext& ic) {
-    std::string& word = compositionOf(ic);
-    if (!word.empty()) {
-        word.clear();
+void HalvoraEngine::forgetPreedit(fcitx::InputContext& ic) {
+    if (!ic.inputPanel().clientPreedit().empty()) {
         ic.inputPanel().setClientPreedit(fcitx::Text());
     }
 }
 
-bool HalvoraEngine::onPost(fcitx::dbus::Message& message) {
-    if (message.signature() != protocol::signatures::postArguments) {
-        return false;
+void HalvoraEngine::pasteShortcut(fcitx::InputContext& ic) {
+    if (!forwardsModifiers(ic)) {
+        // The shortcut would arrive as a bare "v" in the user's text; the
+        // contents stay on the clipboard for a paste by hand.
+        FCITX_WARN() << "Halvora bridge: " << ic.frontend()
+                     << " contexts cannot receive the paste shortcut; not pasted";
+        return;
     }
-    std::uint64_t id = 0;
-    Presses presses;
-    message >> id >> presses.keyCodes >> presses.flags >> presses.texts;
-    if (!message) {
-        return false;
+    const bool terminal = ic.capabilityFlags().test(fcitx::CapabilityFlag::Terminal) ||
+                          ProgramIdentity::isTerminal(ic.program());
+    fcitx::KeyStates states = fcitx::KeyState::Ctrl;
+    if (terminal) {
+        states |= fcitx::KeyState::Shift;
     }
-    // Only into the context the presses were meant for, and only while it
-    // still has the focus.
-    fcitx::InputContext* ic = instance_->mostRecentInputContext();
-    if (ic != nullptr && ic->hasFocus() && contextId(*ic) == id &&
-        instance_->inputMethodEngine(ic) == this) {
-        apply(*ic, presses);
-    }
-    return false;
-}
-
-HalvoraEngine::Erasing HalvoraEngine::erasingFor(const fcitx::InputContext& ic) {
-    // Clients that keep the input method informed of the text around the
-    // caret apply a deletion in order with the commit that follows it. A
-    // forwarded BackSpace goes through the client's key queue instead, which
-    // some toolkits run after commits already received (Qt; Chromium, whose
-    // text boxes report no surrounding text, mixes them up too). Pre-edit
-    // text is updated in order with commits by every client that shows it.
-    const fcitx::CapabilityFlags caps = ic.capabilityFlags();
-    if (caps.test(fcitx::CapabilityFlag::SurroundingText) && ic.surroundingText().isValid()) {
-        return Erasing::inPlace;
-    }
-    // Password fields are left alone by the controller; their characters
-    // must not show up as pre-edit text either.
-    if (caps.test(fcitx::CapabilityFlag::Preedit) && !caps.test(fcitx::CapabilityFlag::Password) &&
-        !caps.test(fcitx::CapabilityFlag::Sensitive)) {
-        return Erasing::composing;
-    }
-    return Erasing::forwardedKeys;
-}
-
-void HalvoraEngine::apply(fcitx::InputContext& ic, const Presses& presses) {
-    const std::size_t count =
-        std::min({presses.keyCodes.size(), presses.flags.size(), presses.texts.size()});
-    applying_ = true;
-    constexpr std::uint64_t shortcutMask =
-        protocol::controlFlag | protocol::optionFlag | protocol::commandFlag;
-    const Erasing erasing = erasingFor(ic);
-    const bool inPlace = erasing == Erasing::inPlace;
-    const bool composing = erasing == Erasing::composing;
-    std::string& word = compositionOf(ic);
-    bool wordChanged = false;
-    unsigned int pendingDeletes = 0;
-    auto flushDeletes = [&] {
-        if (pendingDeletes > 0) {
-            // The text being erased is what the controller typed: precomposed
-            // characters, one code point each.
-            ic.deleteSurroundingText(-static_cast<int>(pendingDeletes), pendingDeletes);
-            pendingDeletes = 0;
-        }
-    };
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t code = presses.keyCodes[i];
-        const std::uint64_t flags = presses.flags[i];
-        const std::string& text = presses.texts[i];
-        if (code == protocol::backspaceKey && (flags & shortcutMask) == 0) {
-            if (composing && !word.empty()) {
-                eraseLastCharacter(word);
-                wordChanged = true;
-            } else if (inPlace) {
-                ++pendingDeletes;
-            } else {
-                forward(ic, fcitx::Key(FcitxKey_BackSpace));
-            }
-            continue;
-        }
-        flushDeletes();
-        if (composing && keysInFlight(ic) &&
-            (!text.empty() || (code == platform::keyCodes::space && (flags & shortcutMask) == 0))) {
-            // Text right after keys forwarded to the client (a suggestion
-            // taken after the Space erases beyond the word with BackSpace
-            // keys): those keys wait in the client's key queue, which a
-            // commit or pre-edit text would overtake, so the text is
-            // committed once they have had time to pass.
-            deferCommit(ic, text.empty() ? std::string(" ") : text);
-            continue;
-        }
-        // Anything else acts after text still waiting.
-        flushDeferredCommit(ic);
-        if (composing && !text.empty()) {
-            word += text;
-            wordChanged = true;
-            continue;
-        }
-        if (composing && code == platform::keyCodes::space && (flags & shortcutMask) == 0) {
-            word += ' ';
-            commitComposition(ic);
-            wordChanged = false;
-            continue;
-        }
-        if (composing) {
-            // Whatever else comes acts after the word, as the controller
-            // expects of text it typed.
-            commitComposition(ic);
-            wordChanged = false;
-        }
-        if (!text.empty()) {
-            ic.commitString(text);
-        } else if (code == protocol::pasteKey && (flags & protocol::commandFlag) != 0) {
-            if (!forwardsModifiers(ic)) {
-                // The shortcut would arrive as a bare "v" in the user's text;
-                // the contents stay on the clipboard for a paste by hand.
-                FCITX_WARN() << "Halvora bridge: " << ic.frontend()
-                             << " contexts cannot receive the paste shortcut; not pasted";
-                continue;
-            }
-            const bool terminal = ic.capabilityFlags().test(fcitx::CapabilityFlag::Terminal) ||
-                                  ProgramIdentity::isTerminal(ic.program());
-            fcitx::KeyStates states = fcitx::KeyState::Ctrl;
-            if (terminal) {
-                states |= fcitx::KeyState::Shift;
-            }
-            forward(ic, fcitx::Key(FcitxKey_v, states));
-        } else if (code == platform::keyCodes::space && (flags & shortcutMask) == 0) {
-            // A Space after a corrected word: committed, so that it cannot
-            // overtake the correction.
-            ic.commitString(" ");
-        } else if (const std::uint32_t sym =
-                       KeyTranslation::keySymFor(static_cast<platform::KeyCode>(code))) {
-            forward(ic, fcitx::Key(static_cast<fcitx::KeySym>(sym), statesFor(flags)));
-        }
-    }
-    flushDeletes();
-    if (wordChanged) {
-        showComposition(ic);
-    }
-    applying_ = false;
+    forward(ic, fcitx::Key(FcitxKey_v, states));
 }
 
 void HalvoraEngine::forward(fcitx::InputContext& ic, const fcitx::Key& key) {
     // Frontends that hand keys back to the display server as key codes
     // (Wayland's input-method protocol, XIM) need the code, not the symbol.
     const fcitx::Key coded(key.sym(), key.states(), keyCodeFor(key.sym()));
-    if (erasingFor(ic) == Erasing::composing) {
-        keysInFlight_ = {contextId(ic), std::chrono::steady_clock::now() + keyQueueWait};
-    }
     ic.forwardKey(coded, false);
     ic.forwardKey(coded, true);
-}
-
-bool HalvoraEngine::keysInFlight(const fcitx::InputContext& ic) const {
-    return keysInFlight_.contextId == contextId(ic) &&
-           std::chrono::steady_clock::now() < keysInFlight_.until;
-}
-
-void HalvoraEngine::deferCommit(fcitx::InputContext& ic, const std::string& text) {
-    const std::uint64_t id = contextId(ic);
-    if (deferred_.contextId != id) {
-        deferred_ = {id, {}};
-    }
-    deferred_.text += text;
-    const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(keyQueueWait);
-    deferredTimer_ = instance_->eventLoop().addTimeEvent(
-        CLOCK_MONOTONIC, fcitx::now(CLOCK_MONOTONIC) + static_cast<std::uint64_t>(wait.count()),
-        timerAccuracyUsec, [this](fcitx::EventSourceTime*, std::uint64_t) {
-            // Only into the context it was meant for, while it has the focus.
-            fcitx::InputContext* focused = instance_->mostRecentInputContext();
-            if (focused != nullptr && focused->hasFocus()) {
-                flushDeferredCommit(*focused);
-            }
-            deferred_ = {};
-            deferredTimer_.reset();
-            return true;
-        });
-}
-
-void HalvoraEngine::flushDeferredCommit(fcitx::InputContext& ic) {
-    if (deferred_.text.empty() || deferred_.contextId != contextId(ic)) {
-        return;
-    }
-    const std::string text = std::exchange(deferred_.text, {});
-    ic.commitString(text);
 }
 
 bool HalvoraEngine::forwardsModifiers(const fcitx::InputContext& ic) {

@@ -2,6 +2,7 @@
 
 #include "bridge/BridgeProtocol.h"
 #include "bridge/ProgramIdentity.h"
+#include "text/Unicode.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -34,9 +35,10 @@ const char* introspectionXml = R"(  <interface name="vn.halvora.KeystrokeBridge1
       <arg name="fieldFlags" type="u" direction="in"/>
       <arg name="contextId" type="t" direction="in"/>
       <arg name="pass" type="b" direction="out"/>
-      <arg name="keyCodes" type="au" direction="out"/>
-      <arg name="flags" type="at" direction="out"/>
+      <arg name="kinds" type="au" direction="out"/>
+      <arg name="counts" type="au" direction="out"/>
       <arg name="texts" type="as" direction="out"/>
+      <arg name="shown" type="as" direction="out"/>
     </method>
     <method name="MouseDown"><arg name="contextId" type="t" direction="in"/></method>
     <method name="FocusIn">
@@ -45,30 +47,53 @@ const char* introspectionXml = R"(  <interface name="vn.halvora.KeystrokeBridge1
       <arg name="contextId" type="t" direction="in"/>
     </method>
     <method name="FocusOut"><arg name="contextId" type="t" direction="in"/></method>
-    <signal name="Post">
+    <signal name="Edit">
       <arg name="contextId" type="t"/>
-      <arg name="keyCodes" type="au"/>
-      <arg name="flags" type="at"/>
+      <arg name="kinds" type="au"/>
+      <arg name="counts" type="au"/>
       <arg name="texts" type="as"/>
+      <arg name="shown" type="as"/>
     </signal>
   </interface>
 )";
 
-/// The three parallel arrays that carry key presses on the wire. Key-ups
-/// are left out: the addon applies each press whole.
-QVariantList pressesArguments(const std::vector<KeyEvent>& events) {
-    QList<uint> codes;
-    QList<qulonglong> flags;
+/// The four parallel arrays that carry edits on the wire.
+QVariantList editArguments(const std::vector<TextEdit>& edits) {
+    namespace kinds = protocol::editKinds;
+    QList<uint> kindList;
+    QList<uint> counts;
     QStringList texts;
-    for (const KeyEvent& event : events) {
-        if (event.type != EventType::keyDown) {
-            continue;
+    QStringList shown;
+    for (const TextEdit& edit : edits) {
+        uint kind = kinds::paste;
+        uint count = 0;
+        switch (edit.kind) {
+            case TextEdit::Kind::compose:
+                kind = edit.byKey ? kinds::composeByKey : kinds::compose;
+                count = static_cast<uint>(text::graphemeCount(std::string_view(edit.shown)));
+                break;
+            case TextEdit::Kind::commit:
+                kind = kinds::commit;
+                count = static_cast<uint>(text::graphemeCount(std::string_view(edit.shown)));
+                break;
+            case TextEdit::Kind::replace:
+                kind = kinds::replace;
+                count = static_cast<uint>(edit.count);
+                break;
+            case TextEdit::Kind::key:
+                kind = kinds::key;
+                count = edit.keyCode;
+                break;
+            case TextEdit::Kind::paste:
+                break;
         }
-        codes.push_back(event.keyCode);
-        flags.push_back(event.flags);
-        texts.push_back(QString::fromStdString(event.text));
+        kindList.push_back(kind);
+        counts.push_back(count);
+        texts.push_back(QString::fromStdString(edit.text));
+        shown.push_back(QString::fromStdString(edit.shown));
     }
-    return {QVariant::fromValue(codes), QVariant::fromValue(flags), QVariant::fromValue(texts)};
+    return {QVariant::fromValue(kindList), QVariant::fromValue(counts), QVariant::fromValue(texts),
+            QVariant::fromValue(shown)};
 }
 
 }  // namespace
@@ -188,14 +213,14 @@ bool DBusKeystrokeSource::handleMessage(const QDBusMessage& message) {
         attach(message.service());
         focusContext(
             Context{args[5].toULongLong(), args[3].toString().toStdString(), args[4].toUInt()});
-        std::vector<KeyEvent> posted;
-        collecting_ = &posted;
+        std::vector<TextEdit> edits;
+        collecting_ = &edits;
         const bool pass =
             deliver(KeyEvent{EventType::keyDown, static_cast<KeyCode>(args[0].toUInt()),
                              args[1].toULongLong(), args[2].toString().toStdString(), 0});
         collecting_ = nullptr;
         QVariantList reply{pass};
-        reply += pressesArguments(posted);
+        reply += editArguments(edits);
         connection_.send(message.createReply(reply));
         return true;
     }
@@ -282,11 +307,11 @@ bool DBusKeystrokeSource::deliver(const KeyEvent& event) {
     return true;
 }
 
-void DBusKeystrokeSource::emitPost(std::uint64_t contextId, const std::vector<KeyEvent>& events) {
+void DBusKeystrokeSource::emitEdits(std::uint64_t contextId, const std::vector<TextEdit>& edits) {
     QDBusMessage signal = QDBusMessage::createSignal(
-        qs(protocol::objectPath), qs(protocol::interfaceName), qs(protocol::signalNames::post));
+        qs(protocol::objectPath), qs(protocol::interfaceName), qs(protocol::signalNames::edit));
     QVariantList arguments{QVariant::fromValue(qulonglong{contextId})};
-    arguments += pressesArguments(events);
+    arguments += editArguments(edits);
     signal.setArguments(arguments);
     connection_.send(signal);
 }
@@ -300,22 +325,27 @@ std::unique_ptr<InstalledTap> DBusKeystrokeSource::install(Callback callback) {
     return std::make_unique<BridgeTap>(*this, std::move(tap));
 }
 
-bool DBusKeystrokeSource::post(const KeyEvent& event) {
-    return postAll(std::span<const KeyEvent>(&event, 1));
+bool DBusKeystrokeSource::answerKey(std::span<const TextEdit> edits, bool pass) {
+    // The addon decides how the key goes on; it hears the controller's own
+    // answer together with the edits.
+    perform(edits);
+    return pass;
 }
 
-bool DBusKeystrokeSource::postAll(std::span<const KeyEvent> events) {
+bool DBusKeystrokeSource::perform(std::span<const TextEdit> edits) {
     if (!isAttached()) {
         return false;
     }
     if (collecting_) {
-        collecting_->insert(collecting_->end(), events.begin(), events.end());
+        collecting_->insert(collecting_->end(), edits.begin(), edits.end());
         return true;
     }
     if (!focused_ || !hasFocus_) {
         return false;
     }
-    emitPost(focused_->id, std::vector<KeyEvent>(events.begin(), events.end()));
+    if (!edits.empty()) {
+        emitEdits(focused_->id, std::vector<TextEdit>(edits.begin(), edits.end()));
+    }
     return true;
 }
 

@@ -19,9 +19,9 @@ namespace halvora::platform::qt {
 /// The keystroke side of the Linux desktop, fed by the input-method addon
 /// over the session D-Bus (bridge/BridgeProtocol.h describes the wire).
 ///
-/// - The tap sees each key the addon asks about; posted key presses go back
-///   in the answer to that key, or, when posted later, as a signal to the
-///   context that had the focus.
+/// - The tap sees each key the addon asks about; the text edits the
+///   controller makes go back in the answer to that key, or, when made
+///   later, as a signal to the context that had the focus.
 /// - Trusted means an addon is attached; it stops being trusted when the
 ///   addon's connection to the bus goes away.
 /// - The focused element is the focused input context: a password or
@@ -52,9 +52,9 @@ class DBusKeystrokeSource final : public KeystrokeSource {
 
     // KeyEventTap
     std::unique_ptr<InstalledTap> install(Callback callback) override;
-    // EventPoster
-    bool post(const KeyEvent& event) override;
-    bool postAll(std::span<const KeyEvent> events) override;
+    // TextOutput
+    bool answerKey(std::span<const TextEdit> edits, bool pass) override;
+    bool perform(std::span<const TextEdit> edits) override;
     // KeyboardState
     bool isSecureInputEnabled() const override;
     /// Always none: events reach the application through the input context,
@@ -92,7 +92,7 @@ class DBusKeystrokeSource final : public KeystrokeSource {
     void focusContext(const Context& context);
     /// Sends the event through the enabled taps; false when one swallows it.
     bool deliver(const KeyEvent& event);
-    void emitPost(std::uint64_t contextId, const std::vector<KeyEvent>& events);
+    void emitEdits(std::uint64_t contextId, const std::vector<TextEdit>& edits);
     ProcessId pidFor(const std::string& program) const;
     RunningApplication applicationFor(const std::string& program) const;
 
@@ -113,8 +113,8 @@ class DBusKeystrokeSource final : public KeystrokeSource {
     std::uint64_t nextHandler_ = 1;
     mutable std::map<std::string, ProcessId> pids_;
     mutable ProcessId nextPid_ = 0x40000000;
-    /// The key presses posted while a key is decided; absent outside.
-    std::vector<KeyEvent>* collecting_ = nullptr;
+    /// The edits made while a key is decided; absent outside.
+    std::vector<TextEdit>* collecting_ = nullptr;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

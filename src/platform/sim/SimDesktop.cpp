@@ -43,7 +43,7 @@ SimDesktop::~SimDesktop() {
 }
 
 Platform SimDesktop::platform() {
-    return Platform{*this,       *this,          *this,         *this,       *this,   pasteboard_,
+    return Platform{*this,       textOutput_,    *this,         *this,       *this,   pasteboard_,
                     mainQueue_,  workerQueue_,   hotKeys_,      loginItems_, alerts_, http_,
                     imageCodec_, barcodeReader_, userDefaults_, log_};
 }

@@ -4,6 +4,7 @@
 #include "platform/EventPoster.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/KeyEventTap.h"
+#include "platform/KeyEventTextOutput.h"
 #include "platform/KeyboardState.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -211,6 +212,9 @@ class SimDesktop final : public Workspace,
     SimBarcodeReader barcodeReader_;
     InMemoryUserDefaults userDefaults_;
     RecordingLog log_;
+    /// The controller's edits reach the fields as a real application's
+    /// would get them: as the key events posted to this desktop.
+    KeyEventTextOutput textOutput_{*this};
 
     std::vector<App> apps_;
     std::map<std::uint64_t, std::unique_ptr<SimTextField>> fields_;
