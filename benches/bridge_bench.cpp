@@ -1,7 +1,7 @@
 // Round trip of one keystroke over the keystroke bridge: the key-down call
 // the fcitx5 addon makes (same library, same message) to halvora-desktop's
 // D-Bus side, which runs the real keyboard controller, until the decision
-// and the posted presses are back. A private session bus; the desktop on a
+// and the text edits are back. A private session bus; the desktop on a
 // thread of its own, as it is a process of its own in real use.
 //
 // Besides the mean, the benchmark reports the 50th and 99th percentiles of
@@ -85,10 +85,15 @@ void BM_KeystrokeRoundTrip(benchmark::State& state) {
             break;
         }
         bool pass = true;
-        std::vector<std::uint32_t> codes;
-        std::vector<std::uint64_t> flags;
+        std::vector<std::uint32_t> kinds;
+        std::vector<std::uint32_t> counts;
         std::vector<std::string> texts;
-        reply >> pass >> codes >> flags >> texts;
+        std::vector<std::string> shown;
+        reply >> pass >> kinds >> counts >> texts >> shown;
+        if (!reply) {
+            state.SkipWithError("the desktop's answer could not be read");
+            break;
+        }
         benchmark::DoNotOptimize(pass);
         micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
     }
