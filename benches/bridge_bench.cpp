@@ -1,8 +1,8 @@
 // Round trip of one keystroke over the keystroke bridge: the key-down call
-// the fcitx5 addon makes (same library, same message) to halvora-desktop's
-// D-Bus side, which runs the real keyboard controller, until the decision
-// and the text edits are back. A private session bus; the desktop on a
-// thread of its own, as it is a process of its own in real use.
+// the fcitx5 addon makes (same client, same message) to halvora-desktop's
+// side of the bridge socket, which runs the real keyboard controller, until
+// the decision and the text edits are back. The desktop on a thread of its
+// own, as it is a process of its own in real use.
 //
 // Besides the mean, the benchmark reports the 50th and 99th percentiles of
 // single round trips (p50_us, p99_us): the budget for a keystroke is about
@@ -11,12 +11,11 @@
 #include "../tests/bridge/BridgeDesktop.h"
 #include "../tests/bridge/PrivateSessionBus.h"
 
+#include "bridge/BridgeClient.h"
 #include "bridge/BridgeProtocol.h"
 #include "bridge/KeyTranslation.h"
 
 #include <benchmark/benchmark.h>
-#include <fcitx-utils/dbus/bus.h>
-#include <fcitx-utils/dbus/message.h>
 
 #include <algorithm>
 #include <chrono>
@@ -35,10 +34,10 @@ struct Setup {
         : folder(std::filesystem::temp_directory_path() /
                  ("halvora-bridge-bench-" + std::to_string(::getpid()))),
           desktop((std::filesystem::create_directories(folder), folder)),
-          client(fcitx::dbus::BusType::Session) {
-        call(protocol::methodNames::attach).call(1000 * 1000);
+          client(protocol::socketPath()) {
         for (int i = 0; i < 500; ++i) {
-            if (desktop.run([](bridge::testing::Desktop& d) { return d.controller.isRunning(); })) {
+            if (client.connect() &&
+                desktop.run([](bridge::testing::Desktop& d) { return d.controller.isRunning(); })) {
                 break;
             }
             std::this_thread::sleep_for(10ms);
@@ -46,16 +45,10 @@ struct Setup {
     }
     ~Setup() { std::filesystem::remove_all(folder); }
 
-    fcitx::dbus::Message call(std::string_view member) {
-        return client.createMethodCall(
-            std::string(protocol::serviceName).c_str(), std::string(protocol::objectPath).c_str(),
-            std::string(protocol::interfaceName).c_str(), std::string(member).c_str());
-    }
-
     bridge::testing::PrivateSessionBus bus;
     std::filesystem::path folder;
     bridge::testing::DesktopThread desktop;
-    fcitx::dbus::Bus client;
+    bridge::BridgeClient client;
 };
 
 Setup& setup() {
@@ -73,28 +66,21 @@ void BM_KeystrokeRoundTrip(benchmark::State& state) {
     for (auto _ : state) {
         const char c = typed[i++ % typed.size()];
         const auto key = bridge::KeyTranslation::fromKeySym(static_cast<unsigned char>(c), 0);
-        auto message = s.call(protocol::methodNames::keyDown);
-        message << static_cast<std::uint32_t>(key->keyCode)
-                << static_cast<std::uint64_t>(key->flags) << key->text << std::string("gedit")
-                << std::uint32_t{0} << std::uint64_t{1};
+        bridge::wire::Message message;
+        message.keyCode = key->keyCode;
+        message.flags = key->flags;
+        message.text = key->text;
+        message.program = "gedit";
+        message.contextId = 1;
         const auto start = std::chrono::steady_clock::now();
-        auto reply = message.call(protocol::keyCallTimeoutMs * 1000);
+        const auto reply = s.client.call(std::move(message),
+                                         std::chrono::milliseconds(protocol::keyCallTimeoutMs), {});
         const auto end = std::chrono::steady_clock::now();
-        if (reply.type() != fcitx::dbus::MessageType::Reply) {
+        if (!reply) {
             state.SkipWithError("the desktop did not answer");
             break;
         }
-        bool pass = true;
-        std::vector<std::uint32_t> kinds;
-        std::vector<std::uint32_t> counts;
-        std::vector<std::string> texts;
-        std::vector<std::string> shown;
-        reply >> pass >> kinds >> counts >> texts >> shown;
-        if (!reply) {
-            state.SkipWithError("the desktop's answer could not be read");
-            break;
-        }
-        benchmark::DoNotOptimize(pass);
+        benchmark::DoNotOptimize(reply->edits.size());
         micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
     }
     if (!micros.empty()) {

@@ -1,52 +1,58 @@
 #pragma once
 
 // The keystroke bridge between an input-method framework on Linux (the
-// fcitx5 addon) and the keyboard controller inside halvora-desktop, on the
-// session D-Bus. Both ends include this header; it names everything on the
-// wire and depends on nothing but the standard library.
+// fcitx5 addon) and the keyboard controller inside halvora-desktop. Both
+// ends include this header; it names everything on the wire and depends on
+// nothing but the standard library.
 //
-// Roles: halvora-desktop owns `serviceName` and exports `objectPath`; the
-// addon is the client. Keys travel as the virtual key codes and modifier
-// flags of platform/KeyEvent.h, so the desktop hands them to the controller
-// unchanged.
+// Roles: halvora-desktop owns the session-bus name `serviceName`, which
+// tells addons when it is there and keeps a second desktop from serving the
+// bridge too, and listens on the Unix socket `socketPath()`. The addon
+// connects to that socket directly: a key costs one wake-up of each side and
+// none of a bus daemon. Every message of both directions travels on that
+// one connection, in order (bridge/BridgeWire.h frames them). Keys travel as
+// the virtual key codes and modifier flags of platform/KeyEvent.h, so the
+// desktop hands them to the controller unchanged.
 //
-// Methods (addon -> desktop), interface `interfaceName`:
+// Messages addon -> desktop:
 //
-//   Attach() -> ()
-//       The addon announces itself. Until an addon is attached the desktop
-//       reports the keystroke side as not trusted and keeps the controller
-//       stopped; it detaches on its own when the addon's bus name vanishes.
+//   attach
+//       The addon announces itself, first thing on a new connection. Until
+//       an addon is attached the desktop reports the keystroke side as not
+//       trusted and keeps the controller stopped; it detaches when the
+//       connection closes.
 //
-//   KeyDown(u keyCode, t flags, s text, s program, u fieldFlags, t contextId)
-//       -> (b pass, au kinds, au counts, as texts, as shown)
+//   keyDown(serial, keyCode, flags, text, program, fieldFlags, contextId)
 //       One key-down of the focused input context. `text` is the UTF-8 the
 //       key types (empty for keys that type nothing); `program` the context's
 //       program name as the framework reports it ("firefox"); `fieldFlags`
 //       the `fieldFlags` bits below; `contextId` a number the addon gives the
-//       context, stable while it lives. The reply: the controller's answer in
-//       key-event terms (`pass`: the key goes on to the application after the
-//       edits), then the text edits it made while deciding, as four parallel
-//       arrays of equal length, in order (see "Edits" below). The addon waits
-//       at most `keyCallTimeoutMs`; a late or failed reply lets the key pass
-//       untouched.
+//       context, stable while it lives. Answered by keyReply with the same
+//       `serial`. The addon waits at most `keyCallTimeoutMs`; a late or
+//       missing reply lets the key pass untouched (and is dropped when it
+//       comes).
 //
-//   MouseDown(t contextId) -> ()
+//   mouseDown(contextId)
 //       The user clicked into the context (or its caret moved under the
 //       user's hand, or the client reset the input method): the word in
 //       progress ends, and the field keeps what it showed of it.
 //
-//   FocusIn(s program, u fieldFlags, t contextId) -> ()
-//   FocusOut(t contextId) -> ()
+//   focusIn(program, fieldFlags, contextId), focusOut(contextId)
 //       Keyboard focus moved to, or left, an input context.
 //
-// Signals (desktop -> addon):
+// Messages desktop -> addon:
 //
-//   Edit(t contextId, au kinds, au counts, as texts, as shown)
-//       Edits the controller made outside a key call (a snippet pasted after
-//       a delay, a retry, a suggestion replacement). The addon applies them
+//   keyReply(serial, pass, edits)
+//       The controller's answer in key-event terms (`pass`: the key goes on
+//       to the application after the edits), then the text edits it made
+//       while deciding, in order.
+//
+//   edit(contextId, edits)
+//       Edits the controller made outside a key (a snippet pasted after a
+//       delay, a retry, a suggestion replacement). The addon applies them
 //       only when `contextId` still has the focus.
 //
-// Edits: one (kind, count, text, shown) quadruple each, applied in order.
+// Edits: one (kind, count, text, shown) each, applied in order.
 //   compose        the word being composed, which read `shown` (`count`
 //                  characters), now reads `text`
 //   composeByKey   the same, where the key being decided turns `shown` into
@@ -71,27 +77,29 @@
 // arrow, a shortcut) is let through once the commit is out.
 
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <string_view>
+
+#include <unistd.h>
 
 namespace halvora::bridge::protocol {
 
 inline constexpr std::string_view serviceName = "vn.halvora.KeystrokeBridge";
-inline constexpr std::string_view objectPath = "/vn/halvora/KeystrokeBridge";
-inline constexpr std::string_view interfaceName = "vn.halvora.KeystrokeBridge1";
 
-namespace methodNames {
-inline constexpr std::string_view attach = "Attach";
-inline constexpr std::string_view keyDown = "KeyDown";
-inline constexpr std::string_view mouseDown = "MouseDown";
-inline constexpr std::string_view focusIn = "FocusIn";
-inline constexpr std::string_view focusOut = "FocusOut";
-}  // namespace methodNames
+/// The desktop's socket: $HALVORA_BRIDGE_SOCKET when set (tests), else in
+/// the user's runtime folder, which only the user can enter.
+inline std::string socketPath() {
+    if (const char* path = std::getenv("HALVORA_BRIDGE_SOCKET"); path && *path) {
+        return path;
+    }
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        return std::string(runtime) + "/halvora-bridge";
+    }
+    return "/tmp/halvora-bridge-" + std::to_string(::getuid());
+}
 
-namespace signalNames {
-inline constexpr std::string_view edit = "Edit";
-}  // namespace signalNames
-
-/// The `kinds` of the edits on the wire.
+/// The `kind` of an edit on the wire.
 namespace editKinds {
 inline constexpr std::uint32_t compose = 1;
 inline constexpr std::uint32_t composeByKey = 2;
@@ -100,15 +108,6 @@ inline constexpr std::uint32_t replace = 4;
 inline constexpr std::uint32_t key = 5;
 inline constexpr std::uint32_t paste = 6;
 }  // namespace editKinds
-
-/// D-Bus signatures of the arguments, in order.
-namespace signatures {
-inline constexpr std::string_view keyDownArguments = "utssut";
-inline constexpr std::string_view keyDownReply = "bauauasas";
-inline constexpr std::string_view focusInArguments = "sut";
-inline constexpr std::string_view contextArgument = "t";
-inline constexpr std::string_view editArguments = "tauauasas";
-}  // namespace signatures
 
 /// How long the addon waits for the answer to a key before letting the key
 /// pass: long enough for a busy desktop, short enough that nobody notices a
@@ -124,12 +123,5 @@ inline constexpr std::uint32_t sensitive = 1u << 1;
 inline constexpr std::uint32_t url = 1u << 2;
 inline constexpr std::uint32_t terminal = 1u << 3;
 }  // namespace fieldFlags
-
-inline constexpr std::uint32_t backspaceKey = 51;
-inline constexpr std::uint32_t pasteKey = 9;
-inline constexpr std::uint64_t shiftFlag = 0x20000;
-inline constexpr std::uint64_t controlFlag = 0x40000;
-inline constexpr std::uint64_t optionFlag = 0x80000;
-inline constexpr std::uint64_t commandFlag = 0x100000;
 
 }  // namespace halvora::bridge::protocol

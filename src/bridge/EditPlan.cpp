@@ -105,7 +105,7 @@ ClientPlan planEdits(const std::vector<WireEdit>& edits, ClientRoad road,
                 }
                 break;
             case kinds::paste:
-                steps.push_back({ClientStep::Kind::pasteShortcut, {}, 0, 0});
+                steps.push_back({ClientStep::Kind::pasteShortcut, edit.text, 0, 0});
                 break;
             default:
                 // An edit of a newer desktop: nothing is safer than a guess.

@@ -45,7 +45,8 @@ struct ClientStep {
         deleteBefore,
         /// The key `keyCode` is sent to the client, pressed and released.
         forwardKey,
-        /// The paste shortcut is sent to the client.
+        /// The clipboard is pasted; `text` is what it holds when that is
+        /// plain text alone (empty otherwise).
         pasteShortcut,
     };
     Kind kind = Kind::commit;

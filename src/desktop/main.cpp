@@ -1,10 +1,11 @@
 // halvora-desktop: the Qt program around the application shell.
 
+#include "bridge/BridgeProtocol.h"
 #include "desktop/DemoMode.h"
 #include "desktop/DesktopApplication.h"
 #include "desktop/SingleInstance.h"
 
-#include "platform/qt/DBusKeystrokeSource.h"
+#include "platform/qt/BridgeKeystrokeSource.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -145,14 +146,15 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // Keys come from the input-method addon over the session bus. Without a
-    // bus, or while another desktop serves the bridge, the program runs
-    // without keystrokes and its menu asks for the input method.
-    std::unique_ptr<halvora::platform::qt::DBusKeystrokeSource> keystrokes;
+    // Keys come from the input-method addon over the bridge's socket. Without
+    // a session bus, or while another desktop serves the bridge, the program
+    // runs without keystrokes and its menu asks for the input method.
+    std::unique_ptr<halvora::platform::qt::BridgeKeystrokeSource> keystrokes;
     if (!demonstration) {
-        keystrokes = std::make_unique<halvora::platform::qt::DBusKeystrokeSource>(
+        keystrokes = std::make_unique<halvora::platform::qt::BridgeKeystrokeSource>(
             QDBusConnection::sessionBus(), "halvora-desktop",
-            halvora::desktop::DesktopApplication::kBundleIdentifier);
+            halvora::desktop::DesktopApplication::kBundleIdentifier,
+            halvora::bridge::protocol::socketPath());
         std::string bridgeError;
         if (!keystrokes->start(&bridgeError)) {
             std::fprintf(stderr, "Halvora keystroke bridge not available: %s\n",

@@ -27,7 +27,9 @@ struct TextEdit {
         replace,
         /// The key `keyCode` acts now, after the text before it.
         key,
-        /// The platform's paste shortcut.
+        /// The platform's paste shortcut; `text` is what the pasteboard
+        /// holds when that is plain text alone (empty otherwise), for
+        /// adapters that can write it more directly.
         paste,
     };
 
@@ -51,7 +53,9 @@ struct TextEdit {
         return {Kind::replace, std::move(text), {}, count, 0, false};
     }
     static TextEdit key(KeyCode keyCode) { return {Kind::key, {}, {}, 0, keyCode, false}; }
-    static TextEdit paste() { return {Kind::paste, {}, {}, 0, 0, false}; }
+    static TextEdit paste(std::string text = {}) {
+        return {Kind::paste, std::move(text), {}, 0, 0, false};
+    }
 
     bool operator==(const TextEdit&) const = default;
 };

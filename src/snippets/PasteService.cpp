@@ -69,8 +69,8 @@ std::optional<platform::Bytes> loadImage(const Snippet& snippet, const SnippetSt
     return bytes;
 }
 
-void pressPasteShortcut(platform::TextOutput& output) {
-    const std::array edits{platform::TextEdit::paste()};
+void pressPasteShortcut(platform::TextOutput& output, std::string text) {
+    const std::array edits{platform::TextEdit::paste(std::move(text))};
     output.perform(edits);
 }
 
@@ -98,13 +98,14 @@ void paste(const platform::Platform& platform, const Snippet& snippet, const Sni
         snippet.text.empty() ? std::nullopt : loadImage(snippet, store, platform.imageCodec);
     if (!image) {
         writeContents(platform, snippet, store);
-        pressPasteShortcut(platform.textOutput);
+        // The pasteboard holds the text alone, unless the snippet is an image alone.
+        pressPasteShortcut(platform.textOutput, snippet.text);
         return;
     }
     const auto before = frontmostPid(platform.workspace);
     platform.pasteboard.clear();
     platform.pasteboard.writeString(snippet.text + "\n");
-    pressPasteShortcut(platform.textOutput);
+    pressPasteShortcut(platform.textOutput, snippet.text + "\n");
     platform.mainQueue.asyncAfter(imageStepDelaySeconds,
                                   [platform, before, image = std::move(*image)]() mutable {
                                       if (frontmostPid(platform.workspace) != before) {
@@ -123,7 +124,7 @@ bool pasteExactText(const platform::Platform& platform, std::string_view text,
     }
     platform.pasteboard.clear();
     platform.pasteboard.writeString(std::string(text));
-    pressPasteShortcut(platform.textOutput);
+    pressPasteShortcut(platform.textOutput, std::string(text));
     return true;
 }
 
@@ -140,8 +141,8 @@ void pasteDynamic(const platform::Platform& platform, std::string text, platform
         report(completion, true);
         return;
     }
-    platform.pasteboard.writeString(std::move(text) + "\n");
-    pressPasteShortcut(platform.textOutput);
+    platform.pasteboard.writeString(text + "\n");
+    pressPasteShortcut(platform.textOutput, text + "\n");
     platform.mainQueue.asyncAfter(imageStepDelaySeconds,
                                   [platform, targetPid, image = std::move(image),
                                    completion = std::move(completion)]() mutable {

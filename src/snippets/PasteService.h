@@ -39,10 +39,11 @@ inline constexpr double imageStepDelaySeconds = 0.35;
 std::optional<platform::Bytes> loadImage(const Snippet& snippet, const SnippetStore& store,
                                          const platform::ImageCodec& codec);
 
-/// Presses the platform's paste shortcut in the focused field. A failure is
+/// Presses the platform's paste shortcut in the focused field; `text` is
+/// what the pasteboard holds when that is plain text alone. A failure is
 /// deliberately not reported: the pasteboard still holds the content for a
 /// paste by hand.
-void pressPasteShortcut(platform::TextOutput& output);
+void pressPasteShortcut(platform::TextOutput& output, std::string text = {});
 
 /// Replaces the pasteboard's contents with the snippet's content without
 /// pasting: a text with an image becomes one item offering rich text (the

@@ -5,8 +5,9 @@
 // everything else simulated. Shared by the bridge's end-to-end test and its
 // latency benchmark.
 
+#include "bridge/BridgeProtocol.h"
 #include "input/KeyboardController.h"
-#include "platform/qt/DBusKeystrokeSource.h"
+#include "platform/qt/BridgeKeystrokeSource.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/sim/SimDesktop.h"
 #include "snippets/PanelHost.h"
@@ -70,7 +71,8 @@ class BridgeWorkspace final : public platform::Workspace {
 /// it. Everything but the keystrokes and the main queue is simulated.
 struct Desktop {
     explicit Desktop(const std::filesystem::path& dataFolder)
-        : keys(QDBusConnection::sessionBus(), "halvora-desktop", ownIdentifier),
+        : keys(QDBusConnection::sessionBus(), "halvora-desktop", ownIdentifier,
+               bridge::protocol::socketPath()),
           workspace(keys),
           platform{keys,
                    keys,
@@ -119,7 +121,7 @@ struct Desktop {
     }
 
     platform::sim::SimDesktop sim;
-    platform::qt::DBusKeystrokeSource keys;
+    platform::qt::BridgeKeystrokeSource keys;
     BridgeWorkspace workspace;
     platform::qt::QtMainQueue mainQueue;
     platform::Platform platform;

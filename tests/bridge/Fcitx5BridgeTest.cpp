@@ -388,7 +388,8 @@ int main() {
              InputMethod::telex,
              "xin ;cam ",
              "xin Cảm ơn anh đã ủng hộ",
-             {"Control+v"}},
+             // Text alone goes the way typed text goes, not as a shortcut.
+             {}},
             {"terminal: english and shift paste",
              "gnome-terminal-server",
              none,
@@ -416,7 +417,7 @@ int main() {
              InputMethod::telex,
              "tieengs fax ddaay\x1b ;cam ",
              "tiếng fax ddaay Cảm ơn anh đã ủng hộ",
-             {"Control+v"},
+             {},
              0,
              Erasing::inPlace},
             // A click ends the word: the next "e" starts afresh.
@@ -447,7 +448,7 @@ int main() {
              InputMethod::telex,
              "Tieengs fax ass ddaay\x1b ;cam ",
              "Tiếng fax as ddaay Cảm ơn anh đã ủng hộ",
-             {"Control+v"},
+             {},
              0,
              Erasing::composing},
             {"pre-edit: vni word ends at return, next word still pre-edit",
@@ -604,10 +605,7 @@ int main() {
         desktop.run([](Desktop& d) { d.slowTap.reset(); });
 
         // The desktop quits: keys are the user's again, at once.
-        desktop.run([](Desktop&) {
-            QDBusConnection::sessionBus().unregisterService(
-                QString::fromUtf8(halvora::bridge::protocol::serviceName.data()));
-        });
+        desktop.run([](Desktop& d) { d.keys.stop(); });
         {
             FieldContext* field = framework.run(
                 [&] { return &framework.openField("gedit", fcitx::CapabilityFlags{}); });

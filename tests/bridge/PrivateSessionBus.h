@@ -35,16 +35,21 @@ class PrivateSessionBus {
             throw std::runtime_error("dbus-daemon did not start");
         }
         ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+        // The bridge's socket of the test's own, beside nothing of the user's.
+        socket_ = "/tmp/halvora-test-bridge-" + std::to_string(::getpid());
+        ::setenv("HALVORA_BRIDGE_SOCKET", socket_.c_str(), 1);
     }
     ~PrivateSessionBus() {
         if (pid_ > 0) {
             ::kill(pid_, SIGTERM);
         }
+        ::unlink(socket_.c_str());
     }
     PrivateSessionBus(const PrivateSessionBus&) = delete;
     PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
 
     const std::string& address() const { return address_; }
+    const std::string& socketPath() const { return socket_; }
 
   private:
     static std::string trimmed(std::string text) {
@@ -55,6 +60,7 @@ class PrivateSessionBus {
     }
 
     std::string address_;
+    std::string socket_;
     pid_t pid_ = 0;
 };
 

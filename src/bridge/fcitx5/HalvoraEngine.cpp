@@ -5,8 +5,6 @@
 #include "bridge/ProgramIdentity.h"
 
 #include <fcitx-utils/capabilityflags.h>
-#include <fcitx-utils/dbus/matchrule.h>
-#include <fcitx-utils/dbus/message.h>
 #include <fcitx-utils/log.h>
 #include <fcitx-utils/utf8.h>
 #include <fcitx/event.h>
@@ -28,8 +26,6 @@ namespace halvora::bridge {
 namespace {
 
 const std::string service(protocol::serviceName);
-const std::string path(protocol::objectPath);
-const std::string interface(protocol::interfaceName);
 
 constexpr std::uint64_t usecPerMs = 1000;
 
@@ -68,40 +64,10 @@ std::uint32_t lowerKeySym(fcitx::KeySym sym) {
     return value >= FcitxKey_A && value <= FcitxKey_Z ? value - FcitxKey_A + FcitxKey_a : value;
 }
 
-/// The edits of a reply or signal, from its four parallel arrays.
-std::optional<std::vector<WireEdit>> readEdits(fcitx::dbus::Message& message) {
-    std::vector<std::uint32_t> kinds;
-    std::vector<std::uint32_t> counts;
-    std::vector<std::string> texts;
-    std::vector<std::string> shown;
-    message >> kinds >> counts >> texts >> shown;
-    if (!message || counts.size() != kinds.size() || texts.size() != kinds.size() ||
-        shown.size() != kinds.size()) {
-        return std::nullopt;
-    }
-    std::vector<WireEdit> edits;
-    edits.reserve(kinds.size());
-    for (std::size_t i = 0; i < kinds.size(); ++i) {
-        edits.push_back({kinds[i], counts[i], std::move(texts[i]), std::move(shown[i])});
-    }
-    return edits;
-}
-
 }  // namespace
 
 HalvoraEngine::HalvoraEngine(fcitx::Instance* instance)
-    : instance_(instance), keyCallTimeout_(keyCallTimeoutUsec()) {
-    // A connection of its own rather than the dbus module's: the bridge
-    // needs nothing of the framework's bus services, and a blocking key call
-    // on its own connection cannot reorder the framework's messages.
-    try {
-        bus_ = std::make_unique<fcitx::dbus::Bus>(fcitx::dbus::BusType::Session);
-    } catch (const std::exception& error) {
-        FCITX_ERROR() << "Halvora bridge: no session bus (" << error.what()
-                      << "); keys pass untouched";
-        return;
-    }
-    bus_->attachEventLoop(&instance_->eventLoop());
+    : instance_(instance), keyCallTimeout_(keyCallTimeoutUsec()), client_(protocol::socketPath()) {
     // Clients such as Qt's do not reset the input method when the user
     // clicks into the text; they only report the caret's new place.
     surroundingWatch_ = instance_->watchEvent(
@@ -109,21 +75,28 @@ HalvoraEngine::HalvoraEngine(fcitx::Instance* instance)
         fcitx::EventWatcherPhase::PostInputMethod, [this](fcitx::Event& event) {
             onSurroundingText(*static_cast<fcitx::InputContextEvent&>(event).inputContext());
         });
-    watcher_ = std::make_unique<fcitx::dbus::ServiceWatcher>(*bus_);
-    watch_ = watcher_->watchService(
-        service, [this](const std::string&, const std::string&, const std::string& newOwner) {
-            // A desktop that starts after the framework learns of the addon
-            // at once, not only at the first key.
-            if (!newOwner.empty()) {
-                attach();
-            } else {
-                setConnected(false);
-            }
-        });
-    editMatch_ = bus_->addMatch(
-        fcitx::dbus::MatchRule("", path, interface, std::string(protocol::signalNames::edit)),
-        [this](fcitx::dbus::Message& message) { return onEdit(message); });
-    attach();
+    // The session bus only says when the desktop comes and goes; keys and
+    // edits travel on the desktop's socket.
+    try {
+        bus_ = std::make_unique<fcitx::dbus::Bus>(fcitx::dbus::BusType::Session);
+        bus_->attachEventLoop(&instance_->eventLoop());
+        watcher_ = std::make_unique<fcitx::dbus::ServiceWatcher>(*bus_);
+        watch_ = watcher_->watchService(
+            service, [this](const std::string&, const std::string&, const std::string& newOwner) {
+                // A desktop that starts after the framework learns of the
+                // addon at once, not only at the first key.
+                if (!newOwner.empty()) {
+                    connectToDesktop();
+                } else {
+                    disconnectFromDesktop();
+                }
+            });
+    } catch (const std::exception& error) {
+        FCITX_WARN() << "Halvora bridge: no session bus (" << error.what()
+                     << "); the desktop is looked for at each key";
+        bus_.reset();
+    }
+    connectToDesktop();
 }
 
 HalvoraEngine::~HalvoraEngine() = default;
@@ -135,31 +108,55 @@ std::uint64_t HalvoraEngine::contextId(const fcitx::InputContext& ic) {
     return id == 0 ? 1 : id;
 }
 
-void HalvoraEngine::attach() {
-    if (bus_ == nullptr) {
-        return;
+bool HalvoraEngine::connectToDesktop() {
+    if (client_.isConnected()) {
+        return true;
     }
-    auto call = bus_->createMethodCall(service.c_str(), path.c_str(), interface.c_str(),
-                                       std::string(protocol::methodNames::attach).c_str());
-    call.send();
+    if (!client_.connect()) {
+        return false;
+    }
+    socketWatch_ = instance_->eventLoop().addIOEvent(
+        client_.fd(), fcitx::IOEventFlag::In,
+        [this](fcitx::EventSourceIO*, int, fcitx::IOEventFlags) {
+            if (!client_.receive([this](wire::Message& message) { onMessage(message); })) {
+                // The desktop is gone. This watch is done too, but it is
+                // inside its own callback: it is only switched off here.
+                client_.close();
+                setConnected(false);
+                if (socketWatch_) {
+                    socketWatch_->setEnabled(false);
+                }
+            }
+            return true;
+        });
+    setConnected(true);
+    return true;
 }
 
-void HalvoraEngine::sendContextMessage(const char* member, fcitx::InputContext& ic,
-                                       bool withFocus) {
-    if (bus_ == nullptr) {
+void HalvoraEngine::disconnectFromDesktop() {
+    socketWatch_.reset();
+    client_.close();
+    setConnected(false);
+}
+
+void HalvoraEngine::sendContextMessage(wire::Type type, fcitx::InputContext& ic) {
+    if (!connectToDesktop()) {
         return;
     }
-    auto call = bus_->createMethodCall(service.c_str(), path.c_str(), interface.c_str(), member);
-    if (withFocus) {
-        call << ic.program() << fieldFlagsOf(ic);
+    wire::Message message;
+    message.type = type;
+    message.contextId = contextId(ic);
+    if (type == wire::Type::focusIn) {
+        message.program = ic.program();
+        message.fieldFlags = fieldFlagsOf(ic);
     }
-    call << contextId(ic);
-    call.send();
+    if (!client_.send(std::move(message))) {
+        disconnectFromDesktop();
+    }
 }
 
 void HalvoraEngine::activate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
-    sendContextMessage(std::string(protocol::methodNames::focusIn).c_str(), *event.inputContext(),
-                       true);
+    sendContextMessage(wire::Type::focusIn, *event.inputContext());
 }
 
 void HalvoraEngine::deactivate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
@@ -180,10 +177,10 @@ void HalvoraEngine::deactivate(const fcitx::InputMethodEntry&, fcitx::InputConte
     }
     if (wordShown) {
         // The word is the client's text now, out of reach of corrections.
-        sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(), ic, false);
+        sendContextMessage(wire::Type::mouseDown, ic);
     }
     // Not a reset: losing the focus is not a click.
-    sendContextMessage(std::string(protocol::methodNames::focusOut).c_str(), ic, false);
+    sendContextMessage(wire::Type::focusOut, ic);
 }
 
 void HalvoraEngine::reset(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
@@ -194,8 +191,7 @@ void HalvoraEngine::reset(const fcitx::InputMethodEntry&, fcitx::InputContextEve
     releaseHeldText(*event.inputContext());
     forgetPreedit(*event.inputContext());
     if (!applying_) {
-        sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(),
-                           *event.inputContext(), false);
+        sendContextMessage(wire::Type::mouseDown, *event.inputContext());
     }
 }
 
@@ -214,12 +210,12 @@ void HalvoraEngine::onSurroundingText(fcitx::InputContext& ic) {
         (now.cursor != lastSurrounding_.cursor || now.anchor != lastSurrounding_.anchor);
     lastSurrounding_ = std::move(now);
     if (caretMovedAlone && !applying_) {
-        sendContextMessage(std::string(protocol::methodNames::mouseDown).c_str(), ic, false);
+        sendContextMessage(wire::Type::mouseDown, ic);
     }
 }
 
 void HalvoraEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& event) {
-    if (event.isRelease() || applying_ || bus_ == nullptr) {
+    if (event.isRelease() || applying_) {
         return;
     }
     const fcitx::Key& raw = event.rawKey();
@@ -230,53 +226,49 @@ void HalvoraEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& ev
     const auto key = KeyTranslation::fromKeySym(static_cast<std::uint32_t>(raw.sym()),
                                                 static_cast<std::uint32_t>(raw.states()),
                                                 fcitx::Key::keySymToUTF8(raw.sym()));
-    if (!key) {
+    if (!key || !connectToDesktop()) {
         return;
     }
     fcitx::InputContext& ic = *event.inputContext();
-    auto call = bus_->createMethodCall(service.c_str(), path.c_str(), interface.c_str(),
-                                       std::string(protocol::methodNames::keyDown).c_str());
-    call << static_cast<std::uint32_t>(key->keyCode) << static_cast<std::uint64_t>(key->flags)
-         << key->text << ic.program() << fieldFlagsOf(ic) << contextId(ic);
-    auto reply = call.call(keyCallTimeout_);
-    if (reply.type() != fcitx::dbus::MessageType::Reply ||
-        reply.signature() != protocol::signatures::keyDownReply) {
+    wire::Message call;
+    call.keyCode = key->keyCode;
+    call.flags = key->flags;
+    call.text = key->text;
+    call.program = ic.program();
+    call.fieldFlags = fieldFlagsOf(ic);
+    call.contextId = contextId(ic);
+    // Edits made for earlier keys or a delayed paste may come first; they
+    // are carried out first, in order.
+    const std::optional<wire::Message> reply =
+        client_.call(std::move(call), std::chrono::microseconds(keyCallTimeout_),
+                     [this](wire::Message& message) { onMessage(message); });
+    if (!reply) {
         // Not running, too slow or confused: the key is the user's.
-        setConnected(false);
-        return;
-    }
-    setConnected(true);
-    bool pass = true;
-    reply >> pass;
-    const std::optional<std::vector<WireEdit>> edits = readEdits(reply);
-    if (!edits) {
+        if (!client_.isConnected()) {
+            disconnectFromDesktop();
+        } else {
+            FCITX_WARN() << "Halvora bridge: halvora-desktop answered too late; the key passes";
+        }
         return;
     }
     const bool plain = !raw.states().testAny(
         fcitx::KeyStates{fcitx::KeyState::Ctrl, fcitx::KeyState::Alt, fcitx::KeyState::Super});
-    if (apply(ic, *edits, AnsweredKey{key->keyCode, key->text, plain, pass})) {
+    if (apply(ic, reply->edits, AnsweredKey{key->keyCode, key->text, plain, reply->pass})) {
         event.filterAndAccept();
     }
 }
 
-bool HalvoraEngine::onEdit(fcitx::dbus::Message& message) {
-    if (message.signature() != protocol::signatures::editArguments) {
-        return false;
-    }
-    std::uint64_t id = 0;
-    message >> id;
-    const std::optional<std::vector<WireEdit>> edits = readEdits(message);
-    if (!edits) {
-        return false;
+void HalvoraEngine::onMessage(wire::Message& message) {
+    if (message.type != wire::Type::edit) {
+        return;
     }
     // Only into the context the edits were meant for, and only while it
     // still has the focus.
     fcitx::InputContext* ic = instance_->mostRecentInputContext();
-    if (ic != nullptr && ic->hasFocus() && contextId(*ic) == id &&
+    if (ic != nullptr && ic->hasFocus() && contextId(*ic) == message.contextId &&
         instance_->inputMethodEngine(ic) == this) {
-        apply(*ic, *edits, std::nullopt);
+        apply(*ic, message.edits, std::nullopt);
     }
-    return false;
 }
 
 ClientRoad HalvoraEngine::roadFor(const fcitx::InputContext& ic) {
@@ -344,7 +336,20 @@ bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& 
                 }
                 break;
             case ClientStep::Kind::pasteShortcut:
-                pasteShortcut(ic);
+                if (!step.text.empty() && !isTerminal(ic)) {
+                    // Plain text goes the way typed text goes, so that
+                    // nothing typed after it overtakes it; a forwarded
+                    // shortcut waits in the client's key queue (Chromium
+                    // runs it once the typing stops). Terminals paste, so
+                    // that a line break is not taken for Return.
+                    if (behindForwardedKeys) {
+                        held_ = {contextId(ic), held_.text + step.text};
+                    } else {
+                        ic.commitString(step.text);
+                    }
+                } else {
+                    pasteShortcut(ic);
+                }
                 break;
         }
     }
@@ -384,10 +389,8 @@ void HalvoraEngine::pasteShortcut(fcitx::InputContext& ic) {
                      << " contexts cannot receive the paste shortcut; not pasted";
         return;
     }
-    const bool terminal = ic.capabilityFlags().test(fcitx::CapabilityFlag::Terminal) ||
-                          ProgramIdentity::isTerminal(ic.program());
     fcitx::KeyStates states = fcitx::KeyState::Ctrl;
-    if (terminal) {
+    if (isTerminal(ic)) {
         states |= fcitx::KeyState::Shift;
     }
     forward(ic, fcitx::Key(FcitxKey_v, states));
@@ -399,6 +402,11 @@ void HalvoraEngine::forward(fcitx::InputContext& ic, const fcitx::Key& key) {
     const fcitx::Key coded(key.sym(), key.states(), keyCodeFor(key.sym()));
     ic.forwardKey(coded, false);
     ic.forwardKey(coded, true);
+}
+
+bool HalvoraEngine::isTerminal(const fcitx::InputContext& ic) {
+    return ic.capabilityFlags().test(fcitx::CapabilityFlag::Terminal) ||
+           ProgramIdentity::isTerminal(ic.program());
 }
 
 bool HalvoraEngine::forwardsModifiers(const fcitx::InputContext& ic) {

@@ -6,10 +6,12 @@
 // context the text edits the controller answers, in order, on the input
 // method's own channel (bridge/EditPlan.h).
 
+#include "bridge/BridgeClient.h"
 #include "bridge/EditPlan.h"
 
 #include <fcitx-utils/dbus/bus.h>
 #include <fcitx-utils/dbus/servicewatcher.h>
+#include <fcitx-utils/event.h>
 #include <fcitx/addonfactory.h>
 #include <fcitx/addoninstance.h>
 #include <fcitx/addonmanager.h>
@@ -40,9 +42,12 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     static std::uint64_t contextId(const fcitx::InputContext& ic);
 
   private:
-    /// Tells the desktop this addon is here (no answer awaited).
-    void attach();
-    void sendContextMessage(const char* member, fcitx::InputContext& ic, bool withFocus);
+    /// Connects to the desktop's socket unless connected; false when the
+    /// desktop is not there.
+    bool connectToDesktop();
+    void disconnectFromDesktop();
+    /// A message about the context that is not answered.
+    void sendContextMessage(wire::Type type, fcitx::InputContext& ic);
     static ClientRoad roadFor(const fcitx::InputContext& ic);
     /// Carries out edits on the context; answers whether the key they
     /// answer (if any) is kept.
@@ -58,13 +63,15 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     void forgetPreedit(fcitx::InputContext& ic);
     void forward(fcitx::InputContext& ic, const fcitx::Key& key);
     void pasteShortcut(fcitx::InputContext& ic);
+    static bool isTerminal(const fcitx::InputContext& ic);
     /// Whether keys forwarded to the context keep their modifiers.
     static bool forwardsModifiers(const fcitx::InputContext& ic);
     /// Remembers which key code types a symbol, from the user's own keys.
     void learnKeyCode(const fcitx::Key& key);
     /// The key code that types `sym` on the user's keyboard, as far as known.
     int keyCodeFor(fcitx::KeySym sym) const;
-    bool onEdit(fcitx::dbus::Message& message);
+    /// A message of the desktop's own: edits made outside a key.
+    void onMessage(wire::Message& message);
     /// A caret that moved over unchanged text was moved by the user's hand
     /// (a click, a selection): the controller hears it as a click.
     void onSurroundingText(fcitx::InputContext& ic);
@@ -72,12 +79,14 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
 
     fcitx::Instance* instance_;
     std::uint64_t keyCallTimeout_;  ///< microseconds
+    /// The direct connection to halvora-desktop.
+    BridgeClient client_;
+    std::unique_ptr<fcitx::EventSourceIO> socketWatch_;
     /// A session-bus connection of the addon's own, on the framework's event
-    /// loop; absent when there is no session bus.
+    /// loop, that watches the desktop come and go; absent without a bus.
     std::unique_ptr<fcitx::dbus::Bus> bus_;
     std::unique_ptr<fcitx::dbus::ServiceWatcher> watcher_;
     std::unique_ptr<fcitx::dbus::ServiceWatcherEntry> watch_;
-    std::unique_ptr<fcitx::dbus::Slot> editMatch_;
     std::unique_ptr<fcitx::HandlerTableEntry<fcitx::EventHandler>> surroundingWatch_;
     /// The focused context's text around the caret as last reported.
     struct Surrounding {

@@ -2,6 +2,8 @@
 
 #include "platform/KeystrokeSource.h"
 
+#include "bridge/BridgeWire.h"
+
 #include <QDBusConnection>
 
 #include <cstdint>
@@ -11,19 +13,19 @@
 #include <string>
 #include <vector>
 
-class QDBusMessage;
-class QDBusServiceWatcher;
+class QLocalServer;
+class QLocalSocket;
 
 namespace halvora::platform::qt {
 
 /// The keystroke side of the Linux desktop, fed by the input-method addon
-/// over the session D-Bus (bridge/BridgeProtocol.h describes the wire).
+/// over the bridge's socket (bridge/BridgeProtocol.h describes the wire).
 ///
 /// - The tap sees each key the addon asks about; the text edits the
 ///   controller makes go back in the answer to that key, or, when made
 ///   later, as a signal to the context that had the focus.
 /// - Trusted means an addon is attached; it stops being trusted when the
-///   addon's connection to the bus goes away.
+///   addon's connection goes away.
 /// - The focused element is the focused input context: a password or
 ///   sensitive context is a secure text field, a URL context a search
 ///   field, any other an ordinary text field. Secure input is on while a
@@ -35,20 +37,26 @@ namespace halvora::platform::qt {
 /// - A click into a context, or focus moving between contexts of one
 ///   program, reaches the tap as a left mouse-down; focus moving to another
 ///   program is an activation notice.
-class DBusKeystrokeSource final : public KeystrokeSource {
+class BridgeKeystrokeSource final : public KeystrokeSource {
   public:
-    DBusKeystrokeSource(QDBusConnection connection, std::string ownProgram,
-                        std::string ownIdentifier);
-    ~DBusKeystrokeSource() override;
-    DBusKeystrokeSource(const DBusKeystrokeSource&) = delete;
-    DBusKeystrokeSource& operator=(const DBusKeystrokeSource&) = delete;
+    /// `connection` is the session bus, where the bridge's name is claimed;
+    /// the socket is `socketPath`.
+    BridgeKeystrokeSource(QDBusConnection connection, std::string ownProgram,
+                          std::string ownIdentifier, std::string socketPath);
+    ~BridgeKeystrokeSource() override;
+    BridgeKeystrokeSource(const BridgeKeystrokeSource&) = delete;
+    BridgeKeystrokeSource& operator=(const BridgeKeystrokeSource&) = delete;
 
-    /// Exports the bridge object and claims the service name; false (with
-    /// the bus's reason in `error`) when the bus is unreachable or another
-    /// program holds the name.
+    /// Claims the service name and listens on the socket; false (with the
+    /// reason in `error`) when the bus is unreachable, another program holds
+    /// the name or the socket cannot be made.
     bool start(std::string* error = nullptr);
 
-    bool isAttached() const { return !addon_.empty(); }
+    /// Stops serving the bridge: the addon's connection closes, the socket
+    /// and the name go, and keys are the user's again.
+    void stop();
+
+    bool isAttached() const { return addon_ != nullptr; }
 
     // KeyEventTap
     std::unique_ptr<InstalledTap> install(Callback callback) override;
@@ -73,7 +81,6 @@ class DBusKeystrokeSource final : public KeystrokeSource {
     Registration onActivate(Workspace::ApplicationHandler handler) override;
 
   private:
-    class BridgeObject;
     struct Tap;
     class BridgeTap;
     struct Context {
@@ -82,11 +89,13 @@ class DBusKeystrokeSource final : public KeystrokeSource {
         std::uint32_t fieldFlags = 0;
     };
 
-    /// Answers one message addressed to the bridge object; false for one it
-    /// does not know.
-    bool handleMessage(const QDBusMessage& message);
-    void attach(const QString& sender);
+    void acceptConnections();
+    void readFrom(QLocalSocket* socket);
+    /// Acts on one message of the attached addon.
+    void handleMessage(QLocalSocket* socket, const bridge::wire::Message& message);
+    void attach(QLocalSocket* socket);
     void detach();
+    void write(QLocalSocket* socket, const bridge::wire::Message& message);
     /// Keyboard focus is in this context now: ends the word or announces
     /// the new program when that changed.
     void focusContext(const Context& context);
@@ -99,11 +108,14 @@ class DBusKeystrokeSource final : public KeystrokeSource {
     QDBusConnection connection_;
     std::string ownProgram_;
     std::string ownIdentifier_;
-    std::unique_ptr<BridgeObject> object_;
-    std::unique_ptr<QDBusServiceWatcher> watcher_;
+    std::string socketPath_;
+    std::unique_ptr<QLocalServer> server_;
     bool registered_ = false;
 
-    std::string addon_;  ///< the attached addon's unique bus name
+    /// The attached addon's connection; the newest one wins.
+    QLocalSocket* addon_ = nullptr;
+    /// What each connection has sent that is not a whole message yet.
+    std::map<QLocalSocket*, bridge::wire::Decoder> decoders_;
     std::optional<Context> focused_;
     /// Whether `focused_` still has the keyboard (it stays the front
     /// program after its focus went out, as long as no other took it).
