@@ -8,6 +8,7 @@
 #include <fcitx-utils/log.h>
 #include <fcitx-utils/utf8.h>
 #include <fcitx/event.h>
+#include <fcitx/inputcontextmanager.h>
 #include <fcitx/inputmethodentry.h>
 #include <fcitx/inputpanel.h>
 #include <fcitx/surroundingtext.h>
@@ -264,10 +265,16 @@ void HalvoraEngine::onMessage(wire::Message& message) {
     }
     // Only into the context the edits were meant for, and only while it
     // still has the focus.
-    fcitx::InputContext* ic = instance_->mostRecentInputContext();
-    if (ic != nullptr && ic->hasFocus() && contextId(*ic) == message.contextId &&
-        instance_->inputMethodEngine(ic) == this) {
-        apply(*ic, message.edits, std::nullopt);
+    fcitx::InputContext* target = nullptr;
+    instance_->inputContextManager().foreach([&](fcitx::InputContext* ic) {
+        if (contextId(*ic) == message.contextId) {
+            target = ic;
+            return false;
+        }
+        return true;
+    });
+    if (target != nullptr && target->hasFocus() && instance_->inputMethodEngine(target) == this) {
+        apply(*target, message.edits, std::nullopt);
     }
 }
 
