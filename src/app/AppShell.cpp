@@ -150,16 +150,16 @@ void AppShell::didFinishLaunching() {
     std::weak_ptr<int> alive = lifetime_;
     keyboard_ = std::make_unique<input::KeyboardController>(
         *store_, platform_, panels_, qrSource_,
-        [this, alive] {
-            if (alive.lock()) {
-                rebuildMenu();
-            }
-        },
         [this, alive](std::optional<snippets::ReplyPasteTarget> target) {
             if (alive.lock() && picker_) {
                 picker_->openPicker(std::move(target));
             }
         });
+    keyboardChanges_ = keyboard_->observeChanges([this, alive] {
+        if (alive.lock()) {
+            rebuildMenu();
+        }
+    });
     picker_ = std::make_unique<PickerPresenter>(*keyboard_, *store_, platform_, panels_);
 
     registerSuggestionHotKey();

@@ -138,6 +138,7 @@ class AppShell {
     std::unique_ptr<snippets::SnippetStore> store_;
     snippets::WorkspaceNavigation navigation_;
     std::unique_ptr<input::KeyboardController> keyboard_;
+    util::Connection keyboardChanges_;
     std::unique_ptr<PickerPresenter> picker_;
     std::string accessibilityUrl_ = kAccessibilitySettingsUrl;
     bool statusItemCreated_ = false;

@@ -6,6 +6,7 @@
 #include "backup/Together.h"
 #include "snippets/SnippetJson.h"
 #include "text/Unicode.h"
+#include "util/Errors.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,10 +36,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using snippets::Snippet;
-
-[[noreturn]] void throwErrno(int error, const std::string& what) {
-    throw std::system_error(error, std::generic_category(), what);
-}
+using util::throwErrno;
 
 /// Closes a descriptor when the scope ends.
 class Descriptor {

@@ -74,12 +74,11 @@ std::optional<int> hotkeySlot(platform::KeyCode code) {
 
 KeyboardController::KeyboardController(snippets::SnippetStore& store, platform::Platform& platform,
                                        snippets::PanelHost& panels, DynamicQRSource* qrSource,
-                                       StateChange onStateChange, OpenPicker onOpenPicker)
+                                       OpenPicker onOpenPicker)
     : store_(store),
       platform_(platform),
       panels_(panels),
       qrSource_(qrSource),
-      onStateChange_(std::move(onStateChange)),
       onOpenPicker_(std::move(onOpenPicker)),
       engine_(makeEngine(platform.userDefaults)),
       suggestionsEnabled_(platform.userDefaults.boolOr("suggestionsEnabled", true)) {
@@ -90,6 +89,15 @@ KeyboardController::KeyboardController(snippets::SnippetStore& store, platform::
                 appActivated(app);
             }
         });
+}
+
+KeyboardController::KeyboardController(snippets::SnippetStore& store, platform::Platform& platform,
+                                       snippets::PanelHost& panels, DynamicQRSource* qrSource,
+                                       std::function<void()> onChange, OpenPicker onOpenPicker)
+    : KeyboardController(store, platform, panels, qrSource, std::move(onOpenPicker)) {
+    if (onChange) {
+        firstObserver_ = observeChanges(std::move(onChange));
+    }
 }
 
 KeyboardController::~KeyboardController() {
@@ -115,9 +123,7 @@ std::function<void()> KeyboardController::guarded(std::function<void()> task) co
 }
 
 void KeyboardController::notify() {
-    if (onStateChange_) {
-        onStateChange_();
-    }
+    changed_.emit();
 }
 
 // ---------------------------------------------------------------- running

@@ -40,14 +40,19 @@ inline constexpr std::int64_t kSyntheticEventMarker = platform::kSyntheticEventM
 
 class KeyboardController {
   public:
-    using StateChange = std::function<void()>;
     using OpenPicker = std::function<void(std::optional<snippets::ReplyPasteTarget>)>;
 
     /// `qrSource` may be null: a QR snippet then fails with the QR error
-    /// status instead of pasting.
+    /// status instead of pasting. `onOpenPicker` is asked to show the picker
+    /// (⌥⌘K) for the chat field captured with the key.
     KeyboardController(snippets::SnippetStore& store, platform::Platform& platform,
                        snippets::PanelHost& panels, DynamicQRSource* qrSource,
-                       StateChange onStateChange, OpenPicker onOpenPicker);
+                       OpenPicker onOpenPicker = {});
+    /// As above, with a first observer of the changes (see `observeChanges`)
+    /// connected for the life of the controller.
+    KeyboardController(snippets::SnippetStore& store, platform::Platform& platform,
+                       snippets::PanelHost& panels, DynamicQRSource* qrSource,
+                       std::function<void()> onChange, OpenPicker onOpenPicker);
     ~KeyboardController();
     KeyboardController(const KeyboardController&) = delete;
     KeyboardController& operator=(const KeyboardController&) = delete;
@@ -101,6 +106,10 @@ class KeyboardController {
     void finishDynamicQR(std::string message, bool failed);
     void setQRStatus(std::string message, bool failed);
 
+    /// Called just after any published property below has changed.
+    [[nodiscard]] util::Connection observeChanges(std::function<void()> didChange) {
+        return changed_.connect(std::move(didChange));
+    }
     /// Called just before any published property below changes.
     [[nodiscard]] util::Connection observe(std::function<void()> willChange) {
         return willChange_.connect(std::move(willChange));
@@ -171,7 +180,6 @@ class KeyboardController {
     platform::Platform& platform_;
     snippets::PanelHost& panels_;
     DynamicQRSource* qrSource_;
-    StateChange onStateChange_;
     OpenPicker onOpenPicker_;
 
     std::unique_ptr<platform::InstalledTap> tap_;
@@ -200,6 +208,8 @@ class KeyboardController {
     engine::InputMethod method_ = engine::InputMethod::telex;
 
     util::Signal<> willChange_;
+    util::Signal<> changed_;
+    util::Connection firstObserver_;
     std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
     platform::Registration activationObserver_;
 };

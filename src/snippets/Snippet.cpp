@@ -1,6 +1,17 @@
 #include "snippets/Snippet.h"
 
+#include "text/Unicode.h"
+
+#include <string>
+#include <unordered_set>
+
 namespace halvora::snippets {
+
+namespace {
+
+constexpr int kMaxNumberedCode = 9999;
+
+}  // namespace
 
 std::string Snippet::normalizedCode() const {
     if (trigger.starts_with(';')) {
@@ -32,6 +43,29 @@ bool isPlainFileName(std::string_view name) {
         return false;
     }
     return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
+std::string_view trimSemicolons(std::string_view code) {
+    const std::size_t first = code.find_first_not_of(';');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return code.substr(first, code.find_last_not_of(';') - first + 1);
+}
+
+std::string nextFreeNumberedCode(const std::vector<Snippet>& snippets, std::string_view prefix) {
+    std::unordered_set<std::string> taken;
+    taken.reserve(snippets.size());
+    for (const Snippet& snippet : snippets) {
+        taken.insert(snippet.normalizedCode());
+    }
+    for (int n = 1; n <= kMaxNumberedCode; ++n) {
+        std::string code = std::string(prefix) + std::to_string(n);
+        if (!taken.contains(code)) {
+            return code;
+        }
+    }
+    return std::string(prefix) + text::lowercased(util::Uuid::random().text().substr(0, 6));
 }
 
 }  // namespace halvora::snippets

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace halvora::snippets {
 
@@ -51,6 +52,14 @@ struct Snippet {
     /// content are never expanded, bound to a hot key or offered for picking.
     bool hasContent() const;
 };
+
+/// `code` without the ";" at either end (";;vcbq;" gives "vcbq").
+std::string_view trimSemicolons(std::string_view code);
+
+/// The first of `prefix` + "1" … `prefix` + "9999" that no snippet's
+/// normalised code equals (case-sensitive); when all are taken, `prefix` and
+/// six lower-case hexadecimal characters of a new UUID.
+std::string nextFreeNumberedCode(const std::vector<Snippet>& snippets, std::string_view prefix);
 
 /// A single path component naming a file: not empty, not "." or "..", and
 /// free of "/", "\\" and NUL.

@@ -7,26 +7,15 @@
 
 #include <algorithm>
 #include <system_error>
-#include <unordered_set>
 
 namespace halvora::snippets {
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMaxNumberedQuickReplyCode = 9999;
-
 bool isAllowedImageExtension(std::string_view extension) {
     return std::ranges::find(SnippetStore::allowedImageExtensions, extension) !=
            SnippetStore::allowedImageExtensions.end();
-}
-
-std::string_view trimSemicolons(std::string_view text) {
-    const std::size_t start = text.find_first_not_of(';');
-    if (start == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(start, text.find_last_not_of(';') - start + 1);
 }
 
 }  // namespace
@@ -196,18 +185,7 @@ bool SnippetStore::triggerConflict(const Snippet& snippet) const {
 }
 
 std::string SnippetStore::nextQuickReplyTrigger() const {
-    std::unordered_set<std::string> taken;
-    taken.reserve(snippets_.size());
-    for (const Snippet& snippet : snippets_) {
-        taken.insert(snippet.normalizedCode());
-    }
-    for (int n = 1; n <= kMaxNumberedQuickReplyCode; ++n) {
-        std::string code = ";tl" + std::to_string(n);
-        if (!taken.contains(code)) {
-            return code;
-        }
-    }
-    return ";tl" + text::lowercased(util::Uuid::random().text().substr(0, 6));
+    return nextFreeNumberedCode(snippets_, ";tl");
 }
 
 void SnippetStore::importImage(const fs::path& source, const util::Uuid& id) {

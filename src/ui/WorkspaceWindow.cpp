@@ -174,7 +174,7 @@ WorkspaceWindow::WorkspaceWindow(snippets::WorkspaceNavigation& navigation,
     navigationConnection_ = navigation_.observe([this](WorkspacePage page) { showPage(page); });
     if (keyboard_ != nullptr) {
         // Called before the state changes; read it once the change is made.
-        keyboardConnection_ = keyboard_->observe([this] { scheduleStatusRefresh(); });
+        keyboardConnection_ = keyboard_->observeChanges([this] { scheduleStatusRefresh(); });
     }
     connect(&statusItem_, &platform::qt::QtStatusItem::changed, this, [this] {
         rebuildStatusMenuArea();

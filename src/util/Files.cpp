@@ -1,5 +1,6 @@
 #include "util/Files.h"
 
+#include "util/Errors.h"
 #include "util/TemporaryFile.h"
 
 #include <array>
@@ -15,10 +16,6 @@
 namespace halvora::util {
 namespace fs = std::filesystem;
 namespace {
-
-[[noreturn]] void throwErrno(int error, const std::string& what) {
-    throw std::system_error(error, std::generic_category(), what);
-}
 
 /// Closes a descriptor when the scope ends.
 class FileDescriptor {

@@ -6,6 +6,8 @@
 // emitted take effect from the next emission (a disconnected slot is skipped
 // at once).
 
+#include "util/Connection.h"
+
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -13,34 +15,6 @@
 #include <vector>
 
 namespace halvora::util {
-
-/// Owns one registration; disconnects it when destroyed. Move-only.
-class Connection {
-  public:
-    Connection() = default;
-    explicit Connection(std::function<void()> disconnect) : disconnect_(std::move(disconnect)) {}
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    Connection(Connection&& other) noexcept : disconnect_(std::exchange(other.disconnect_, {})) {}
-    Connection& operator=(Connection&& other) noexcept {
-        if (this != &other) {
-            disconnect();
-            disconnect_ = std::exchange(other.disconnect_, {});
-        }
-        return *this;
-    }
-    ~Connection() { disconnect(); }
-
-    void disconnect() {
-        if (disconnect_) {
-            std::exchange(disconnect_, {})();
-        }
-    }
-    bool connected() const { return static_cast<bool>(disconnect_); }
-
-  private:
-    std::function<void()> disconnect_;
-};
 
 template <typename... Args>
 class Signal {

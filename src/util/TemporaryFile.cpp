@@ -1,21 +1,15 @@
 #include "util/TemporaryFile.h"
 
+#include "util/Errors.h"
+
 #include <cerrno>
 #include <string>
-#include <system_error>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace halvora::util {
 namespace fs = std::filesystem;
-namespace {
-
-[[noreturn]] void throwErrno(int error, const std::string& what) {
-    throw std::system_error(error, std::generic_category(), what);
-}
-
-}  // namespace
 
 TemporaryFile::TemporaryFile(const fs::path& target) : target_(target) {
     const fs::path parent = target.parent_path();

@@ -7,7 +7,6 @@
 #include "util/Whitespace.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace halvora::workspace {
 
@@ -15,16 +14,6 @@ namespace keys = platform::DefaultsKeys;
 using snippets::Snippet;
 
 namespace {
-
-constexpr int kMaxNumberedQRCode = 9999;
-
-std::string_view trimSemicolons(std::string_view code) {
-    const std::size_t first = code.find_first_not_of(';');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return code.substr(first, code.find_last_not_of(';') - first + 1);
-}
 
 /// Host (and port) of a base URL such as "https://img.vietqr.io/prefix".
 std::string hostOf(std::string_view url) {
@@ -145,7 +134,7 @@ void CustomerQRViewModel::editSnippet(const util::Uuid& id) {
 std::optional<std::size_t> CustomerQRViewModel::existingVCBQIndex() const {
     const std::vector<Snippet>& snippets = store_.snippets();
     for (std::size_t i = 0; i < snippets.size(); ++i) {
-        if (text::lowercased(trimSemicolons(snippets[i].trigger)) == "vcbq") {
+        if (text::lowercased(snippets::trimSemicolons(snippets[i].trigger)) == "vcbq") {
             return i;
         }
     }
@@ -167,20 +156,9 @@ bool CustomerQRViewModel::enableExistingVCBQ() {
 }
 
 std::string CustomerQRViewModel::nextTrigger(const std::vector<Snippet>& snippets) {
-    std::unordered_set<std::string> taken;
-    for (const Snippet& snippet : snippets) {
-        taken.insert(snippet.normalizedCode());
-    }
-    if (!taken.contains(";vcbq")) {
-        return ";vcbq";
-    }
-    for (int n = 1; n <= kMaxNumberedQRCode; ++n) {
-        std::string code = ";qr" + std::to_string(n);
-        if (!taken.contains(code)) {
-            return code;
-        }
-    }
-    return ";qr" + text::lowercased(util::Uuid::random().text().substr(0, 6));
+    const bool vcbqTaken = std::ranges::any_of(
+        snippets, [](const Snippet& snippet) { return snippet.hasNormalizedCode(";vcbq"); });
+    return vcbqTaken ? snippets::nextFreeNumberedCode(snippets, ";qr") : std::string(";vcbq");
 }
 
 util::Uuid CustomerQRViewModel::addDynamicSnippet() {

@@ -63,7 +63,7 @@ SettingsPageView::SettingsPageView(input::KeyboardController& keyboard,
 
     refresher_ = new PageKit::DeferredRefresh(this, [this] { refresh(); });
     connection_ = model_.observe([this] { refresher_->request(); });
-    keyboardConnection_ = keyboard.observe([this] { refresher_->request(); });
+    keyboardConnection_ = keyboard.observeChanges([this] { refresher_->request(); });
     refresh();
 }
 
