@@ -2,6 +2,7 @@
 // the event goes through the tap, the controller decides, and the events it
 // posts are applied to the focused field.
 
+#include "app/Core.h"
 #include "input/KeyboardController.h"
 #include "platform/sim/SimDesktop.h"
 #include "snippets/SnippetStore.h"
@@ -22,10 +23,9 @@ class Desk {
     Desk()
         : folder_(makeFolder()),
           platform_(desktop_.platform()),
-          store_(folder_, log_),
           panels_(desktop_),
-          controller_(
-              store_, platform_, panels_, nullptr, [] {}, [](auto) {}) {
+          core_(platform_, panels_, folder_),
+          controller_(core_.keyboard()) {
         const platform::ProcessId pid = desktop_.launch("Zalo", "com.vng.zalo");
         field_ = &desktop_.addField(pid);
         desktop_.bringToFront(pid);
@@ -55,10 +55,9 @@ class Desk {
     std::filesystem::path folder_;
     platform::sim::SimDesktop desktop_;
     platform::Platform platform_;
-    platform::RecordingLog log_;
-    snippets::SnippetStore store_;
     snippets::sim::SimPanelHost panels_;
-    input::KeyboardController controller_;
+    app::Core core_;
+    input::KeyboardController& controller_;
     platform::sim::SimTextField* field_ = nullptr;
 };
 

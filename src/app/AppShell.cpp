@@ -125,16 +125,13 @@ AppShell::AppShell(platform::Platform& platform, platform::StatusItem& statusIte
     : platform_(platform),
       statusItem_(statusItem),
       host_(host),
-      panels_(panels),
-      qrSource_(qrSource),
-      store_(std::make_unique<snippets::SnippetStore>(std::move(dataFolder), platform.log)) {}
+      core_(platform, panels, std::move(dataFolder), qrSource) {}
 
 AppShell::~AppShell() {
     willTerminate();
-    // The picker points at the controller; the controller stops its tap when
-    // it goes.
-    picker_.reset();
-    keyboard_.reset();
+    // The core goes after this: the controller stops its tap when it goes,
+    // with no menu left to rebuild.
+    keyboardChanges_.cancel();
     lifetime_.reset();
 }
 
@@ -145,22 +142,16 @@ void AppShell::didFinishLaunching() {
     statusItemCreated_ = true;
 
     const auto profile = qr::DynamicQRProfile::load(platform_.userDefaults);
-    store_->enableLegacyVCBQIfConfigured(profile);
+    core_.store().enableLegacyVCBQIfConfigured(profile);
 
     std::weak_ptr<int> alive = lifetime_;
-    keyboard_ = std::make_unique<input::KeyboardController>(
-        *store_, platform_, panels_, qrSource_,
-        [this, alive](std::optional<snippets::ReplyPasteTarget> target) {
-            if (alive.lock() && picker_) {
-                picker_->openPicker(std::move(target));
-            }
-        });
+    keyboard_ = &core_.keyboard();
     keyboardChanges_ = keyboard_->observeChanges([this, alive] {
         if (alive.lock()) {
             rebuildMenu();
         }
     });
-    picker_ = std::make_unique<PickerPresenter>(*keyboard_, *store_, platform_, panels_);
+    picker_ = &core_.picker();
 
     registerSuggestionHotKey();
     refreshKeyboardAvailability();
@@ -274,12 +265,12 @@ void AppShell::openPickerFromHotkey() {
 }
 
 void AppShell::openTextTools() {
-    navigation_.setPage(snippets::WorkspacePage::textTools);
+    core_.navigation().setPage(snippets::WorkspacePage::textTools);
     openSettings();
 }
 
 void AppShell::openPreferences() {
-    navigation_.setPage(snippets::WorkspacePage::settings);
+    core_.navigation().setPage(snippets::WorkspacePage::settings);
     openSettings();
 }
 

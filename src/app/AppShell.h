@@ -6,6 +6,7 @@
 // input methods, opens the workspace window and the snippet picker, and asks
 // before quitting. Main queue only; no display needed.
 
+#include "app/Core.h"
 #include "app/PickerPresenter.h"
 #include "app/ShellHost.h"
 #include "input/DynamicQRSource.h"
@@ -73,7 +74,7 @@ inline constexpr const char* kAccessibilitySettingsUrl =
 class AppShell {
   public:
     /// `dataFolder` is the snippet store's folder. `qrSource` may be null.
-    /// Nothing runs until `didFinishLaunching`.
+    /// The core is assembled here; nothing runs until `didFinishLaunching`.
     AppShell(platform::Platform& platform, platform::StatusItem& statusItem, ShellHost& host,
              snippets::PanelHost& panels, std::filesystem::path dataFolder,
              input::DynamicQRSource* qrSource);
@@ -120,11 +121,11 @@ class AppShell {
     /// The menu last shown (empty before start-up).
     const platform::StatusMenu& currentMenu() const { return menu_; }
 
-    snippets::SnippetStore& store() { return *store_; }
-    snippets::WorkspaceNavigation& navigation() { return navigation_; }
+    snippets::SnippetStore& store() { return core_.store(); }
+    snippets::WorkspaceNavigation& navigation() { return core_.navigation(); }
     /// Null before start-up.
-    input::KeyboardController* keyboard() { return keyboard_.get(); }
-    PickerPresenter* pickerPresenter() { return picker_.get(); }
+    input::KeyboardController* keyboard() { return keyboard_; }
+    PickerPresenter* pickerPresenter() { return picker_; }
     bool settingsWindowShown() const { return settingsWindowShown_; }
 
   private:
@@ -133,13 +134,11 @@ class AppShell {
     platform::Platform& platform_;
     platform::StatusItem& statusItem_;
     ShellHost& host_;
-    snippets::PanelHost& panels_;
-    input::DynamicQRSource* qrSource_;
-    std::unique_ptr<snippets::SnippetStore> store_;
-    snippets::WorkspaceNavigation navigation_;
-    std::unique_ptr<input::KeyboardController> keyboard_;
+    Core core_;
+    /// The core's, from start-up on.
+    input::KeyboardController* keyboard_ = nullptr;
+    PickerPresenter* picker_ = nullptr;
     util::Connection keyboardChanges_;
-    std::unique_ptr<PickerPresenter> picker_;
     std::string accessibilityUrl_ = kAccessibilitySettingsUrl;
     bool statusItemCreated_ = false;
     bool terminated_ = false;

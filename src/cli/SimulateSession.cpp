@@ -207,37 +207,28 @@ SimulateSession::SimulateSession(const SimulateOptions& options, std::ostream& o
                         : nullptr),
       platform_(fileDefaults_ ? withDefaults(desktop_.platform(), *fileDefaults_)
                               : desktop_.platform()),
-      store_(std::make_unique<snippets::SnippetStore>(options.dataFolder.value_or(temporaryFolder_),
-                                                      desktop_.log())),
       panels_(desktop_),
       qrSource_(std::make_unique<LazyRealQRSource>(platform_.userDefaults, platform_.workerQueue,
                                                    platform_.mainQueue)) {
-    controller_ = std::make_unique<input::KeyboardController>(
-        *store_, platform_, panels_, qrSource_.get(), [] {},
-        [this](std::optional<snippets::ReplyPasteTarget> target) {
-            if (picker_) {
-                picker_->openPicker(std::move(target));
-            }
-        });
-    picker_ = std::make_unique<app::PickerPresenter>(*controller_, *store_, platform_, panels_);
+    core_ = std::make_unique<app::Core>(
+        platform_, panels_, options.dataFolder.value_or(temporaryFolder_), qrSource_.get());
+    input::KeyboardController& controller = core_->keyboard();
 
     desktop_.setTrusted(true);
     if (options.vni) {
-        controller_->setMethod(engine::InputMethod::vni);
+        controller.setMethod(engine::InputMethod::vni);
     }
     if (options.oldTone) {
-        controller_->setModernTone(false);
+        controller.setModernTone(false);
     }
     activateApplication(defaultApplication);
-    controller_->start();
+    controller.start();
     settle();
 }
 
 SimulateSession::~SimulateSession() {
-    picker_.reset();
-    controller_.reset();
+    core_.reset();
     qrSource_.reset();
-    store_.reset();
     if (!temporaryFolder_.empty()) {
         std::error_code ignored;
         std::filesystem::remove_all(temporaryFolder_, ignored);

@@ -4,7 +4,7 @@
 // driven by a small script, so that typing rules can be tried and reports
 // reproduced without a real desktop.
 
-#include "app/PickerPresenter.h"
+#include "app/Core.h"
 #include "input/KeyboardController.h"
 #include "platform/JsonFileUserDefaults.h"
 #include "platform/sim/SimDesktop.h"
@@ -58,8 +58,8 @@ class SimulateSession {
     /// The focused field's text, as the script's `print` shows it.
     std::string fieldText() const;
     platform::sim::SimDesktop& desktop() { return desktop_; }
-    input::KeyboardController& controller() { return *controller_; }
-    snippets::SnippetStore& store() { return *store_; }
+    input::KeyboardController& controller() { return core_->keyboard(); }
+    snippets::SnippetStore& store() { return core_->store(); }
     /// The settings the run uses (the --config file, or temporary ones).
     platform::UserDefaults& userDefaults() { return platform_.userDefaults; }
 
@@ -81,12 +81,10 @@ class SimulateSession {
     platform::sim::SimDesktop desktop_;
     std::unique_ptr<platform::JsonFileUserDefaults> fileDefaults_;
     platform::Platform platform_;
-    std::unique_ptr<snippets::SnippetStore> store_;
     snippets::sim::SimPanelHost panels_;
     /// Real QR generation (network, images, read-back), made on first use.
     std::unique_ptr<input::DynamicQRSource> qrSource_;
-    std::unique_ptr<input::KeyboardController> controller_;
-    std::unique_ptr<app::PickerPresenter> picker_;
+    std::unique_ptr<app::Core> core_;
     std::size_t alertsReported_ = 0;
 };
 

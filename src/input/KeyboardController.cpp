@@ -3,6 +3,7 @@
 #include "engine/TypoSuggester.h"
 #include "input/AppModePolicy.h"
 #include "input/FocusedFieldPolicy.h"
+#include "qr/DynamicQRProfile.h"
 #include "snippets/SnippetStore.h"
 #include "text/Unicode.h"
 
@@ -49,27 +50,6 @@ std::optional<char32_t> boundaryCharacter(platform::KeyCode code) {
     }
 }
 
-std::optional<int> hotkeySlot(platform::KeyCode code) {
-    // The number-row keys 1 … 9 of the Apple layout.
-    static constexpr std::array<std::pair<platform::KeyCode, int>, 9> slots{{
-        {18, 1},
-        {19, 2},
-        {20, 3},
-        {21, 4},
-        {23, 5},
-        {22, 6},
-        {26, 7},
-        {28, 8},
-        {25, 9},
-    }};
-    for (const auto& [key, slot] : slots) {
-        if (key == code) {
-            return slot;
-        }
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 KeyboardController::KeyboardController(snippets::SnippetStore& store, platform::Platform& platform,
@@ -77,14 +57,15 @@ KeyboardController::KeyboardController(snippets::SnippetStore& store, platform::
                                        OpenPicker onOpenPicker)
     : store_(store),
       platform_(platform),
-      panels_(panels),
-      qrSource_(qrSource),
       onOpenPicker_(std::move(onOpenPicker)),
       engine_(makeEngine(platform.userDefaults)),
-      suggestionsEnabled_(platform.userDefaults.boolOr("suggestionsEnabled", true)) {
-    std::weak_ptr<int> alive = lifetime_;
-    activationObserver_ =
-        platform_.workspace.onActivate([this, alive](const platform::RunningApplication& app) {
+      suggestionsEnabled_(platform.userDefaults.boolOr("suggestionsEnabled", true)),
+      qr_(platform, qrSource, *this),
+      prompts_(platform, panels),
+      suggestions_(platform, *this),
+      pastes_(platform, store, prompts_, qr_, *this) {
+    activationObserver_ = platform_.workspace.onActivate(
+        [this, alive = lifetime_.token()](const platform::RunningApplication& app) {
             if (alive.lock()) {
                 appActivated(app);
             }
@@ -103,7 +84,7 @@ KeyboardController::KeyboardController(snippets::SnippetStore& store, platform::
 KeyboardController::~KeyboardController() {
     activationObserver_.cancel();
     stop();
-    lifetime_.reset();
+    lifetime_.end();
 }
 
 engine::VietInputEngine KeyboardController::makeEngine(const platform::UserDefaults& defaults) {
@@ -113,56 +94,40 @@ engine::VietInputEngine KeyboardController::makeEngine(const platform::UserDefau
     return engine;
 }
 
-std::function<void()> KeyboardController::guarded(std::function<void()> task) const {
-    std::weak_ptr<int> alive = lifetime_;
-    return [alive, task = std::move(task)] {
-        if (alive.lock()) {
-            task();
-        }
-    };
-}
-
-void KeyboardController::notify() {
-    changed_.emit();
-}
-
 // ---------------------------------------------------------------- running
 
 void KeyboardController::start() {
     if (tap_ || conflictingInputApp_) {
         return;
     }
-    std::weak_ptr<int> alive = lifetime_;
-    tap_ = platform_.eventTap.install([this, alive](const platform::KeyEvent& event) {
-        if (!alive.lock()) {
-            return true;
-        }
-        if (event.type == platform::EventType::tapDisabledByTimeout ||
-            event.type == platform::EventType::tapDisabledByUserInput) {
-            // The system switched the tap off (a slow callback, or the user):
-            // switch it straight back on.
-            if (tap_) {
-                tap_->setEnabled(true);
+    tap_ = platform_.eventTap.install(
+        [this, alive = lifetime_.token()](const platform::KeyEvent& event) {
+            if (!alive.lock()) {
+                return true;
             }
-            return true;
-        }
-        return handle(event);
-    });
+            if (event.type == platform::EventType::tapDisabledByTimeout ||
+                event.type == platform::EventType::tapDisabledByUserInput) {
+                // The system switched the tap off (a slow callback, or the user):
+                // switch it straight back on.
+                if (tap_) {
+                    tap_->setEnabled(true);
+                }
+                return true;
+            }
+            return handle(event);
+        });
     if (!tap_) {
         return;
     }
     willChange();
     isRunning_ = true;
-    notify();
+    didChange();
 }
 
 void KeyboardController::stop() {
-    if (replyPrompt_) {
-        replyPrompt_->cancel();
-        releaseReplyPrompt();
-    }
+    prompts_.dismiss();
     pickerOpen_ = false;
-    pendingSuggestionReplacement_.reset();
+    suggestions_.dropPendingReplacement();
     resetWordAndCode();
     clearSuggestion();
     if (tap_) {
@@ -171,7 +136,7 @@ void KeyboardController::stop() {
     tap_.reset();
     willChange();
     isRunning_ = false;
-    notify();
+    didChange();
 }
 
 // ---------------------------------------------------------------- settings
@@ -207,7 +172,7 @@ void KeyboardController::setEnabled(bool enabled) {
     enabled_ = enabled;
     resetWordAndCode();
     clearSuggestion();
-    notify();
+    didChange();
 }
 
 void KeyboardController::setMethod(engine::InputMethod method) {
@@ -216,14 +181,14 @@ void KeyboardController::setMethod(engine::InputMethod method) {
     engine_.vniMode = method == engine::InputMethod::vni;
     resetWord();
     clearSuggestion();
-    notify();
+    didChange();
 }
 
 void KeyboardController::setSuggestionsEnabled(bool enabled) {
     suggestionsEnabled_ = enabled;
     platform_.userDefaults.set("suggestionsEnabled", enabled);
     clearSuggestion();
-    notify();
+    didChange();
 }
 
 void KeyboardController::setModernTone(bool modern) {
@@ -231,7 +196,7 @@ void KeyboardController::setModernTone(bool modern) {
     engine_.modernTone = modern;
     resetWordAndCode();
     clearSuggestion();
-    notify();
+    didChange();
 }
 
 void KeyboardController::setModeManually(bool enabled) {
@@ -250,7 +215,7 @@ void KeyboardController::setConflictingInputApp(std::optional<std::string> name)
     if (conflictingInputApp_) {
         stop();
     }
-    notify();
+    didChange();
 }
 
 // ---------------------------------------------------------------- applications
@@ -260,11 +225,11 @@ void KeyboardController::appActivated(const platform::RunningApplication& app) {
         app.bundleIdentifier == platform_.workspace.ownBundleIdentifier()) {
         return;
     }
-    pendingSuggestionReplacement_.reset();
+    suggestions_.dropPendingReplacement();
     // The chat a generation pastes into coming (back) to the front is not a
     // switch away from it: the picker re-activates it right before pasting,
     // and its notice may arrive after the generation has started.
-    if (!(qrGeneration_ && qrTargetPID_ == app.pid)) {
+    if (!qr_.isGeneratingFor(app.pid)) {
         cancelPendingQR();
     }
     forgetWordAndCode();
@@ -308,7 +273,7 @@ bool KeyboardController::handle(const platform::KeyEvent& event) {
     switch (event.type) {
         case platform::EventType::leftMouseDown:
         case platform::EventType::rightMouseDown:
-            pendingSuggestionReplacement_.reset();
+            suggestions_.dropPendingReplacement();
             needsFocusedFieldRefresh_ = true;
             cancelPendingQR();
             forgetWordAndCode();
@@ -345,10 +310,10 @@ bool KeyboardController::handleKeyDown(const platform::KeyEvent& event) {
         return true;
     }
 
-    if (replyPrompt_) {
+    if (snippets::ReplyTemplatePrompt* prompt = prompts_.prompt()) {
         if (code == keys::escape) {
             // Its cancel callback ends the prompt and goes back to the target.
-            replyPrompt_->cancel();
+            prompt->cancel();
             resetWordAndCode();
             return false;
         }
@@ -375,8 +340,8 @@ bool KeyboardController::handleKeyDown(const platform::KeyEvent& event) {
 
     const bool optionCommand = (event.flags & flags::command) && (event.flags & flags::option) &&
                                !(event.flags & flags::control);
-    if (pendingSuggestionReplacement_ && !(code == keys::semicolon && optionCommand)) {
-        pendingSuggestionReplacement_.reset();
+    if (suggestions_.hasPendingReplacement() && !(code == keys::semicolon && optionCommand)) {
+        suggestions_.dropPendingReplacement();
     }
 
     if (modifiers == 0) {
@@ -448,7 +413,7 @@ bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
 }
 
 bool KeyboardController::handleBoundary(platform::KeyCode code, char32_t boundary) {
-    if (code == keys::space && !replyPrompt_ && !pickerOpen_) {
+    if (code == keys::space && !prompts_.prompt() && !pickerOpen_) {
         if (const std::optional<snippets::Snippet> snippet = store_.matchingTrigger(token_)) {
             return expandSnippet(*snippet);
         }
@@ -471,9 +436,7 @@ bool KeyboardController::handleBoundary(platform::KeyCode code, char32_t boundar
         edit(platform::TextEdit::key(code));
     }
     if (candidate) {
-        willChange();
-        suggestion_ = Suggestion{raw, *candidate, frontmostPID()};
-        notify();
+        suggestions_.offer(Suggestion{raw, *candidate, frontmostPID()});
     }
     return result;
 }
@@ -481,7 +444,7 @@ bool KeyboardController::handleBoundary(platform::KeyCode code, char32_t boundar
 bool KeyboardController::handleCharacter(const std::string& character) {
     const char32_t first = text::toUtf32(character).front();
 
-    if (character == ";" && !replyPrompt_ && !pickerOpen_) {
+    if (character == ";" && !prompts_.prompt() && !pickerOpen_) {
         // A snippet code begins; the word (or code) before it ends here.
         resetCode();
         bool written = false;
@@ -536,14 +499,14 @@ std::optional<bool> KeyboardController::handleShortcut(platform::KeyCode code) {
         return std::nullopt;
     }
     if (code == keys::k) {
-        if (pickerOpen_ || replyPrompt_) {
+        if (pickerOpen_ || prompts_.prompt()) {
             return std::nullopt;
         }
         std::optional<snippets::ReplyPasteTarget> target =
             snippets::ReplyPasteTarget::capture(platform_);
         resetWordAndCode();
         clearSuggestion();
-        platform_.mainQueue.async(guarded([this, target = std::move(target)] {
+        platform_.mainQueue.async(lifetime_.guard([this, target = std::move(target)] {
             if (onOpenPicker_) {
                 onOpenPicker_(target);
             }
@@ -554,13 +517,54 @@ std::optional<bool> KeyboardController::handleShortcut(platform::KeyCode code) {
         setModeManually(!enabled_);
         return false;
     }
-    if (const std::optional<int> slot = hotkeySlot(code); slot && !pickerOpen_ && !replyPrompt_) {
+    if (const std::optional<int> slot = SnippetPasteFlow::hotkeySlot(code);
+        slot && !pickerOpen_ && !prompts_.prompt()) {
         if (const std::optional<snippets::Snippet> snippet = store_.matchingHotkey(*slot)) {
-            pasteFromHotkey(*snippet);
+            resetWordAndCode();
+            clearSuggestion();
+            pastes_.pasteFromHotkey(*snippet);
             return false;
         }
     }
     return std::nullopt;
+}
+
+// ---------------------------------------------------------------- snippets
+
+bool KeyboardController::expandSnippet(const snippets::Snippet& snippet) {
+    if (snippet.isDynamicQR()) {
+        if (qr_.busy()) {
+            // The code stays on screen as typed.
+            resetWordAndCode();
+            return true;
+        }
+        if (!qr::DynamicQRProfile::load(platform_.userDefaults).isConfigured()) {
+            resetWordAndCode();
+            qr_.reportAccountMissing();
+            return true;
+        }
+    }
+    std::optional<snippets::ReplyPasteTarget> target;
+    if (needsPrompt(snippet)) {
+        target = snippets::ReplyPasteTarget::capture(platform_);
+        if (!target) {
+            resetWordAndCode();
+            return true;
+        }
+    }
+
+    // Erase the typed code (";" included); the Space itself is swallowed.
+    edit(platform::TextEdit::commit(token_, ""));
+    forgetWordAndCode();
+
+    if (target) {
+        prompts_.schedule(snippet, *target);
+    } else if (snippet.isDynamicQR()) {
+        qr_.begin(snippet, frontmostPID());
+    } else {
+        pastes_.pasteExpanded(snippet);
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------- writing

@@ -2,23 +2,30 @@
 
 // The one object every keystroke of the user passes through: it feeds letters
 // to the composition engine and writes corrections into the application in
-// front, expands snippet codes, offers typo suggestions and runs the
-// transfer-QR paste. Main queue only.
+// front, and routes the keys that start or end the snippet, prompt,
+// suggestion and transfer-QR flows, each of which owns its own state. The
+// word being composed and the snippet code belong to the controller alone.
+// Main queue only.
 
 #include "engine/InputAction.h"
 #include "engine/InputMethod.h"
 #include "engine/VietInputEngine.h"
+#include "input/DynamicQRFlow.h"
 #include "input/DynamicQRSource.h"
+#include "input/FlowHost.h"
 #include "input/FocusedFieldKind.h"
+#include "input/ReplyPromptFlow.h"
+#include "input/SnippetPasteFlow.h"
 #include "input/Suggestion.h"
+#include "input/SuggestionFlow.h"
 #include "platform/KeyEventTap.h"
 #include "platform/Platform.h"
 #include "platform/Registration.h"
 #include "snippets/ReplyPasteTarget.h"
 #include "snippets/ReplyTemplatePrompt.h"
 #include "snippets/Snippet.h"
+#include "util/Lifetime.h"
 #include "util/Signal.h"
-#include "util/Uuid.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,7 +45,7 @@ namespace halvora::input {
 /// The marker of the events the program synthesises; the tap lets them pass.
 inline constexpr std::int64_t kSyntheticEventMarker = platform::kSyntheticEventMarker;
 
-class KeyboardController {
+class KeyboardController final : private FlowHost {
   public:
     using OpenPicker = std::function<void(std::optional<snippets::ReplyPasteTarget>)>;
 
@@ -82,29 +89,43 @@ class KeyboardController {
 
     /// Ends the word and the snippet code as they stand: whatever the field
     /// shows of them stays, and both are emptied.
-    void resetWordAndCode();
+    void resetWordAndCode() override;
 
     // Typo suggestions.
-    void clearSuggestion();
+    void clearSuggestion() { suggestions_.clear(); }
     /// Takes the suggestion on offer; false when there is none.
-    bool acceptSuggestion();
+    bool acceptSuggestion() { return suggestions_.accept(); }
 
     // Snippet flows.
     /// A quick reply whose text has fields is completed in the prompt first.
-    static bool needsPrompt(const snippets::Snippet& snippet);
+    static bool needsPrompt(const snippets::Snippet& snippet) {
+        return ReplyPromptFlow::needsPrompt(snippet);
+    }
     void scheduleReplyPrompt(const snippets::Snippet& snippet,
-                             const snippets::ReplyPasteTarget& target);
+                             const snippets::ReplyPasteTarget& target) {
+        prompts_.schedule(snippet, target);
+    }
     void finishReplyPaste(const std::string& text, const snippets::ReplyPasteTarget& target,
-                          int attempt);
+                          int attempt) {
+        prompts_.finishPaste(text, target, attempt);
+    }
     void finishPickerPaste(const snippets::Snippet& snippet,
-                           const snippets::ReplyPasteTarget& target, int attempt);
+                           const snippets::ReplyPasteTarget& target, int attempt) {
+        pastes_.finishPickerPaste(snippet, target, attempt);
+    }
 
     // Transfer-QR paste.
     void beginDynamicQR(const snippets::Snippet& snippet,
-                        std::optional<platform::ProcessId> targetPID);
-    void cancelPendingQR();
-    void finishDynamicQR(std::string message, bool failed);
-    void setQRStatus(std::string message, bool failed);
+                        std::optional<platform::ProcessId> targetPID) {
+        qr_.begin(snippet, targetPID);
+    }
+    void cancelPendingQR() { qr_.cancelPending(); }
+    void finishDynamicQR(std::string message, bool failed) {
+        qr_.finish(std::move(message), failed);
+    }
+    void setQRStatus(std::string message, bool failed) {
+        qr_.setStatus(std::move(message), failed);
+    }
 
     /// Called just after any published property below has changed.
     [[nodiscard]] util::Connection observeChanges(std::function<void()> didChange) {
@@ -121,21 +142,19 @@ class KeyboardController {
     engine::InputMethod method() const { return method_; }
     bool suggestionsEnabled() const { return suggestionsEnabled_; }
     const std::optional<std::string>& conflictingInputApp() const { return conflictingInputApp_; }
-    const std::optional<Suggestion>& suggestion() const { return suggestion_; }
+    const std::optional<Suggestion>& suggestion() const { return suggestions_.current(); }
     const std::string& activeBundleID() const { return activeBundleID_; }
-    bool qrBusy() const { return qrBusy_; }
-    bool qrFailed() const { return qrFailed_; }
-    const std::optional<std::string>& qrStatus() const { return qrStatus_; }
+    bool qrBusy() const { return qr_.busy(); }
+    bool qrFailed() const { return qr_.failed(); }
+    const std::optional<std::string>& qrStatus() const { return qr_.status(); }
 
     // Internal state, readable for the shell and for tests.
     const engine::VietInputEngine& engine() const { return engine_; }
     const std::string& token() const { return token_; }
     FocusedFieldKind focusedFieldKind() const { return focusedFieldKind_; }
     bool pickerOpen() const { return pickerOpen_; }
-    snippets::ReplyTemplatePrompt* replyPrompt() const { return replyPrompt_.get(); }
-    bool hasPendingSuggestionReplacement() const {
-        return pendingSuggestionReplacement_.has_value();
-    }
+    snippets::ReplyTemplatePrompt* replyPrompt() const { return prompts_.prompt(); }
+    bool hasPendingSuggestionReplacement() const { return suggestions_.hasPendingReplacement(); }
 
   private:
     bool handleKeyDown(const platform::KeyEvent& event);
@@ -158,28 +177,21 @@ class KeyboardController {
     /// Empties the word and the code without writing anything: the field
     /// (a click, another application) has taken what it showed.
     void forgetWordAndCode();
-    void notify();
-    void willChange() { willChange_.emit(); }
 
+    // What the flows ask of the controller.
     /// One edit of the text before the caret: part of the answer to the key
     /// being decided, or carried out at once outside a key.
-    void edit(platform::TextEdit edit);
+    void edit(platform::TextEdit edit) override;
+    void willChange() override { willChange_.emit(); }
+    void didChange() override { changed_.emit(); }
+    std::optional<platform::ProcessId> frontmostPID() const override;
 
+    /// Erases a typed code whose snippet matched, then starts its flow.
     bool expandSnippet(const snippets::Snippet& snippet);
-    void pasteFromHotkey(const snippets::Snippet& snippet);
     void appActivated(const platform::RunningApplication& app);
-    void finishSuggestionReplacement(util::Uuid id, Suggestion suggestion, int attempt);
-    std::optional<platform::ProcessId> frontmostPID() const;
-    /// Ends the prompt without destroying it inside its own callback.
-    void releaseReplyPrompt();
-
-    /// Wraps deferred work so it does nothing once the controller is gone.
-    std::function<void()> guarded(std::function<void()> task) const;
 
     snippets::SnippetStore& store_;
     platform::Platform& platform_;
-    snippets::PanelHost& panels_;
-    DynamicQRSource* qrSource_;
     OpenPicker onOpenPicker_;
 
     std::unique_ptr<platform::InstalledTap> tap_;
@@ -188,19 +200,9 @@ class KeyboardController {
     std::string activeBundleID_;
     FocusedFieldKind focusedFieldKind_ = FocusedFieldKind::ordinary;
     bool needsFocusedFieldRefresh_ = true;
-    std::optional<util::Uuid> qrGeneration_;
-    /// The application the running generation pastes into.
-    std::optional<platform::ProcessId> qrTargetPID_;
-    bool qrPasting_ = false;
-    std::unique_ptr<snippets::ReplyTemplatePrompt> replyPrompt_;
     bool pickerOpen_ = false;
-    std::optional<util::Uuid> pendingSuggestionReplacement_;
     bool isRunning_ = false;
     std::optional<std::string> conflictingInputApp_;
-    std::optional<Suggestion> suggestion_;
-    bool qrBusy_ = false;
-    bool qrFailed_ = false;
-    std::optional<std::string> qrStatus_;
     /// The edits made while a key is decided; null outside.
     std::vector<platform::TextEdit>* keyEdits_ = nullptr;
     bool suggestionsEnabled_ = true;
@@ -210,7 +212,13 @@ class KeyboardController {
     util::Signal<> willChange_;
     util::Signal<> changed_;
     util::Connection firstObserver_;
-    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+
+    DynamicQRFlow qr_;
+    ReplyPromptFlow prompts_;
+    SuggestionFlow suggestions_;
+    SnippetPasteFlow pastes_;
+
+    util::Lifetime lifetime_;
     platform::Registration activationObserver_;
 };
 

@@ -1,6 +1,6 @@
 #include "TemporaryFolder.h"
 
-#include "app/PickerPresenter.h"
+#include "app/Core.h"
 #include "input/KeyboardController.h"
 #include "platform/sim/SimDesktop.h"
 #include "snippets/SnippetStore.h"
@@ -53,10 +53,10 @@ class DynamicQRFlowTest : public ::testing::Test {
   public:
     DynamicQRFlowTest()
         : platform_(desktop_.platform()),
-          store_(folder_.path(), log_),
           panels_(desktop_),
-          controller_(
-              store_, platform_, panels_, &source_, [] {}, [](auto) {}) {
+          core_(platform_, panels_, folder_.path(), &source_),
+          store_(core_.store()),
+          controller_(core_.keyboard()) {
         chatPid_ = desktop_.launch("Zalo", "com.vng.zalo");
         chat_ = &desktop_.addField(chatPid_);
         desktop_.bringToFront(chatPid_);
@@ -85,11 +85,11 @@ class DynamicQRFlowTest : public ::testing::Test {
     halvora::testing::TemporaryFolder folder_;
     SimDesktop desktop_;
     platform::Platform platform_;
-    platform::RecordingLog log_;
-    snippets::SnippetStore store_;
     snippets::sim::SimPanelHost panels_;
     FakeQRSource source_;
-    KeyboardController controller_;
+    app::Core core_;
+    snippets::SnippetStore& store_;
+    KeyboardController& controller_;
     platform::ProcessId chatPid_ = 0;
     platform::sim::SimTextField* chat_ = nullptr;
 };
@@ -227,7 +227,7 @@ TEST_F(DynamicQRFlowTest, HotkeySlotStartsAGenerationForTheFrontApp) {
 }
 
 TEST_F(DynamicQRFlowTest, PickerChoiceGeneratesForTheRefocusedChat) {
-    app::PickerPresenter presenter(controller_, store_, platform_, panels_);
+    app::PickerPresenter& presenter = core_.picker();
     presenter.openPicker(snippets::ReplyPasteTarget::capture(platform_));
     ASSERT_NE(panels_.picker(), nullptr);
     ASSERT_TRUE(panels_.choosePickerResult(0));

@@ -6,6 +6,7 @@
 
 #include "TemporaryFolder.h"
 #include "TransferPayload.h"
+#include "app/Core.h"
 #include "input/KeyboardController.h"
 #include "platform/sim/SimDesktop.h"
 #include "qr/WishGenerator.h"
@@ -25,14 +26,14 @@ class DynamicQRPasteTest : public ::testing::Test {
   protected:
     DynamicQRPasteTest()
         : platform_(desktop_.platform()),
-          store_(folder_.path(), log_),
           panels_(desktop_),
           generator_({desktop_.userDefaults(), desktop_.workerQueue(), desktop_.mainQueue(),
                       desktop_.http(), desktop_.imageCodec(), desktop_.barcodeReader()},
                      // Unshuffled: the first greeting is the list's last one.
                      [](std::size_t bound) { return bound - 1; }),
-          controller_(
-              store_, platform_, panels_, &generator_, [] {}, [](auto) {}) {
+          core_(platform_, panels_, folder_.path(), &generator_),
+          store_(core_.store()),
+          controller_(core_.keyboard()) {
         chatPid_ = desktop_.launch("Zalo", "com.vng.zalo");
         chat_ = &desktop_.addField(chatPid_);
         desktop_.bringToFront(chatPid_);
@@ -75,11 +76,11 @@ class DynamicQRPasteTest : public ::testing::Test {
     halvora::testing::TemporaryFolder folder_;
     platform::sim::SimDesktop desktop_;
     platform::Platform platform_;
-    platform::RecordingLog log_;
-    snippets::SnippetStore store_;
     snippets::sim::SimPanelHost panels_;
     DynamicQRGenerator generator_;
-    input::KeyboardController controller_;
+    app::Core core_;
+    snippets::SnippetStore& store_;
+    input::KeyboardController& controller_;
     platform::ProcessId chatPid_ = 0;
     platform::sim::SimTextField* chat_ = nullptr;
     std::string payload_;

@@ -1,12 +1,12 @@
 #pragma once
 
-// The objects every page model works on: a simulated desktop, a store on a
-// temporary data folder and the keyboard controller that reads the same
-// store and user defaults.
+// The objects every page model works on: a simulated desktop and the core
+// assembled on it, with its store on a temporary data folder and the keyboard
+// controller that reads the same store and user defaults.
 
 #include "TemporaryFolder.h"
+#include "app/Core.h"
 #include "input/KeyboardController.h"
-#include "platform/Log.h"
 #include "platform/sim/SimDesktop.h"
 #include "snippets/Snippet.h"
 #include "snippets/SnippetStore.h"
@@ -25,10 +25,10 @@ class WorkspaceFixture : public ::testing::Test {
   protected:
     WorkspaceFixture()
         : platform_(desktop_.platform()),
-          store_(folder_.path() / "data", log_),
           panels_(desktop_),
-          keyboard_(
-              store_, platform_, panels_, nullptr, [] {}, [](auto) {}) {}
+          core_(platform_, panels_, folder_.path() / "data"),
+          store_(core_.store()),
+          keyboard_(core_.keyboard()) {}
 
     util::Uuid addSnippet(std::string title, std::string trigger, std::string text = "",
                           std::optional<bool> quickReply = std::nullopt) {
@@ -60,10 +60,10 @@ class WorkspaceFixture : public ::testing::Test {
     halvora::testing::TemporaryFolder folder_;
     platform::sim::SimDesktop desktop_;
     platform::Platform platform_;
-    platform::RecordingLog log_;
-    snippets::SnippetStore store_;
     snippets::sim::SimPanelHost panels_;
-    input::KeyboardController keyboard_;
+    app::Core core_;
+    snippets::SnippetStore& store_;
+    input::KeyboardController& keyboard_;
 };
 
 }  // namespace halvora::workspace::testing
