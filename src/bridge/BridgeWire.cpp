@@ -19,6 +19,14 @@ void putString(std::string& out, std::string_view text) {
     out.append(text);
 }
 
+std::uint32_t readU32(std::string_view bytes) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
+    }
+    return value;
+}
+
 /// Reads fields off a payload; any read past its end marks it failed.
 class Reader {
   public:
@@ -34,11 +42,7 @@ class Reader {
         if (!take(4)) {
             return 0;
         }
-        std::uint32_t value = 0;
-        for (int i = 3; i >= 0; --i) {
-            value = (value << 8) | static_cast<unsigned char>(last_[static_cast<std::size_t>(i)]);
-        }
-        return value;
+        return readU32(last_);
     }
     std::uint64_t u64() {
         const std::uint64_t low = u32();
@@ -70,14 +74,6 @@ class Reader {
     std::string_view last_;
     bool ok_ = true;
 };
-
-std::uint32_t readU32(std::string_view bytes) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) {
-        value = (value << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
-    }
-    return value;
-}
 
 bool knownType(std::uint8_t type) {
     return type >= static_cast<std::uint8_t>(Type::attach) &&
