@@ -1,0 +1,122 @@
+# Sourced by typing-matrix.sh: the whole Linux chain on a virtual display,
+# as scripts/demo-fcitx5.sh builds it, plus a window manager (openbox):
+# Xvfb, a private session bus, fcitx5
+# with only the Halvora addon (installed into a temporary prefix) and
+# halvora-desktop with the snippets of SNIPPET_DIR. Everything lives under
+# $chain_dir and is stopped by chain_stop.
+#
+#   chain_start BUILD_DIR CHAIN_DIR SNIPPET_DIR    (sets DISPLAY and the bus)
+#   chain_stop
+
+chain_pids=()
+
+chain_owned() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.GetNameOwner "string:$1" >/dev/null 2>&1
+}
+
+# The input contexts fcitx5 knows, one line each ("IC [...] program:NAME
+# frontend:... focus:1").
+chain_input_contexts() {
+  dbus-send --session --print-reply=literal --dest=org.fcitx.Fcitx5 /controller \
+    org.fcitx.Fcitx.Controller1.DebugInfo 2>/dev/null | grep 'IC \['
+}
+
+chain_start() {
+  local build="$1"
+  chain_dir="$2"
+  local snippets="$3"
+  mkdir -p "$chain_dir"
+  cmake --install "$build/src/bridge" --prefix "$chain_dir/prefix" >/dev/null
+  local libdir
+  libdir="$(find "$chain_dir/prefix" -type d -name fcitx5 -path '*lib*' | head -1)"
+  export FCITX_ADDON_DIRS="$libdir:$(dirname "$(dpkg -L fcitx5-modules | grep -m1 '/fcitx5/libdbus.so$')")"
+  export XDG_DATA_DIRS="$chain_dir/prefix/share:/usr/share"
+  export HOME="$chain_dir/home" XDG_CONFIG_HOME="$chain_dir/home/.config"
+  export XDG_DATA_HOME="$chain_dir/home/.local/share" XDG_RUNTIME_DIR="$chain_dir/runtime"
+  mkdir -p "$XDG_CONFIG_HOME/fcitx5" "$XDG_DATA_HOME/HalvoraIndependentBeta" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  # Halvora is the only input method, so it is active from the first key.
+  cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
+[Groups/0]
+Name=Default
+Default Layout=us
+DefaultIM=halvora
+
+[Groups/0/Items/0]
+Name=halvora
+Layout=
+
+[GroupOrder]
+0=Default
+PROFILE
+  cp -r "$snippets/." "$XDG_DATA_HOME/HalvoraIndependentBeta/"
+
+  # A free display number: the lock file names the taken ones.
+  local n=$((100 + RANDOM % 400))
+  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  export DISPLAY=":$n"
+  Xvfb "$DISPLAY" -screen 0 1024x640x24 -nolisten tcp >"$chain_dir/xvfb.log" 2>&1 &
+  chain_pids+=($!)
+  local _
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; return 1; }
+  # A window manager, as on a desktop: without one, Firefox never gives its
+  # input context the focus, and nobody hands the focus back when a panel of
+  # halvora-desktop closes.
+  openbox >"$chain_dir/openbox.log" 2>&1 &
+  chain_pids+=($!)
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW' && break
+    sleep 0.1
+  done
+  export QT_QPA_PLATFORM=xcb XMODIFIERS=@im=fcitx GTK_IM_MODULE=fcitx QT_IM_MODULE=fcitx
+  unset WAYLAND_DISPLAY
+
+  local bus
+  bus="$(dbus-daemon --session --fork --print-address=1 --print-pid=1)"
+  export DBUS_SESSION_BUS_ADDRESS="$(sed -n 1p <<<"$bus")"
+  chain_pids+=("$(sed -n 2p <<<"$bus")")
+
+  fcitx5 --disable=classicui,kimpanel,notificationitem,notifications,ibusfrontend,fcitx4frontend,xim,wayland,waylandim \
+    >"$chain_dir/fcitx5.log" 2>&1 &
+  chain_pids+=($!)
+  # Asked through the bus itself: a call to fcitx5 would start a second one
+  # by D-Bus activation while the first is still starting.
+  for _ in $(seq 100); do chain_owned org.fcitx.Fcitx5 && break; sleep 0.1; done
+  chain_owned org.fcitx.Fcitx5 || { echo "fcitx5 did not start" >&2; return 1; }
+
+  # A temporary folder of its own: the single-instance socket lives there,
+  # and a halvora-desktop running elsewhere on the machine would otherwise
+  # take this one for a second instance.
+  mkdir -p "$chain_dir/tmp"
+  TMPDIR="$chain_dir/tmp" "$build/src/desktop/halvora-desktop" >"$chain_dir/desktop.log" 2>&1 &
+  local desktop=$!
+  chain_pids+=($desktop)
+  for _ in $(seq 100); do
+    chain_owned vn.halvora.KeystrokeBridge && break
+    kill -0 "$desktop" 2>/dev/null || break
+    sleep 0.1
+  done
+  chain_owned vn.halvora.KeystrokeBridge || {
+    echo "halvora-desktop did not start:" >&2
+    cat "$chain_dir/desktop.log" >&2
+    return 1
+  }
+  # Without a tray its window opens at start and takes the focus: the
+  # clients come after it.
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^Halvora Independent Beta$' >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+}
+
+chain_stop() {
+  local pid
+  for pid in "${chain_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${chain_pids[@]}"; do
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$pid" 2>/dev/null || true
+  done
+  chain_pids=()
+}

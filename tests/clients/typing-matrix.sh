@@ -1,0 +1,542 @@
+#!/usr/bin/env bash
+# Types the cases of cases.txt into real GUI clients through the whole
+# Linux chain (Xvfb, fcitx5 with the Halvora addon, halvora-desktop) with
+# xdotool, at every pace, and compares what each field holds afterwards with
+# what `halvora simulate` gives for the same keys in the same program.
+#
+#   tests/clients/typing-matrix.sh BUILD_DIR
+#
+# Clients: chromium and firefox (the composer, text area and suggestion-list
+# input of page.html), gtk (halvora-client-gtk: entry, text view), qt
+# (halvora-client-qt: multi-line field). HALVORA_CLIENTS="qt gtk" picks some,
+# HALVORA_PACES="80 5" the xdotool delays in ms, HALVORA_CASES a regular
+# expression of case names, HALVORA_MATRIX_KEEP=1 keeps the logs of the
+# last chain (fcitx5, halvora-desktop, the client). Prints the matrix (also written to
+# BUILD_DIR/tests/clients/typing-matrix.md) and exits 1 on any mismatch,
+# 77 when nothing failed but a client or a tool is not installed (its cells
+# are "skipped"), 0 when every cell passed.
+set -uo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="$(cd "${1:?usage: typing-matrix.sh BUILD_DIR}" && pwd)"
+clients="${HALVORA_CLIENTS:-chromium firefox gtk qt}"
+paces="${HALVORA_PACES:-80 5}"
+case_filter="${HALVORA_CASES:-.}"
+simulate="$build/src/cli/halvora"
+report="$build/tests/clients/typing-matrix.md"
+
+for tool in Xvfb openbox xdotool xdpyinfo xprop dbus-daemon dbus-send fcitx5 jq; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+for built in "$simulate" "$build/src/desktop/halvora-desktop"; do
+  [ -x "$built" ] || { echo "SKIP: $built is not built"; exit 77; }
+done
+
+work="$(mktemp -d)"
+source "$here/chain.sh"
+cleanup() {
+  chain_stop
+  if [ -n "${HALVORA_MATRIX_KEEP:-}" ]; then echo "logs kept in $work" >&2; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# ---------------------------------------------------------------- the cases
+case_names=() case_kinds=() case_steps=()
+while IFS= read -r line || [ -n "$line" ]; do
+  case "$line" in
+    '' | '#'*) continue ;;
+    'case '*)
+      read -r _ name kind <<<"$line"
+      case_names+=("$name") case_kinds+=("$kind") case_steps+=("")
+      ;;
+    *) case_steps[${#case_steps[@]} - 1]+="$line"$'\n' ;;
+  esac
+done <"$here/cases.txt"
+
+# The simulated desktop reads pictures in its own stand-in format: its copy
+# of the snippet folder gets one in place of the real picture.
+mkdir -p "$work/sim-data"
+sim_data_template="$work/sim-data-template"
+cp -r "$here/data" "$sim_data_template"
+for picture in "$sim_data_template"/*.png; do printf 'SIM-PNG 32 32\npicture' >"$picture"; done
+
+# xdotool key names as the simulated keyboard spells them.
+sim_key() {
+  local name modifiers="" part
+  IFS=+ read -ra parts <<<"$1"
+  name="${parts[-1]}"
+  for part in "${parts[@]:0:${#parts[@]}-1}"; do
+    case "$part" in
+      alt) modifiers+=" +option" ;; super) modifiers+=" +command" ;;
+      ctrl) modifiers+=" +control" ;; shift) modifiers+=" +shift" ;;
+    esac
+  done
+  case "$name" in
+    BackSpace) name=backspace ;; Return) name=return ;; Escape) name=escape ;;
+    Tab) name=tab ;; Left) name=left ;; Right) name=right ;; Home) name=home ;; End) name=end ;;
+    semicolon) name=';' ;; space) name=space ;;
+  esac
+  echo "key $name$modifiers"
+}
+
+# Runs a simulate script for application $1 and prints one JSON object:
+# the field's text, the texts printed before each Return, and whether the
+# last paste left an image alone on the pasteboard (the second step of a
+# text-and-image paste).
+run_simulate() {
+  local app="$1" script="$2" out
+  rm -rf "$work/sim-data" && cp -r "$sim_data_template" "$work/sim-data"
+  out="$(printf 'app %s\n%sclipboard\n' "$app" "$script" |
+    "$simulate" simulate --data "$work/sim-data" 2>&1)" || { jq -cn --arg e "$out" '{error: $e}'; return; }
+  # Field texts are printed on one line, line breaks as \n; the lines that
+  # are not the tool's own reports are the prints.
+  jq -cn --arg out "$out" '
+    def unline: gsub("\\\\n"; "\n");
+    ($out | split("\n") | map(select(. != ""))) as $lines
+    | { text: ($lines | map(select(startswith("field: "))) | last | .[7:] | unline),
+        prints: [$lines[] | select(test("^(field|clipboard|alert): ") | not) | unline],
+        image: ($lines | map(select(startswith("clipboard: "))) | last
+                | test("^clipboard: (image|png|tiff)(, (image|png|tiff))* \\|")) }'
+}
+
+# What a field holds after the keys, given the simulated result and what
+# Return does there: "newline" (multi-line fields), "ignore" (one-line
+# fields), "send" (the composer sends its text and empties). The simulated
+# field breaks the line at each Return; the text before each is printed.
+expected_state() {
+  jq -c --arg enter "$2" '
+    if .error then . else
+    . as $s
+    | (reduce $s.prints[] as $p ({ok: true, prefix: "", segs: []};
+        .prefix as $q
+        | if ($p | startswith($q)) then .segs += [$p[($q | length):]] | .prefix = $p + "\n"
+          else .ok = false end)) as $r
+    | if ($r.ok | not) or ($s.text | startswith($r.prefix) | not) then
+        {error: "a Return did not break the line at the end of the text"}
+      else
+        ($s.text[($r.prefix | length):]) as $tail
+        | {images: (if $s.image then 1 else 0 end)} +
+          (if $enter == "newline" then {text: $s.text, sent: []}
+           elif $enter == "ignore" then {text: (($r.segs | join("")) + $tail), sent: []}
+           else {text: $tail, sent: $r.segs} end)
+      end
+    end' <<<"$1"
+}
+
+# ---------------------------------------------------------------- a client
+# state: the client's current state as one JSON object, or nothing.
+state_file="$work/state.json"
+window=""
+client_state() {
+  if [ "$state_kind" = file ]; then
+    cat "$state_file" 2>/dev/null
+  else
+    # The page shows a long state a part at a time: the parts of one
+    # version are gathered.
+    local name version="" count=0 got=0 _
+    local -a parts=()
+    for _ in $(seq 100); do
+      name="$(xdotool getwindowname "$window" 2>/dev/null)"
+      if [[ "$name" =~ ^HVS([0-9]+)\.([0-9]+)\.([0-9]+):(.*)$ ]]; then
+        if [ "${BASH_REMATCH[1]}" != "$version" ]; then
+          version="${BASH_REMATCH[1]}" count="${BASH_REMATCH[3]}" got=0 parts=()
+        fi
+        if [ -z "${parts[${BASH_REMATCH[2]}]+x}" ]; then
+          parts[${BASH_REMATCH[2]}]="${BASH_REMATCH[4]% — Mozilla Firefox}"
+          got=$((got + 1))
+        fi
+        [ "$got" -lt "$count" ] || { printf '%s' "${parts[@]}"; return; }
+      fi
+      sleep 0.01
+    done
+  fi
+}
+
+# Polls the client's state until it has stayed the same for 0.8 s (at most
+# 15 s) and prints it.
+settle() {
+  local last="" now stable_since="" deadline=$((SECONDS + 15)) t
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    now="$(client_state)"
+    t="$(date +%s%N)"
+    if [ -n "$now" ] && [ "$now" = "$last" ]; then
+      [ $((t - stable_since)) -ge 800000000 ] && break
+    else
+      stable_since="$t"
+    fi
+    last="$now"
+    sleep 0.1
+  done
+  printf '%s' "$last"
+}
+
+# Polls until the jq condition $1 holds for the state (at most $2 tenths of
+# a second).
+await_state() {
+  local _
+  for _ in $(seq "${2:-100}"); do
+    client_state | jq -e "$1" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# A point of the state in screen coordinates (the page reports its own
+# coordinates and the screen offset of the last mouse event).
+screen_point() {
+  jq -r "($1) as \$p | (.off // [0, 0]) as \$o | \"\(\$p[0] + \$o[0]) \(\$p[1] + \$o[1])\"" <<<"$2"
+}
+
+click_at() {
+  xdotool mousemove --sync $1 click 1
+}
+
+# Brings the client's window to the front, as the user would before typing
+# (a case may have left halvora-desktop's workspace window in front).
+give_focus() {
+  [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] ||
+    timeout 3 xdotool windowactivate --sync "$window" 2>/dev/null
+}
+
+# Closes what halvora-desktop left open at the end of a case (a prompt, an
+# alert: its windows are named "… — Halvora Independent Beta", the
+# workspace window aside) and names each on fd 4.
+close_panels() {
+  local panel name key
+  for panel in $(xdotool search --onlyvisible --name 'Halvora Independent Beta$' 2>/dev/null); do
+    name="$(xdotool getwindowname "$panel")"
+    [ "$name" != "Halvora Independent Beta" ] || continue
+    echo "left open: ${name% — Halvora Independent Beta}" >&4
+    # Escape cancels a prompt; an alert takes its first button.
+    case "$name" in *'Xac nhan TL'*) key=Escape ;; *) key=Return ;; esac
+    timeout 3 xdotool windowactivate --sync "$panel" key "$key" 2>/dev/null
+    sleep 0.3
+  done
+}
+
+# Empties every field and clicks into FIELD, so that a case starts fresh.
+reset_into() {
+  local field="$1" state resets
+  give_focus
+  state="$(client_state)"
+  resets="$(jq '.resets' <<<"$state")"
+  click_at "$(screen_point .clear "$state")"
+  await_state ".resets > $resets" 50 || { echo "the Clear button did not answer (focus: $(xdotool getwindowfocus getwindowname))" >&4; return 1; }
+  click_at "$(screen_point "$field_point" "$(client_state)")"
+  if [ "$state_kind" = title ]; then
+    await_state ".field == \"$field\"" 50 || { echo "a click did not focus the $field" >&4; return 1; }
+  fi
+  settle >/dev/null
+}
+
+# Types the keys of a case at PACE into FIELD, prints the simulate script
+# of the same keys on fd 3 and notes about the run on fd 4.
+type_case() {
+  local steps="$1" pace="$2" line arg state
+  while IFS= read -r line; do
+    arg="${line#* }"
+    case "$line" in
+      'type '*)
+        xdotool type --delay "$pace" -- "$arg"
+        echo "type $arg" >&3
+        ;;
+      'key '*)
+        xdotool key --delay "$pace" "$arg"
+        sim_key "$arg" >&3
+        ;;
+      wait)
+        settle >/dev/null
+        echo "wait 1000" >&3
+        ;;
+      'click '*)
+        state="$(settle)"
+        local length index caret
+        length="$(jq '.text | length' <<<"$state")"
+        index=$((arg < 0 ? length + arg : arg))
+        click_at "$(screen_point ".marks[$index]" "$state")"
+        state="$(settle)"
+        caret="$(jq '.caret' <<<"$state")"
+        [ "$caret" = "$index" ] || echo "the click landed at $caret, not $index" >&4
+        echo "click" >&3
+        for _ in $(seq $((length - caret))); do echo "key left" >&3; done
+        ;;
+      'prompt '*)
+        local name="${arg%%=*}" value="${arg#*=}" prompt=""
+        for _ in $(seq 50); do
+          prompt="$(xdotool search --onlyvisible --name 'Xac nhan TL' 2>/dev/null | head -1)"
+          [ -n "$prompt" ] && break
+          sleep 0.1
+        done
+        if [ -z "$prompt" ]; then
+          echo "no prompt window appeared" >&4
+        else
+          # The prompt focuses its field itself once shown.
+          for _ in $(seq 30); do [ "$(xdotool getwindowfocus)" = "$prompt" ] && break; sleep 0.1; done
+          sleep 0.3
+          xdotool type --delay "$pace" -- "$value"
+          xdotool key Return
+          # The window manager gives the focus back when the prompt closes.
+          for _ in $(seq 50); do
+            xdotool search --onlyvisible --name 'Xac nhan TL' >/dev/null 2>&1 || break
+            sleep 0.1
+          done
+        fi
+        printf 'wait 100\nprompt fill %s="%s"\nprompt submit\nwait 1000\n' "$name" "$value" >&3
+        ;;
+    esac
+  done <<<"$steps"
+}
+
+# Simulate prints the field before each Return, so that what Return does in
+# each kind of field can be derived from one run.
+with_prints() { sed 's/^key return$/print\nkey return/'; }
+
+results=()  # "target|case|pace|status|detail"
+record() { results+=("$1|$2|$3|$4|$5"); }
+
+run_cases_in() {
+  local target="$1" field="$2" enter="$3" app="$4" kind="$5" pace i
+  for pace in $paces; do
+    for i in "${!case_names[@]}"; do
+      local name="${case_names[$i]}"
+      [[ "$name" =~ $case_filter ]] || continue
+      [ "$kind" = main ] || [ "${case_kinds[$i]}" = all ] || continue
+      if ! reset_into "$field" 4>"$work/notes"; then
+        record "$target" "$name" "$pace" fail "harness: could not empty the field and click into it: $(cat "$work/notes")"
+        continue
+      fi
+      local script notes observed expected sim
+      script="$(type_case "${case_steps[$i]}" "$pace" 3>&1 4>"$work/notes" >/dev/null)"
+      observed="$(settle | jq -c '{text, sent: (.sent // []), images}')"
+      close_panels 4>>"$work/notes"
+      notes="$(paste -sd ';' "$work/notes")"
+      sim="$(run_simulate "$app" "$(with_prints <<<"$script")"$'\n')"
+      expected="$(expected_state "$sim" "$enter")"
+      if jq -e '.error' >/dev/null <<<"$expected"; then
+        record "$target" "$name" "$pace" fail "no expectation: $(jq -r .error <<<"$expected")"
+      elif [ "$(jq -S . <<<"$observed")" = "$(jq -S . <<<"$expected")" ]; then
+        record "$target" "$name" "$pace" ok "$notes"
+      else
+        record "$target" "$name" "$pace" fail "expected $expected, got $observed${notes:+ ($notes)}"
+      fi
+      local last="${results[-1]}"
+      printf '%-18s %-12s %3s ms  %s\n' "$target" "$name" "$pace" "${last#*|*|*|}" >&2
+    done
+  done
+}
+
+# Waits until fcitx5 has a focused input context of PROGRAM (at most $2
+# tenths of a second).
+await_input_context() {
+  local _
+  for _ in $(seq "${2:-100}"); do
+    chain_input_contexts | grep -q "program:$1 .*focus:1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# The whole chain composes once the desktop has seen the addon attach: a
+# probe word is typed until it comes out composed as simulate composes it
+# (at most about 15 s; a client that never composes is still tested, and
+# its cells show how).
+probe() {
+  local field="$1" app="$2" want got="" _
+  want="$(run_simulate "$app" $'type aa \n' | jq -r .text)"
+  for _ in $(seq 8); do
+    reset_into "$field" 4>/dev/null || continue
+    xdotool type --delay 80 "aa "
+    got="$(settle | jq -r .text)"
+    [ "$got" = "$want" ] && return 0
+    sleep 1
+  done
+  echo "  the probe \"aa \" gave \"$got\", not \"$want\"" >&2
+  return 1
+}
+
+skipped=()
+start_client() {
+  local client="$1" log="$work/$client.log"
+  state_kind=file
+  case "$client" in
+    qt)
+      "$build/tests/clients/halvora-client-qt" "$state_file" >"$log" 2>&1 &
+      chain_pids+=($!)
+      window_name='^Halvora client Qt$' program=halvora-client-qt
+      ;;
+    gtk | gtk-textview)
+      "$build/tests/clients/halvora-client-gtk" $([ "$client" = gtk ] || echo --textview) "$state_file" >"$log" 2>&1 &
+      chain_pids+=($!)
+      window_name='^Halvora client GTK$' program=halvora-client-gtk
+      ;;
+    chromium)
+      state_kind=title
+      chromium --no-sandbox --test-type --no-first-run --disable-gpu \
+        --disable-background-networking --disable-component-update --disable-sync --disable-quic \
+        --disable-background-timer-throttling --disable-renderer-backgrounding \
+        --disable-backgrounding-occluded-windows \
+        --user-data-dir="$work/chromium" --window-position=0,0 --window-size=900,560 \
+        --app="file://$here/page.html" >"$log" 2>&1 &
+      chain_pids+=($!)
+      window_name='^HVS' program=chromium
+      ;;
+    firefox)
+      state_kind=title
+      mkdir -p "$work/firefox"
+      cat >"$work/firefox/user.js" <<'PREFS'
+user_pref("browser.shell.checkDefaultBrowser", false);
+user_pref("browser.startup.homepage_override.mstone", "ignore");
+user_pref("startup.homepage_welcome_url", "");
+user_pref("startup.homepage_welcome_url.additional", "");
+user_pref("browser.aboutwelcome.enabled", false);
+user_pref("trailhead.firstrun.didSeeAboutWelcome", true);
+user_pref("datareporting.policy.dataSubmissionEnabled", false);
+user_pref("datareporting.healthreport.uploadEnabled", false);
+user_pref("toolkit.telemetry.enabled", false);
+user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
+user_pref("app.update.enabled", false);
+user_pref("app.update.auto", false);
+user_pref("extensions.update.enabled", false);
+user_pref("app.normandy.enabled", false);
+user_pref("browser.safebrowsing.malware.enabled", false);
+user_pref("browser.safebrowsing.phishing.enabled", false);
+user_pref("network.captive-portal-service.enabled", false);
+user_pref("network.connectivity-service.enabled", false);
+user_pref("browser.tabs.warnOnClose", false);
+user_pref("dom.disable_beforeunload", true);
+PREFS
+      MOZ_ENABLE_WAYLAND=0 firefox-esr -profile "$work/firefox" -no-remote --kiosk \
+        "file://$here/page.html" >"$log" 2>&1 &
+      chain_pids+=($!)
+      window_name='^HVS' program=firefox-esr
+      ;;
+  esac
+  window=""
+  for _ in $(seq 300); do
+    window="$(xdotool search --onlyvisible --name "$window_name" 2>/dev/null | head -1)"
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || { echo "  no window of $client appeared" >&2; return 1; }
+  give_focus
+  if [ "$state_kind" = title ]; then
+    # The page's coordinates become screen coordinates with the first click.
+    local geometry
+    geometry="$(xdotool getwindowgeometry --shell "$window")"
+    eval "$geometry"
+    click_at "$((X + WIDTH / 2)) $((Y + HEIGHT - 40))"
+    await_state '.off != null' 100 || { echo "  the page did not load" >&2; return 1; }
+    # A browser's input context has the focus while an editable element has.
+    click_at "$(screen_point .points.composer "$(client_state)")"
+  else
+    await_state '.marks | length > 0' 100 || { echo "  the client wrote no state" >&2; return 1; }
+  fi
+  local _
+  for _ in $(seq 20); do
+    await_input_context "$program" 10 && return 0
+    give_focus
+  done
+  echo "  fcitx5 has no focused input context of $program" >&2
+  return 1
+}
+
+installed() {
+  case "$1" in
+    qt) [ -x "$build/tests/clients/halvora-client-qt" ] && dpkg -s fcitx5-frontend-qt6 >/dev/null 2>&1 ;;
+    gtk) [ -x "$build/tests/clients/halvora-client-gtk" ] && dpkg -s fcitx5-frontend-gtk3 >/dev/null 2>&1 ;;
+    chromium) command -v chromium >/dev/null && dpkg -s fcitx5-frontend-gtk3 >/dev/null 2>&1 ;;
+    firefox) command -v firefox-esr >/dev/null && dpkg -s fcitx5-frontend-gtk3 >/dev/null 2>&1 ;;
+    *) return 1 ;;
+  esac
+}
+
+# The programs of each client (the GTK program shows one field at a time).
+variants_of() {
+  case "$1" in gtk) echo gtk gtk-textview ;; *) echo "$1" ;; esac
+}
+
+# Each program's fields: target name, field, what Return does, the field's
+# point in the state, the cases it gets.
+fields_of() {
+  case "$1" in
+    qt) echo "qt-textedit textedit newline .field main" ;;
+    gtk) echo "gtk-entry entry ignore .field main" ;;
+    gtk-textview) echo "gtk-textview textview newline .field main" ;;
+    chromium | firefox)
+      echo "$1-composer composer send .points.composer main"
+      echo "$1-textarea textarea newline .points.textarea all"
+      echo "$1-input input ignore .points.input all"
+      ;;
+  esac
+}
+
+app_of() {
+  case "$1" in
+    chromium) echo org.chromium.Chromium ;; firefox) echo org.mozilla.firefox ;;
+    qt) echo halvora-client-qt ;; gtk*) echo halvora-client-gtk ;;
+  esac
+}
+
+started="$(date +%s)"
+for client in $clients; do
+  if ! installed "$client"; then
+    echo "$client: not installed, skipped" >&2
+    skipped+=("$client")
+    for variant in $(variants_of "$client"); do
+      while read -r target _; do record "$target" - - skipped "not installed"; done < <(fields_of "$variant")
+    done
+    continue
+  fi
+  for variant in $(variants_of "$client"); do
+    chain_stop
+    rm -rf "$work/chain" "$state_file"
+    echo "$variant: starting the chain" >&2
+    if ! chain_start "$build" "$work/chain" "$here/data" || ! start_client "$variant"; then
+      while read -r target _; do record "$target" - - fail "the client did not start"; done < <(fields_of "$variant")
+      continue
+    fi
+    while read -r -u 5 target field enter field_point kind; do
+      probe "$field" "$(app_of "$client")" ||
+        echo "  $target: composing did not start; typing the cases anyway" >&2
+      run_cases_in "$target" "$field" "$enter" "$(app_of "$client")" "$kind"
+    done 5< <(fields_of "$variant")
+  done
+done
+chain_stop
+elapsed=$(($(date +%s) - started))
+
+# ---------------------------------------------------------------- the matrix
+failures=0
+{
+  echo "| client field | case | $(for p in $paces; do printf '%s ms | ' "$p"; done)"
+  echo "|---|---|$(for p in $paces; do printf -- '---|'; done)"
+  declare -A cell=()
+  order=()
+  for r in "${results[@]}"; do
+    IFS='|' read -r target name pace status detail <<<"$r"
+    key="$target|$name"
+    [ -n "${cell[$key]+x}" ] || order+=("$key")
+    if [ "$status" = ok ]; then shown=ok; else shown="$status"; fi
+    [ "$status" = fail ] && failures=$((failures + 1))
+    cell[$key|$pace]="$shown"
+    [ "$pace" = - ] && for p in $paces; do cell[$key|$p]="$shown"; done
+    cell[$key]=1
+  done
+  for key in "${order[@]}"; do
+    printf '| %s | %s | ' "${key%%|*}" "${key#*|}"
+    for p in $paces; do printf '%s | ' "${cell[$key|$p]:-}"; done
+    echo
+  done
+  echo
+  for r in "${results[@]}"; do
+    IFS='|' read -r target name pace status detail <<<"$r"
+    [ "$status" = fail ] && echo "- $target, $name, $pace ms: $detail"
+    [ "$status" = ok ] && [ -n "$detail" ] && echo "- $target, $name, $pace ms (ok): $detail"
+  done
+  echo
+  echo "$((${#results[@]})) cells, $failures failed, ${#skipped[@]} clients skipped, ${elapsed} s."
+} | tee "$report"
+
+[ "$failures" -eq 0 ] || exit 1
+[ ${#skipped[@]} -eq 0 ] || exit 77
+exit 0
