@@ -60,6 +60,8 @@ ClientPlan planEdits(const std::vector<WireEdit>& edits, ClientRoad road,
     ClientPlan plan;
     std::vector<ClientStep>& steps = plan.steps;
     const bool preedit = road == ClientRoad::preedit;
+    // Whether the input method carries all the text the keys type.
+    const bool ownsText = road != ClientRoad::direct;
     // Whether the key still goes on after the edits, as the controller
     // answered, or because an edit asks for it right here.
     bool keyGoesOn = key && key->pass;
@@ -72,6 +74,9 @@ ClientPlan planEdits(const std::vector<WireEdit>& edits, ClientRoad road,
             case kinds::composeByKey:
                 if (preedit) {
                     steps.push_back({ClientStep::Kind::showPreedit, edit.text, 0, 0});
+                    keyShown = true;
+                } else if (ownsText) {
+                    rewrite(steps, edit.shown, edit.text);
                     keyShown = true;
                 } else if (!(edit.kind == kinds::composeByKey && keyGoesOn)) {
                     rewrite(steps, edit.shown, edit.text);
@@ -118,7 +123,7 @@ ClientPlan planEdits(const std::vector<WireEdit>& edits, ClientRoad road,
     }
     if (!keyGoesOn || keyShown) {
         plan.keyTaken = true;
-    } else if (preedit && typesText(*key)) {
+    } else if (ownsText && typesText(*key)) {
         // Text the key types goes the way the word went, so that nothing
         // overtakes it.
         commitOrNothing(steps, key->text);

@@ -27,11 +27,17 @@ struct WireEdit {
 
 /// How a client is written to.
 enum class ClientRoad {
+    /// Every letter is committed and corrections are surrounding-text
+    /// deletions, all on the input method's channel: clients that report
+    /// the text around the caret apply both in order, and a click cannot
+    /// drop a word they never held as pre-edit text.
+    surrounding,
     /// The word is pre-edit text until it ends: clients that show pre-edit
     /// text keep it in order with commits, whatever the pace.
     preedit,
-    /// Commits corrected by surrounding-text deletions, for clients that
-    /// show no pre-edit text (and password fields, whose keys pass anyway).
+    /// Keys that type themselves pass, corrections are deletions and
+    /// commits: clients with neither (and password fields, whose keys pass
+    /// anyway).
     direct,
 };
 

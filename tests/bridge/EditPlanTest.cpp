@@ -48,6 +48,7 @@ struct Case {
 TEST(EditPlanTest, EditsBecomeStepsOnOneChannel) {
     const ClientRoad pre = ClientRoad::preedit;
     const ClientRoad direct = ClientRoad::direct;
+    const ClientRoad surround = ClientRoad::surrounding;
     const Case cases[] = {
         {"a letter that types itself is still pre-edit text",
          pre,
@@ -118,6 +119,30 @@ TEST(EditPlanTest, EditsBecomeStepsOnOneChannel) {
          {{K::pasteShortcut, {}, 0, 0}, {K::forwardKey, {}, 0, keys::tab}},
          false},
         {"edits of a newer desktop are left out", pre, {{99, 1, "x", ""}}, std::nullopt, {}, false},
+        {"surrounding: a letter that types itself is committed",
+         surround,
+         {{kinds::composeByKey, 2, "via", "vi"}},
+         letter("a", true),
+         {commit("a")},
+         true},
+        {"surrounding: a correction rewrites only what differs",
+         surround,
+         {{kinds::compose, 3, "viê", "vie"}},
+         letter("e", false),
+         {erase(1), commit("ê")},
+         true},
+        {"surrounding: Space behind an unchanged word is committed too",
+         surround,
+         {{kinds::commit, 4, "việt", "việt"}},
+         space(true),
+         {commit(" ")},
+         true},
+        {"surrounding: Return passes",
+         surround,
+         {{kinds::commit, 4, "việt", "việt"}},
+         AnsweredKey{keys::returnKey, "\r", true, true},
+         {},
+         false},
         {"direct: a letter that types itself passes",
          direct,
          {{kinds::composeByKey, 2, "via", "vi"}},

@@ -266,7 +266,7 @@ void HalvoraEngine::onMessage(wire::Message& message) {
     // Only into the context the edits were meant for, and only while it
     // still has the focus.
     fcitx::InputContext* target = nullptr;
-    instance_->inputContextManager().foreach([&](fcitx::InputContext* ic) {
+    instance_->inputContextManager().foreach ([&](fcitx::InputContext* ic) {
         if (contextId(*ic) == message.contextId) {
             target = ic;
             return false;
@@ -285,8 +285,15 @@ ClientRoad HalvoraEngine::roadFor(const fcitx::InputContext& ic) {
     // Password fields are left alone by the controller; their characters
     // must not show up as pre-edit text either.
     const fcitx::CapabilityFlags caps = ic.capabilityFlags();
-    if (caps.test(fcitx::CapabilityFlag::Preedit) && !caps.test(fcitx::CapabilityFlag::Password) &&
-        !caps.test(fcitx::CapabilityFlag::Sensitive)) {
+    if (caps.test(fcitx::CapabilityFlag::Password) || caps.test(fcitx::CapabilityFlag::Sensitive)) {
+        return ClientRoad::direct;
+    }
+    // Qt and GTK drop pre-edit text when the user clicks into the field;
+    // where they report the text around the caret, nothing is pre-edit.
+    if (caps.test(fcitx::CapabilityFlag::SurroundingText) && ic.surroundingText().isValid()) {
+        return ClientRoad::surrounding;
+    }
+    if (caps.test(fcitx::CapabilityFlag::Preedit)) {
         return ClientRoad::preedit;
     }
     return ClientRoad::direct;
