@@ -96,4 +96,10 @@ bool isTerminal(std::string_view program) {
     return std::find(terminals.begin(), terminals.end(), baseName(program)) != terminals.end();
 }
 
+bool composesAsPreedit(std::string_view program) {
+    static constexpr std::array<std::string_view, 6> gecko{
+        "firefox", "firefox-esr", "firefox-bin", "thunderbird", "librewolf", "waterfox"};
+    return std::find(gecko.begin(), gecko.end(), baseName(program)) != gecko.end();
+}
+
 }  // namespace halvora::bridge::ProgramIdentity

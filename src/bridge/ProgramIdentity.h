@@ -18,4 +18,9 @@ std::string applicationIdentifier(std::string_view program);
 /// Ctrl+Shift+V rather than Ctrl+V.
 bool isTerminal(std::string_view program);
 
+/// Whether the program reports the text around the caret but does not apply
+/// surrounding-text deletions in order with commits (Gecko: Firefox,
+/// Thunderbird), so that words must go to it as pre-edit text.
+bool composesAsPreedit(std::string_view program);
+
 }  // namespace halvora::bridge::ProgramIdentity

@@ -290,7 +290,9 @@ ClientRoad HalvoraEngine::roadFor(const fcitx::InputContext& ic) {
     }
     // Qt and GTK drop pre-edit text when the user clicks into the field;
     // where they report the text around the caret, nothing is pre-edit.
-    if (caps.test(fcitx::CapabilityFlag::SurroundingText) && ic.surroundingText().isValid()) {
+    if (caps.test(fcitx::CapabilityFlag::SurroundingText) && ic.surroundingText().isValid() &&
+        !(caps.test(fcitx::CapabilityFlag::Preedit) &&
+          ProgramIdentity::composesAsPreedit(ic.program()))) {
         return ClientRoad::surrounding;
     }
     if (caps.test(fcitx::CapabilityFlag::Preedit)) {
