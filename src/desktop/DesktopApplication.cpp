@@ -15,6 +15,7 @@
 #include "platform/qt/QtWorkerQueue.h"
 #include "platform/qt/QtWorkspace.h"
 #include "platform/qt/WlClipboardPasteboard.h"
+#include "platform/qt/XcbClipboard.h"
 #include "platform/qt/XcbHotKeys.h"
 #include "platform/qt/XcbKeyboardState.h"
 #include "platform/qt/XdgLoginItems.h"
@@ -76,7 +77,10 @@ DesktopApplication::DesktopApplication(DesktopOptions options,
                 "Halvora: wl-copy/wl-paste (wl-clipboard) not found; snippets may not paste "
                 "under Wayland");
         }
-        pasteboard_ = std::make_unique<platform::qt::QtPasteboard>();
+        pasteboard_ = std::make_unique<platform::qt::QtPasteboard>(
+            QGuiApplication::platformName() == QStringLiteral("xcb")
+                ? platform::qt::XcbClipboard::open()
+                : nullptr);
     }
     mainQueue_ = std::make_unique<platform::qt::QtMainQueue>();
     workerQueue_ = std::make_unique<platform::qt::QtWorkerQueue>();

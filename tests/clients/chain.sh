@@ -52,13 +52,15 @@ Layout=
 PROFILE
   cp -r "$snippets/." "$XDG_DATA_HOME/HalvoraIndependentBeta/"
 
-  # A free display number: the lock file names the taken ones.
-  local n=$((100 + RANDOM % 400))
-  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  export DISPLAY=":$n"
-  Xvfb "$DISPLAY" -screen 0 1024x640x24 -nolisten tcp >"$chain_dir/xvfb.log" 2>&1 &
+  # The server picks a free display itself and writes its number: chains
+  # started side by side never race for one.
+  local display_file="$chain_dir/display"
+  Xvfb -displayfd 3 -screen 0 1024x640x24 -nolisten tcp 3>"$display_file" >"$chain_dir/xvfb.log" 2>&1 &
   chain_pids+=($!)
   local _
+  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+  [ -s "$display_file" ] || { echo "Xvfb did not start: $(cat "$chain_dir/xvfb.log")" >&2; return 1; }
+  export DISPLAY=":$(head -1 "$display_file")"
   for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; return 1; }
   # A window manager, as on a desktop: without one, Firefox never gives its
@@ -83,7 +85,8 @@ PROFILE
   chain_pids+=($!)
   # Asked through the bus itself: a call to fcitx5 would start a second one
   # by D-Bus activation while the first is still starting.
-  for _ in $(seq 100); do chain_owned org.fcitx.Fcitx5 && break; sleep 0.1; done
+  # Generous waits: a loaded machine (CI, two cores) starts programs slowly.
+  for _ in $(seq 300); do chain_owned org.fcitx.Fcitx5 && break; sleep 0.1; done
   chain_owned org.fcitx.Fcitx5 || { echo "fcitx5 did not start" >&2; return 1; }
 
   # A temporary folder of its own: the single-instance socket lives there,
@@ -93,7 +96,7 @@ PROFILE
   TMPDIR="$chain_dir/tmp" "$build/src/desktop/halvora-desktop" >"$chain_dir/desktop.log" 2>&1 &
   local desktop=$!
   chain_pids+=($desktop)
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     chain_owned vn.halvora.KeystrokeBridge && break
     kill -0 "$desktop" 2>/dev/null || break
     sleep 0.1

@@ -1,6 +1,7 @@
 #include "platform/qt/QtPasteboard.h"
 
 #include "platform/qt/QtBytes.h"
+#include "platform/qt/XcbClipboard.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -10,18 +11,60 @@
 
 namespace halvora::platform::qt {
 
-QtPasteboard::QtPasteboard() {
+namespace {
+
+/// The forms X11 clients ask for, for the contents Qt would offer.
+std::vector<XcbClipboard::Format> x11Formats(const QMimeData& data) {
+    std::vector<XcbClipboard::Format> formats;
+    if (data.hasText()) {
+        const QByteArray text = data.text().toUtf8();
+        formats.emplace_back("UTF8_STRING", text);
+        formats.emplace_back("text/plain;charset=utf-8", text);
+    }
+    for (const char* type : {"image/png", "image/tiff"}) {
+        if (data.hasFormat(QString::fromLatin1(type))) {
+            formats.emplace_back(type, data.data(QString::fromLatin1(type)));
+        }
+    }
+    if (data.hasImage() && !data.hasFormat(QStringLiteral("image/png"))) {
+        // Pixels alone: PNG is what every client reads.
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (qvariant_cast<QImage>(data.imageData()).save(&buffer, "PNG")) {
+            formats.emplace_back("image/png", png);
+        }
+    }
+    return formats;
+}
+
+}  // namespace
+
+QtPasteboard::QtPasteboard() : QtPasteboard(nullptr) {}
+
+QtPasteboard::QtPasteboard(std::unique_ptr<XcbClipboard> x11) : x11_(std::move(x11)) {
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &QtPasteboard::clipboardChanged);
+    if (x11_) {
+        x11_->onLost = [this] { lostToAnotherProgram(); };
+    }
 }
 
 QtPasteboard::~QtPasteboard() = default;
 
+bool QtPasteboard::servedByOwnOwner() const {
+    return x11_ && x11_->owns();
+}
+
 void QtPasteboard::clipboardChanged() {
-    if (writing_ || (ownData_ != nullptr && QGuiApplication::clipboard()->mimeData() == ownData_)) {
+    if (writing_ || servedByOwnOwner() ||
+        (ownData_ != nullptr && QGuiApplication::clipboard()->mimeData() == ownData_)) {
         return;
     }
-    // Another program took the clipboard.
+    lostToAnotherProgram();
+}
+
+void QtPasteboard::lostToAnotherProgram() {
     ++changeCount_;
     ownData_ = nullptr;
     written_.clear();
@@ -29,6 +72,9 @@ void QtPasteboard::clipboardChanged() {
 
 void QtPasteboard::clear() {
     writing_ = true;
+    if (x11_) {
+        x11_->release();
+    }
     QGuiApplication::clipboard()->clear();
     writing_ = false;
     written_.clear();
@@ -81,14 +127,27 @@ bool QtPasteboard::write(const std::vector<PasteboardItem>& items) {
     written_.insert(written_.end(), items.begin(), items.end());
     QMimeData* data = mimeDataFor(written_);
     writing_ = true;
-    QGuiApplication::clipboard()->setMimeData(data);
+    std::vector<XcbClipboard::Format> formats = x11_ ? x11Formats(*data) : decltype(formats){};
+    if (!formats.empty() && x11_->own(std::move(formats))) {
+        delete data;
+        ownData_ = nullptr;
+    } else {
+        if (x11_) {
+            // Given up first, so that Qt taking it is not another program.
+            x11_->release();
+        }
+        QGuiApplication::clipboard()->setMimeData(data);
+        ownData_ = QGuiApplication::clipboard()->mimeData();
+    }
     writing_ = false;
-    ownData_ = QGuiApplication::clipboard()->mimeData();
     ++changeCount_;
     return true;
 }
 
 std::vector<PasteboardItem> QtPasteboard::items() const {
+    if (servedByOwnOwner()) {
+        return written_;
+    }
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (data == nullptr) {
         return {};
