@@ -53,16 +53,28 @@ PROFILE
   cp -r "$snippets/." "$XDG_DATA_HOME/HalvoraIndependentBeta/"
 
   # The server picks a free display itself and writes its number: chains
-  # started side by side never race for one.
-  local display_file="$chain_dir/display"
-  Xvfb -displayfd 3 -screen 0 1024x640x24 -nolisten tcp 3>"$display_file" >"$chain_dir/xvfb.log" 2>&1 &
-  chain_pids+=($!)
-  local _
-  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-  [ -s "$display_file" ] || { echo "Xvfb did not start: $(cat "$chain_dir/xvfb.log")" >&2; return 1; }
-  export DISPLAY=":$(head -1 "$display_file")"
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; return 1; }
+  # started side by side never race for one. On a machine where other
+  # servers come and go a start now and then fails; it is tried again.
+  local display_file="$chain_dir/display" attempt _ xvfb
+  for attempt in 1 2 3; do
+    : >"$display_file"
+    Xvfb -displayfd 3 -screen 0 1024x640x24 -nolisten tcp 3>"$display_file" \
+      >"$chain_dir/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+    if [ -s "$display_file" ]; then
+      export DISPLAY=":$(head -1 "$display_file")"
+      for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+      if xdpyinfo >/dev/null 2>&1; then
+        chain_pids+=($xvfb)
+        break
+      fi
+    fi
+    echo "Xvfb did not answer (attempt $attempt, display ${DISPLAY:-none}): $(tail -3 "$chain_dir/xvfb.log") $(xdpyinfo 2>&1 | head -2)" >&2
+    kill "$xvfb" 2>/dev/null
+    wait "$xvfb" 2>/dev/null
+  done
+  xdpyinfo >/dev/null 2>&1 || return 1
   # A window manager, as on a desktop: without one, Firefox never gives its
   # input context the focus, and nobody hands the focus back when a panel of
   # halvora-desktop closes.

@@ -498,7 +498,15 @@ for client in $clients; do
     chain_stop
     rm -rf "$work/chain" "$state_file"
     echo "$variant: starting the chain" >&2
-    if ! chain_start "$build" "$work/chain" "$here/data" || ! start_client "$variant"; then
+    # One more try on a loaded machine, where a program now and then does
+    # not come up in time; a client that cannot start twice fails.
+    if ! { chain_start "$build" "$work/chain" "$here/data" && start_client "$variant"; } &&
+      ! {
+        echo "$variant: the chain or the client did not come up; once more" >&2
+        chain_stop
+        rm -rf "$work/chain" "$state_file"
+        chain_start "$build" "$work/chain" "$here/data" && start_client "$variant"
+      }; then
       while read -r target _; do record "$target" - - fail "the client did not start"; done < <(fields_of "$variant")
       continue
     fi
