@@ -61,8 +61,11 @@ find_program(HELP2MAN help2man)
 if(HELP2MAN)
   set(man_pages)
   foreach(program halvora halvora-desktop)
+    set(help_option --help)
     if(program STREQUAL "halvora")
       set(summary "Vietnamese composition, simulated typing, settings, QR and backups")
+      # Every command's options on the one page.
+      set(help_option --help-all)
     else()
       set(summary "the Halvora desktop program behind the Vietnamese input method")
     endif()
@@ -70,7 +73,7 @@ if(HELP2MAN)
       OUTPUT ${CMAKE_BINARY_DIR}/man/${program}.1
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
       COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-              ${HELP2MAN} --no-info --no-discard-stderr --name=${summary} --section=1
+              ${HELP2MAN} --no-info --no-discard-stderr --name=${summary} --section=1 --help-option=${help_option}
               --output=${CMAKE_BINARY_DIR}/man/${program}.1 $<TARGET_FILE:${program}>
       DEPENDS ${program}
       COMMENT "Writing the man page of ${program}"

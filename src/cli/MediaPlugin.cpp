@@ -12,6 +12,9 @@
 #ifndef HALVORA_INSTALLED_MEDIA_PLUGIN
 #define HALVORA_INSTALLED_MEDIA_PLUGIN ""
 #endif
+#ifndef HALVORA_MEDIA_PLUGIN_FROM_PREFIX
+#define HALVORA_MEDIA_PLUGIN_FROM_PREFIX ""
+#endif
 
 namespace halvora::cli {
 namespace {
@@ -50,7 +53,12 @@ std::vector<std::filesystem::path> candidates() {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) {
+        // The build tree, then an installation under any prefix (bin/..).
         paths.push_back(self.parent_path() / kMediaPluginFile);
+        const std::filesystem::path fromPrefix = HALVORA_MEDIA_PLUGIN_FROM_PREFIX;
+        if (!fromPrefix.empty()) {
+            paths.push_back(self.parent_path().parent_path() / fromPrefix);
+        }
     }
     const std::filesystem::path installed = HALVORA_INSTALLED_MEDIA_PLUGIN;
     if (!installed.empty()) {

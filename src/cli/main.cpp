@@ -293,6 +293,7 @@ int run(int argc, char** argv) {
                  "halvora"};
     app.set_version_flag("-V,--version", std::string("halvora ") + HALVORA_VERSION,
                          "Shows the version.");
+    app.set_help_all_flag("--help-all", "Shows the help of every command.");
     app.footer(kExitStatus);
     app.require_subcommand(1);
     const auto versioned = [](CLI::App* command) {
@@ -324,10 +325,12 @@ int run(int argc, char** argv) {
         "(or standard input).");
     simulateCommand->add_flag("--vni", simulate.vni, "VNI keystrokes instead of Telex");
     simulateCommand->add_flag("--old-tone", simulate.oldTone, "old tone placement");
-    simulateCommand->add_option("--data", simulateData,
-                                "snippet folder (a temporary empty one by default)");
-    simulateCommand->add_option("--config", simulateConfig,
-                                "settings folder (temporary settings by default)");
+    simulateCommand
+        ->add_option("--data", simulateData, "snippet folder (a temporary empty one by default)")
+        ->type_name("DIR");
+    simulateCommand
+        ->add_option("--config", simulateConfig, "settings folder (temporary settings by default)")
+        ->type_name("DIR");
     simulateCommand->add_option("SCRIPT", script, "the script; - or none for standard input");
     simulateCommand->footer(kSimulateScript);
     versioned(simulateCommand);
@@ -341,7 +344,7 @@ int run(int argc, char** argv) {
         "[--string|--bool|--int|--double] KEY VALUE | set --array KEY [VALUE...] | unset KEY | "
         "list. set stores true and false as Booleans and anything else as a string unless a type "
         "option says otherwise.");
-    configCommand->add_option("--config", configFolder, "settings folder");
+    configCommand->add_option("--config", configFolder, "settings folder")->type_name("DIR");
     configCommand->add_flag("--string", asString, "set: the value is a string");
     configCommand->add_flag("--bool", asBool, "set: the value is true or false");
     configCommand->add_flag("--int", asInt, "set: the value is a whole number");
@@ -361,12 +364,15 @@ int run(int argc, char** argv) {
         ->required()
         ->check(CLI::IsMember({"export", "import", "inspect"}));
     backupCommand->add_option("FILE", backup.file, "the archive; - for standard input or output")
-        ->required();
+        ->required()
+        ->type_name("FILE");
     backupCommand->add_flag("--merge", backup.merge, "import: add the archive's snippets");
     backupCommand->add_flag("--replace", backup.replace, "import: replace the snippets");
-    backupCommand->add_option("--data", backup.data, "snippet folder (the user's own by default)");
-    backupCommand->add_option("--config", backup.config,
-                              "settings folder (the user's own by default)");
+    backupCommand->add_option("--data", backup.data, "snippet folder (the user's own by default)")
+        ->type_name("DIR");
+    backupCommand
+        ->add_option("--config", backup.config, "settings folder (the user's own by default)")
+        ->type_name("DIR");
     versioned(backupCommand);
 
     QrArguments qr;
@@ -379,7 +385,7 @@ int run(int argc, char** argv) {
     qrCommand->add_option("--out", qr.out,
                           "the PNG file (default halvora-qr.png; - for standard output)");
     qrCommand->add_option("--memo", qr.memo, "the transfer's memo");
-    qrCommand->add_option("--config", qr.config, "settings folder");
+    qrCommand->add_option("--config", qr.config, "settings folder")->type_name("DIR");
     versioned(qrCommand);
 
     std::optional<std::string> doctorData, doctorConfig;
@@ -388,8 +394,9 @@ int run(int argc, char** argv) {
         "Checks what typing needs (input framework, the Halvora addon, halvora-desktop, the "
         "input-method environment, display, clipboard tools, folders) and says what to fix. "
         "Exits with status 1 when typing cannot work.");
-    doctorCommand->add_option("--data", doctorData, "snippet folder to check");
-    doctorCommand->add_option("--config", doctorConfig, "settings folder to check");
+    doctorCommand->add_option("--data", doctorData, "snippet folder to check")->type_name("DIR");
+    doctorCommand->add_option("--config", doctorConfig, "settings folder to check")
+        ->type_name("DIR");
     versioned(doctorCommand);
 
     // Words after "--" are the command's words, whatever they look like; the

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QStringList>
 
 #include <filesystem>
@@ -32,6 +33,9 @@
 #endif
 #ifndef HALVORA_INSTALLED_README
 #define HALVORA_INSTALLED_README ""
+#endif
+#ifndef HALVORA_DOCDIR
+#define HALVORA_DOCDIR "share/doc/halvora"
 #endif
 #ifndef HALVORA_PROJECT_URL
 #define HALVORA_PROJECT_URL ""
@@ -88,8 +92,17 @@ bool isFile(const std::string& path) {
 /// What "Mở quyền Trợ năng…" opens: the installed README, else the project's
 /// page.
 std::string defaultHelpUrl() {
-    if (isFile(HALVORA_INSTALLED_README)) {
-        return std::string("file://") + HALVORA_INSTALLED_README;
+    // Installed under the configured prefix, or under the one it was
+    // installed to after all (bin/..).
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::string relative =
+        error ? std::string()
+              : (self.parent_path().parent_path() / HALVORA_DOCDIR / "README.md").string();
+    for (const std::string& readme : {std::string(HALVORA_INSTALLED_README), relative}) {
+        if (isFile(readme)) {
+            return "file://" + readme;
+        }
     }
     return HALVORA_PROJECT_URL;
 }
@@ -209,6 +222,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(HALVORA_VERSION));
     QApplication::setApplicationDisplayName(QStringLiteral("Halvora Independent Beta"));
     QApplication::setDesktopFileName(QStringLiteral(HALVORA_APP_ID));
+    // The installed hicolor icon, for windows and task switchers.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(HALVORA_APP_ID)));
     // A status-item program: closing the workspace window keeps it running.
     QApplication::setQuitOnLastWindowClosed(false);
 
