@@ -63,6 +63,18 @@ wait "$framework"
 exit "$found"
 CHECK
 check "fcitx5 lists Halvora" in_root dbus-run-session -- sh /tmp/fcitx5-check.sh
+# The bus starts halvora-desktop when the input method asks for it (the
+# addon's StartServiceByName); it is stopped again by its own process id.
+cat >"$root/tmp/activation-check.sh" <<'CHECK'
+export XDG_RUNTIME_DIR=$(mktemp -d) HOME=$(mktemp -d)
+dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+  org.freedesktop.DBus.StartServiceByName string:vn.halvora.KeystrokeBridge uint32:0 | grep -q 'uint32 1' || exit 1
+pid=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+  org.freedesktop.DBus.GetConnectionUnixProcessID string:vn.halvora.KeystrokeBridge | awk '/uint32/ {print $2}')
+[ -n "$pid" ] && kill "$pid"
+CHECK
+check "bus starts halvora-desktop" timeout 60 chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen dbus-run-session -- sh /tmp/activation-check.sh
+check "user unit" in_root env XDG_RUNTIME_DIR=/tmp systemd-analyze verify --man=no /usr/lib/systemd/user/halvora-desktop.service
 in_root apt-get install -y -qq --no-install-recommends desktop-file-utils appstream >/dev/null
 check "desktop-file-validate" in_root desktop-file-validate /usr/share/applications/vn.halvora.IndependentBeta.desktop
 check "appstreamcli validate" in_root appstreamcli validate --no-net /usr/share/metainfo/vn.halvora.IndependentBeta.metainfo.xml
