@@ -4,6 +4,7 @@
 # cannot be written.
 set -u
 halvora="$1"
+testbed="${2:-}"
 failures=0
 expect() {
   if [ "$2" != "$3" ]; then
@@ -40,6 +41,25 @@ expect backup-no-file-named-dash 1 "$([ -e ./- ] && echo 0 || echo 1)"
 "$halvora" backup inspect - --config "$work/c" <"$work/a.json" | grep -q '^Bản sao lưu có '
 expect backup-inspect-stdin 0 "$?"
 expect backup-bad-action 2 "$(status "$halvora" backup copy x.json)"
+
+# qr runs on the adapters the program loads on first use; the PNG to standard output.
+if [ -n "$testbed" ]; then
+  "$testbed" >"$work/testbed.out" 2>&1 &
+  testbed_pid=$!
+  for _ in $(seq 50); do grep -q http "$work/testbed.out" && break; sleep 0.1; done
+  url=$(grep -o 'http://[0-9.:]*' "$work/testbed.out" | head -n 1)
+  for setting in "qr.directoryURL $url" "qr.imageURL $url" "qr.bankID 970436" \
+                 "qr.accountNumber 0123456789" "qr.accountName Nguyen"; do
+    "$halvora" config --config "$work/q" set $setting
+  done
+  "$halvora" qr --config "$work/q" --out=- --memo "cam on" >"$work/qr.png" 2>"$work/qr.err"
+  expect qr-status 0 "$?"
+  expect qr-png-on-stdout "89504e47" "$(head -c 4 "$work/qr.png" | od -An -tx1 | tr -d ' \n')"
+  grep -q '^memo: CAM ON$' "$work/qr.err"
+  expect qr-report-on-stderr 0 "$?"
+  kill "$testbed_pid"
+  wait "$testbed_pid" 2>/dev/null
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
