@@ -6,6 +6,7 @@
 #include "platform/XdgDirectories.h"
 #include "platform/curl/CurlHttpClient.h"
 #include "platform/heif/HeifImageCodec.h"
+#include "platform/qt/BridgeHotKeys.h"
 #include "platform/qt/QtAlerts.h"
 #include "platform/qt/QtImageCodec.h"
 #include "platform/qt/QtMainQueue.h"
@@ -79,7 +80,11 @@ DesktopApplication::DesktopApplication(DesktopOptions options,
     }
     mainQueue_ = std::make_unique<platform::qt::QtMainQueue>();
     workerQueue_ = std::make_unique<platform::qt::QtWorkerQueue>();
-    hotKeys_ = std::make_unique<platform::qt::XcbHotKeys>();
+    if (auto* bridge = dynamic_cast<platform::qt::BridgeKeystrokeSource*>(keystrokes_.get())) {
+        hotKeys_ = std::make_unique<platform::qt::BridgeHotKeys>(*bridge);
+    } else {
+        hotKeys_ = std::make_unique<platform::qt::XcbHotKeys>();
+    }
     loginItems_ = std::make_unique<platform::qt::XdgLoginItems>(
         kAutostartName,
         options_.autostartProgram.empty()

@@ -5,6 +5,7 @@
 
 #include "app/AppShell.h"
 #include "app/ShellHost.h"
+#include "platform/HotKeys.h"
 #include "platform/KeystrokeSource.h"
 #include "platform/Platform.h"
 #include "ui/WorkspaceWindow.h"
@@ -100,7 +101,7 @@ class DesktopApplication final : public app::ShellHost {
     std::unique_ptr<platform::Pasteboard> pasteboard_;
     std::unique_ptr<platform::qt::QtMainQueue> mainQueue_;
     std::unique_ptr<platform::qt::QtWorkerQueue> workerQueue_;
-    std::unique_ptr<platform::qt::XcbHotKeys> hotKeys_;
+    std::unique_ptr<platform::HotKeys> hotKeys_;
     std::unique_ptr<platform::qt::XdgLoginItems> loginItems_;
     std::unique_ptr<platform::qt::QtAlerts> alerts_;
     std::unique_ptr<platform::curl::CurlHttpClient> http_;

@@ -6,6 +6,7 @@
 
 #include "bridge/BridgeProtocol.h"
 #include "bridge/BridgeWire.h"
+#include "platform/qt/BridgeHotKeys.h"
 #include "platform/qt/BridgeKeystrokeSource.h"
 
 #include <QCoreApplication>
@@ -284,6 +285,48 @@ TEST_F(BridgeKeystrokeSourceTest, LaterEditsGoToTheFocusedContextOnTheirOwn) {
 
     addon_.contextMessage(bridge::wire::Type::focusOut, 7);
     EXPECT_FALSE(source_.perform(later)) << "nowhere to go while no context has the focus";
+}
+
+TEST_F(BridgeKeystrokeSourceTest, HotKeysComeAsTheAddonsKeysAndAnswerWithTheirEdits) {
+    addon_.attach();
+    BridgeHotKeys hotKeys(source_);
+    const HotKeyId suggestion{0x48564c41, 1};
+    std::vector<HotKeyId> pressed;
+    const HotKeyResult handler = hotKeys.installHandler([&](const HotKeyId& id) {
+        pressed.push_back(id);
+        const TextEdit replaced[] = {TextEdit::replace(6, "mới ")};
+        return source_.perform(replaced);
+    });
+    ASSERT_TRUE(handler.succeeded());
+    HotKeyResult registered = hotKeys.registerHotKey(
+        HotKey{suggestion, keys::semicolon, eventFlags::option | eventFlags::command});
+    EXPECT_TRUE(registered.succeeded()) << "without a display the addon's road alone is a success";
+    auto tap = installRecordingTap();
+
+    // Caps Lock does not hide the hot key; Shift makes another key.
+    const auto hot = addon_.keyDown(keys::semicolon,
+                                    eventFlags::option | eventFlags::command | eventFlags::capsLock,
+                                    ";", "gedit", 0, 7);
+    ASSERT_TRUE(hot.has_value());
+    EXPECT_FALSE(hot->pass);
+    EXPECT_EQ(hot->edits, (Edits{{protocol::editKinds::replace, 6, "mới ", ""}}))
+        << "in the answer, in order with the typing";
+    EXPECT_EQ(pressed, (std::vector<HotKeyId>{suggestion}));
+    EXPECT_TRUE(seen_.empty()) << "a hot key is not typing";
+
+    const auto other = addon_.keyDown(keys::semicolon,
+                                      eventFlags::option | eventFlags::command | eventFlags::shift,
+                                      ":", "gedit", 0, 7);
+    ASSERT_TRUE(other.has_value());
+    EXPECT_TRUE(other->pass);
+    EXPECT_EQ(seen_.size(), 1u);
+
+    registered.registration.cancel();
+    const auto ended = addon_.keyDown(keys::semicolon, eventFlags::option | eventFlags::command,
+                                      ";", "gedit", 0, 7);
+    ASSERT_TRUE(ended.has_value());
+    EXPECT_TRUE(ended->pass);
+    EXPECT_EQ(pressed.size(), 1u);
 }
 
 TEST_F(BridgeKeystrokeSourceTest, FocusMovesAreActivationsOrClicks) {

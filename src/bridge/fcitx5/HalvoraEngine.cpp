@@ -210,12 +210,18 @@ void HalvoraEngine::deactivate(const fcitx::InputMethodEntry&, fcitx::InputConte
 void HalvoraEngine::reset(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
     // A client resets the input method when the user clicks into the field
     // or moves the caret by other means than keys: the word ends. The
-    // client keeps or drops its pre-edit text by itself (Chromium and Qt
-    // keep it), so it is only forgotten here.
-    releaseHeldText(*event.inputContext());
-    forgetPreedit(*event.inputContext());
+    // client has kept its pre-edit text as typed by then (Chromium, Qt and
+    // Firefox do); it is cleared on the client's side of the framework too,
+    // or that side would take the next word for more of the old
+    // composition, and Firefox would drop it.
+    fcitx::InputContext& ic = *event.inputContext();
+    releaseHeldText(ic);
+    if (!ic.inputPanel().clientPreedit().empty()) {
+        forgetPreedit(ic);
+        ic.updatePreedit();
+    }
     if (!applying_) {
-        sendContextMessage(wire::Type::mouseDown, *event.inputContext());
+        sendContextMessage(wire::Type::mouseDown, ic);
     }
 }
 

@@ -202,9 +202,10 @@ void BridgeKeystrokeSource::handleMessage(QLocalSocket* socket,
             focusContext(Context{message.contextId, message.program, message.fieldFlags});
             std::vector<TextEdit> edits;
             collecting_ = &edits;
+            const auto keyCode = static_cast<KeyCode>(message.keyCode);
             const bool pass =
-                deliver(KeyEvent{EventType::keyDown, static_cast<KeyCode>(message.keyCode),
-                                 message.flags, message.text, 0});
+                !(hotKeyRoute_ && hotKeyRoute_->takeHotKey(keyCode, message.flags)) &&
+                deliver(KeyEvent{EventType::keyDown, keyCode, message.flags, message.text, 0});
             collecting_ = nullptr;
             bridge::wire::Message reply;
             reply.type = Type::keyReply;
@@ -219,7 +220,7 @@ void BridgeKeystrokeSource::handleMessage(QLocalSocket* socket,
             return;
         case Type::focusOut:
             if (focused_ && focused_->id == message.contextId) {
-                hasFocus_ = false;
+                setHasFocus(false);
             }
             return;
         case Type::mouseDown:
@@ -248,7 +249,7 @@ void BridgeKeystrokeSource::attach(QLocalSocket* socket) {
 void BridgeKeystrokeSource::detach() {
     addon_ = nullptr;
     focused_.reset();
-    hasFocus_ = false;
+    setHasFocus(false);
 }
 
 void BridgeKeystrokeSource::write(QLocalSocket* socket, const bridge::wire::Message& message) {
@@ -259,7 +260,7 @@ void BridgeKeystrokeSource::write(QLocalSocket* socket, const bridge::wire::Mess
 
 void BridgeKeystrokeSource::focusContext(const Context& context) {
     const std::optional<Context> previous = std::exchange(focused_, context);
-    hasFocus_ = true;
+    setHasFocus(true);
     if (!previous || previous->program != context.program) {
         if (context.program.empty()) {
             return;
@@ -277,6 +278,12 @@ void BridgeKeystrokeSource::focusContext(const Context& context) {
         // Another field of the same program: the word ends and the field is
         // looked at again, as after a click.
         deliver(KeyEvent{EventType::leftMouseDown, 0, 0, {}, 0});
+    }
+}
+
+void BridgeKeystrokeSource::setHasFocus(bool focused) {
+    if (std::exchange(hasFocus_, focused) != focused && hotKeyRoute_) {
+        hotKeyRoute_->contextFocusChanged(focused);
     }
 }
 

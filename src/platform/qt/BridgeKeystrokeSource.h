@@ -39,6 +39,18 @@ namespace halvora::platform::qt {
 ///   program is an activation notice.
 class BridgeKeystrokeSource final : public KeystrokeSource {
   public:
+    /// Sees the addon's keys before the tap does, and hears whether one of
+    /// its contexts has the keyboard focus: the road for hot keys pressed in
+    /// those contexts (see BridgeHotKeys).
+    class HotKeyRoute {
+      public:
+        virtual ~HotKeyRoute() = default;
+        /// True when the key is a hot key and was handled; edits it makes
+        /// go back in the answer to the key.
+        virtual bool takeHotKey(KeyCode keyCode, EventFlags flags) = 0;
+        virtual void contextFocusChanged(bool focused) = 0;
+    };
+
     /// `connection` is the session bus, where the bridge's name is claimed;
     /// the socket is `socketPath`.
     BridgeKeystrokeSource(QDBusConnection connection, std::string ownProgram,
@@ -57,6 +69,10 @@ class BridgeKeystrokeSource final : public KeystrokeSource {
     void stop();
 
     bool isAttached() const { return addon_ != nullptr; }
+    /// Whether a context of the addon has the keyboard focus.
+    bool contextHasFocus() const { return hasFocus_; }
+    /// One route at a time; null ends it. It must outlive its use here.
+    void setHotKeyRoute(HotKeyRoute* route) { hotKeyRoute_ = route; }
 
     // KeyEventTap
     std::unique_ptr<InstalledTap> install(Callback callback) override;
@@ -99,6 +115,7 @@ class BridgeKeystrokeSource final : public KeystrokeSource {
     /// Keyboard focus is in this context now: ends the word or announces
     /// the new program when that changed.
     void focusContext(const Context& context);
+    void setHasFocus(bool focused);
     /// Sends the event through the enabled taps; false when one swallows it.
     bool deliver(const KeyEvent& event);
     void emitEdits(std::uint64_t contextId, const std::vector<TextEdit>& edits);
@@ -120,6 +137,7 @@ class BridgeKeystrokeSource final : public KeystrokeSource {
     /// Whether `focused_` still has the keyboard (it stays the front
     /// program after its focus went out, as long as no other took it).
     bool hasFocus_ = false;
+    HotKeyRoute* hotKeyRoute_ = nullptr;
     std::vector<std::shared_ptr<Tap>> taps_;  ///< newest first
     std::map<std::uint64_t, Workspace::ApplicationHandler> activationHandlers_;
     std::uint64_t nextHandler_ = 1;

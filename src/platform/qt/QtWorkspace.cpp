@@ -1,9 +1,7 @@
 #include "platform/qt/QtWorkspace.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QUrl>
-#include <QWidget>
 
 #include <unistd.h>
 
@@ -53,12 +51,11 @@ bool QtWorkspace::activate(ProcessId pid) {
 }
 
 void QtWorkspace::activateSelf() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible()) {
-            window->raise();
-            window->activateWindow();
-        }
-    }
+    // A Linux desktop has no "bring this program forward": every window this
+    // program shows (panel, alert, workspace window) raises itself. Raising
+    // all visible windows here would put the workspace window above the chat,
+    // and the window manager would hand the focus back to it, not to the chat,
+    // when a panel closes.
 }
 
 bool QtWorkspace::openUrl(std::string_view url) {

@@ -60,9 +60,7 @@ XcbHotKeys::XcbHotKeys() {
 }
 
 XcbHotKeys::~XcbHotKeys() {
-    for (const Grab& grab : grabs_) {
-        ungrab(grab);
-    }
+    setGrabbing(false);
     if (connection_ != nullptr) {
         xcb_flush(connection_);
     }
@@ -155,6 +153,12 @@ HotKeyResult XcbHotKeys::registerHotKey(const HotKey& hotKey) {
         return HotKeyResult{status, {}};
     }
     grabs_.insert(grabs_.end(), made.begin(), made.end());
+    if (!grabbing_) {
+        // Known to be free for this program; taken when grabbing resumes.
+        for (const Grab& grab : made) {
+            ungrab(grab);
+        }
+    }
     xcb_flush(connection_);
     std::weak_ptr<int> alive = lifetime_;
     return HotKeyResult{0, Registration([this, alive, serial] {
@@ -170,6 +174,26 @@ HotKeyResult XcbHotKeys::registerHotKey(const HotKey& hotKey) {
                                           [serial](const Grab& g) { return g.serial == serial; });
                             xcb_flush(connection_);
                         })};
+}
+
+void XcbHotKeys::setGrabbing(bool grabbing) {
+    if (grabbing == grabbing_) {
+        return;
+    }
+    grabbing_ = grabbing;
+    for (const Grab& grab : grabs_) {
+        grabbing ? this->grab(grab) : ungrab(grab);
+    }
+    if (connection_ != nullptr) {
+        xcb_flush(connection_);
+    }
+}
+
+void XcbHotKeys::grab(const Grab& grab) {
+    // Unchecked: a key another client took meanwhile stays its own, and
+    // the hot key still works where the input method has the focus.
+    xcb_grab_key(connection_, 1, root_, grab.modifiers, grab.keycode, XCB_GRAB_MODE_ASYNC,
+                 XCB_GRAB_MODE_ASYNC);
 }
 
 void XcbHotKeys::ungrab(const Grab& grab) {

@@ -40,6 +40,12 @@ class XcbHotKeys final : public HotKeys, private QAbstractNativeEventFilter {
 
     bool hasDisplay() const { return connection_ != nullptr; }
 
+    /// Lets go of the display's key grabs while false, and takes them again
+    /// when true; the registrations stay. A grab moves the keyboard focus
+    /// away from the focused window for as long as the key is down, which
+    /// GTK clients take for the user leaving the field.
+    void setGrabbing(bool grabbing);
+
     /// The X key sym of the keys the hot keys use (";" and "k"); nothing for
     /// other key codes.
     static std::optional<std::uint32_t> keysymFor(KeyCode keyCode);
@@ -55,6 +61,7 @@ class XcbHotKeys final : public HotKeys, private QAbstractNativeEventFilter {
     };
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+    void grab(const Grab& grab);
     void ungrab(const Grab& grab);
     /// The lock modifiers: Caps Lock, and the modifier Num Lock sits on.
     std::vector<std::uint16_t> lockVariants() const;
@@ -64,6 +71,7 @@ class XcbHotKeys final : public HotKeys, private QAbstractNativeEventFilter {
     _XCBKeySymbols* keySymbols_ = nullptr;
     Handler handler_;
     bool filterInstalled_ = false;
+    bool grabbing_ = true;
     std::vector<Grab> grabs_;
     std::uint64_t nextSerial_ = 1;
     std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
