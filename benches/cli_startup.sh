@@ -16,7 +16,7 @@ for p in "${programs[@]}"; do
   runs+=("$p compose 'xin chaof'" "$p config --config $work get a" "$p simulate $work/s.txt"
          "$p backup inspect $work/a.json --config $work")
 done
-hyperfine -N --warmup 10 --runs 80 --export-json "$work/times.json" "${runs[@]}" >/dev/null
+hyperfine -N --warmup 10 --runs 80 --export-json "$work/times.json" "${runs[@]}" >/dev/null 2>&1
 python3 - "$work/times.json" <<'PY'
 import json, sys
 results = json.load(open(sys.argv[1]))["results"]
