@@ -2,15 +2,15 @@
 
 #include "backup/BackupError.h"
 #include "cli/ConfigCommand.h"
+#include "cli/Media.h"
 #include "platform/JsonFileUserDefaults.h"
-#include "platform/heif/HeifImageCodec.h"
-#include "platform/qt/QtImageCodec.h"
 #include "workspace/BackupViewModel.h"
 
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <exception>
+#include <mutex>
 #include <system_error>
 
 #include <unistd.h>
@@ -57,6 +57,31 @@ void inspect(const backup::HalvoraBackup& archive, std::ostream& out) {
                        : std::string("none"))
         << '\n';
 }
+
+/// The real image check, loaded when the first image is to be checked: an
+/// archive without images is read without the image libraries.
+class LazyImageCheck final : public backup::ImageCheck {
+  public:
+    explicit LazyImageCheck(std::ostream& err) : err_(err) {}
+
+    bool isImage(std::span<const std::uint8_t> bytes) const override {
+        std::call_once(loaded_, [this] {
+            std::string error;
+            media_ = loadMedia(error);
+            check_ = media_ ? media_->makeImageCheck() : nullptr;
+            if (!check_) {
+                err_ << error << '\n';
+            }
+        });
+        return check_ && check_->isImage(bytes);
+    }
+
+  private:
+    std::ostream& err_;
+    mutable std::once_flag loaded_;
+    mutable std::unique_ptr<Media> media_;
+    mutable std::unique_ptr<backup::ImageCheck> check_;
+};
 
 }  // namespace
 
@@ -179,11 +204,7 @@ int runBackupCommand(const std::vector<std::string_view>& args, std::ostream& ou
         return 1;
     }
 
-    // Raster images need no Qt application object (only SVG text would).
-    // Images are checked by decoding them on Qt's readers and libheif,
-    // without the codec's conversion of their pixels.
-    const platform::qt::QtImageCheck qt;
-    const platform::heif::HeifImageCheck images(qt);
+    const LazyImageCheck images(err);
     backup::AtomicFileWriter writer;
     backup::BackupProgress progress;
     const bool terminal = ::isatty(STDERR_FILENO) == 1;

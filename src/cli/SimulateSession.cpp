@@ -1,11 +1,7 @@
 #include "cli/SimulateSession.h"
 
-#include "platform/curl/CurlHttpClient.h"
-#include "platform/qt/HeadlessGuiApplication.h"
-#include "platform/qt/QtImageCodec.h"
+#include "cli/Media.h"
 #include "platform/sim/SimKeyboardLayout.h"
-#include "platform/zxing/ZXingBarcodeReader.h"
-#include "qr/DynamicQRGenerator.h"
 #include "text/Unicode.h"
 
 #include <charconv>
@@ -153,38 +149,47 @@ platform::Platform withDefaults(const platform::Platform& p, platform::UserDefau
 
 // The QR image of a simulated paste is made for real: bank directory and image
 // service over HTTP (the hosts come from "qr.directoryURL" / "qr.imageURL"
-// when set), rasterised and read back. The Qt and network machinery starts
-// only when a script first pastes a QR snippet.
+// when set), rasterised and read back. The adapters are loaded only when a
+// script first pastes a QR snippet.
 class LazyRealQRSource final : public input::DynamicQRSource {
   public:
     LazyRealQRSource(platform::UserDefaults& defaults, platform::WorkerQueue& worker,
                      platform::MainQueue& main)
         : defaults_(defaults), worker_(worker), main_(main) {}
 
-    std::string nextWishMemo() override { return generator().nextWishMemo(); }
+    std::string nextWishMemo() override {
+        input::DynamicQRSource* real = source();
+        return real ? real->nextWishMemo() : std::string();
+    }
     void prepare(const qr::DynamicQRProfile& profile, const std::string& memo,
                  Completion completion) override {
-        generator().prepare(profile, memo, std::move(completion));
+        if (input::DynamicQRSource* real = source()) {
+            real->prepare(profile, memo, std::move(completion));
+            return;
+        }
+        // Never inside this call: the flow expects the result later.
+        main_.async([completion = std::move(completion), error = error_] {
+            completion(Result{std::nullopt, error});
+        });
     }
 
   private:
-    qr::DynamicQRGenerator& generator() {
-        if (!generator_) {
-            gui_ = std::make_unique<platform::qt::HeadlessGuiApplication>();
-            generator_ = std::make_unique<qr::DynamicQRGenerator>(
-                qr::DynamicQRGenerator::Ports{defaults_, worker_, main_, http_, codec_, reader_});
+    input::DynamicQRSource* source() {
+        if (!source_ && error_.empty()) {
+            media_ = loadMedia(error_);
+            if (media_) {
+                source_ = media_->makeQRSource(defaults_, worker_, main_);
+            }
         }
-        return *generator_;
+        return source_.get();
     }
 
     platform::UserDefaults& defaults_;
     platform::WorkerQueue& worker_;
     platform::MainQueue& main_;
-    std::unique_ptr<platform::qt::HeadlessGuiApplication> gui_;
-    platform::curl::CurlHttpClient http_;
-    platform::qt::QtImageCodec codec_;
-    platform::zxing::ZXingBarcodeReader reader_;
-    std::unique_ptr<qr::DynamicQRGenerator> generator_;
+    std::string error_;
+    std::unique_ptr<Media> media_;
+    std::unique_ptr<input::DynamicQRSource> source_;
 };
 
 std::filesystem::path makeTemporaryFolder() {

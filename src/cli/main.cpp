@@ -3,72 +3,65 @@
 #include "cli/BackupCommand.h"
 #include "cli/ComposeSession.h"
 #include "cli/ConfigCommand.h"
-#include "cli/QrCommand.h"
+#include "cli/DoctorCommand.h"
+#include "cli/Media.h"
 #include "cli/SimulateSession.h"
 #include "text/NfcStreamDecoder.h"
 #include "text/Unicode.h"
 
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <unistd.h>
+
+#ifndef HALVORA_VERSION
+#define HALVORA_VERSION "0"
+#endif
+
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: halvora <command> [options]\n"
+namespace fs = std::filesystem;
+
+constexpr const char* kExitStatus =
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  failed: an expectation of a script did not hold, a file could not be\n"
+    "     read or written (the output too), typing cannot work (doctor)\n"
+    "  2  the command line is wrong, or a script line cannot be understood\n"
     "\n"
-    "Commands:\n"
-    "  compose [--vni] [--old-tone] [--trace] [TEXT...]\n"
-    "      Types TEXT (or standard input when no TEXT is given) through the\n"
-    "      Vietnamese composition engine and prints the result.\n"
-    "      --vni       VNI keystrokes instead of Telex\n"
-    "      --old-tone  old tone placement (hòa) instead of the modern one (hoà)\n"
-    "      --trace     one line per word: raw keys, composed text, commit text,\n"
-    "                  escaped flag (0/1) and typo suggestion, tab-separated\n"
-    "  simulate [--vni] [--old-tone] [--data DIR] [--config DIR] [SCRIPT]\n"
-    "      Runs the keyboard controller on a simulated desktop, driven by the\n"
-    "      commands of SCRIPT (or standard input), one per line:\n"
-    "        app BUNDLE_ID            bring an application to the front (created\n"
-    "                                 on first use with one empty text field)\n"
-    "        field KEY=VALUE...       focus a new field; keys: role, subrole,\n"
-    "                                 description, title, placeholder\n"
-    "        type TEXT                press the keys that type TEXT\n"
-    "        key NAME [+shift] [+control] [+option] [+command]\n"
-    "                                 one key: a character or space, return,\n"
-    "                                 tab, enter, backspace, escape, left, right,\n"
-    "                                 up, down, home, end, pageup, pagedown\n"
-    "        click | secure on|off | wait MS\n"
-    "        picker choose N | picker cancel\n"
-    "        prompt fill NAME=VALUE... | prompt submit | prompt cancel\n"
-    "        print | expect TEXT | clipboard\n"
-    "      Blank lines and lines starting with # are skipped. Alerts are answered\n"
-    "      with their first button and printed. At the end the focused field's\n"
-    "      text is printed after 'field: '. --data and --config name the snippet\n"
-    "      folder and the settings folder (temporary empty ones by default).\n"
-    "  config get KEY | set [--string|--bool|--int|--double] KEY VALUE |\n"
-    "         set --array KEY [VALUE...] | unset KEY | list   [--config DIR]\n"
-    "      Reads or edits the user defaults (DIR/defaults.json with --config).\n"
-    "      set stores true and false as Booleans and anything else as a string\n"
-    "      unless a type option says otherwise.\n"
-    "  qr [--out FILE.png] [--memo TEXT] [--config DIR]\n"
-    "      Generates a verified transfer QR for the stored account (\"qr.*\"\n"
-    "      keys) and writes it as PNG (default halvora-qr.png). The memo is\n"
-    "      TEXT, else the next greeting when qr.randomMemo is on, else\n"
-    "      qr.defaultMemo. qr.directoryURL and qr.imageURL override the bank\n"
-    "      directory and image service base URLs.\n"
-    "  backup export FILE | import FILE --merge|--replace | inspect FILE\n"
-    "         [--data DIR] [--config DIR]\n"
-    "      Writes the snippets, their images and the QR account (\"qr.*\" keys)\n"
-    "      to one archive file, imports an archive (adding its snippets, or\n"
-    "      replacing the snippets and the QR account after a safety copy in the\n"
-    "      data folder), or shows what an archive holds. --data and --config\n"
-    "      name the snippet folder and the settings folder (the user's own by\n"
-    "      default).\n"
-    "  --help      Shows this text.\n";
+    "FILE and SCRIPT may be - for standard input or output. Every command takes\n"
+    "--help and --version; options take their value as --opt VALUE or\n"
+    "--opt=VALUE.\n";
+
+constexpr const char* kSimulateScript =
+    "SCRIPT holds one command a line:\n"
+    "  app BUNDLE_ID            bring an application to the front (created\n"
+    "                           on first use with one empty text field)\n"
+    "  field KEY=VALUE...       focus a new field; keys: role, subrole,\n"
+    "                           description, title, placeholder\n"
+    "  type TEXT                press the keys that type TEXT\n"
+    "  key NAME [+shift] [+control] [+option] [+command]\n"
+    "                           one key: a character or space, return,\n"
+    "                           tab, enter, backspace, escape, left, right,\n"
+    "                           up, down, home, end, pageup, pagedown\n"
+    "  click | secure on|off | wait MS\n"
+    "  picker choose N | picker cancel\n"
+    "  prompt fill NAME=VALUE... | prompt submit | prompt cancel\n"
+    "  print | expect TEXT | clipboard\n"
+    "Blank lines and lines starting with # are skipped. Alerts are answered\n"
+    "with their first button and printed. At the end the focused field's\n"
+    "text is printed after 'field: '.\n";
 
 void writeOut(const std::string& s) {
     if (!s.empty()) {
@@ -76,37 +69,64 @@ void writeOut(const std::string& s) {
     }
 }
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "halvora: %s (see 'halvora --help')\n", message.c_str());
-    return 2;
+/// Whether everything written to standard output reached it; says why not.
+bool outputWritten() {
+    std::cout.flush();
+    const bool written = std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout.good();
+    if (!written) {
+        std::fprintf(stderr, "halvora: cannot write the output: %s\n",
+                     std::strerror(errno != 0 ? errno : EIO));
+    }
+    return written;
 }
 
-int runCompose(const std::vector<std::string_view>& args) {
-    halvora::cli::ComposeOptions options;
-    std::vector<std::string_view> words;
-    bool optionsEnded = false;
-    for (std::string_view arg : args) {
-        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            if (arg == "--") {
-                optionsEnded = true;
-            } else if (arg == "--vni") {
-                options.vni = true;
-            } else if (arg == "--old-tone") {
-                options.oldTone = true;
-            } else if (arg == "--trace") {
-                options.trace = true;
-            } else if (arg == "--help" || arg == "-h") {
-                writeOut(kUsage);
-                return 0;
-            } else {
-                return usageError("compose: unknown option '" + std::string(arg) + "'");
-            }
-            continue;
+/// A file in a private temporary folder, removed with this object: what a
+/// command reads from standard input or writes to standard output goes
+/// through it, for the commands work on files.
+class StreamFile {
+  public:
+    StreamFile() {
+        std::string pattern = (fs::temp_directory_path() / "halvora-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            folder_ = pattern;
         }
-        words.push_back(arg);
+    }
+    ~StreamFile() {
+        std::error_code error;
+        if (!folder_.empty()) {
+            fs::remove_all(folder_, error);
+        }
+    }
+    StreamFile(const StreamFile&) = delete;
+    StreamFile& operator=(const StreamFile&) = delete;
+
+    bool ok() const { return !folder_.empty(); }
+    fs::path path(const std::string& name) const { return folder_ / name; }
+
+    /// Copies standard input into `file`.
+    static bool fromStandardInput(const fs::path& file) {
+        std::ofstream out(file, std::ios::binary);
+        out << std::cin.rdbuf();
+        out.flush();
+        return out.good() && !std::cin.bad();
+    }
+    /// Copies `file` to standard output.
+    static bool toStandardOutput(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            return false;
+        }
+        std::cout << in.rdbuf();
+        return in.good() || in.eof();
     }
 
-    if (!words.empty()) {
+  private:
+    fs::path folder_;
+};
+
+int runCompose(const halvora::cli::ComposeOptions& options, const std::vector<std::string>& words) {
+    // "-" alone is standard input, as no TEXT is.
+    if (!words.empty() && !(words.size() == 1 && words[0] == "-")) {
         std::string joined;
         for (std::size_t i = 0; i < words.size(); ++i) {
             if (i > 0) {
@@ -119,7 +139,7 @@ int runCompose(const std::vector<std::string_view>& args) {
             out += '\n';
         }
         writeOut(out);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        return 0;
     }
 
     // Standard input streams through in pieces; nothing holds the whole input.
@@ -146,46 +166,21 @@ int runCompose(const std::vector<std::string_view>& args) {
     session.type(characters, out);
     session.finish(out);
     writeOut(out);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return 0;
 }
 
-int runSimulate(const std::vector<std::string_view>& args) {
-    halvora::cli::SimulateOptions options;
-    std::optional<std::string> scriptPath;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg == "--vni") {
-            options.vni = true;
-        } else if (arg == "--old-tone") {
-            options.oldTone = true;
-        } else if (arg == "--data" || arg == "--config") {
-            if (i + 1 >= args.size()) {
-                return usageError("simulate: " + std::string(arg) + " needs a folder");
-            }
-            (arg == "--data" ? options.dataFolder : options.configFolder) =
-                std::filesystem::path(args[++i]);
-        } else if (arg == "--help" || arg == "-h") {
-            writeOut(kUsage);
-            return 0;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usageError("simulate: unknown option '" + std::string(arg) + "'");
-        } else if (scriptPath) {
-            return usageError("simulate: only one SCRIPT may be given");
-        } else {
-            scriptPath = std::string(arg);
-        }
-    }
-
+int runSimulate(const halvora::cli::SimulateOptions& options, const std::string& scriptPath) {
     std::ifstream file;
-    if (scriptPath) {
-        file.open(*scriptPath);
+    const bool fromFile = !scriptPath.empty() && scriptPath != "-";
+    if (fromFile) {
+        file.open(scriptPath);
         if (!file) {
-            std::fprintf(stderr, "halvora: simulate: cannot open %s: %s\n", scriptPath->c_str(),
+            std::fprintf(stderr, "halvora: simulate: cannot open %s: %s\n", scriptPath.c_str(),
                          std::strerror(errno));
             return 1;
         }
     }
-    std::istream& script = scriptPath ? static_cast<std::istream&>(file) : std::cin;
+    std::istream& script = fromFile ? static_cast<std::istream&>(file) : std::cin;
 
     halvora::cli::SimulateSession session(options, std::cout);
     std::string line;
@@ -201,38 +196,299 @@ int runSimulate(const std::vector<std::string_view>& args) {
         }
     }
     session.finish();
-    std::cout.flush();
-    return std::cout ? 0 : 1;
+    return 0;
+}
+
+/// The arguments of a folder option as the commands' own readers take them.
+void folderArguments(std::vector<std::string>& args, const char* option,
+                     const std::optional<std::string>& folder) {
+    if (folder) {
+        args.push_back(option);
+        args.push_back(*folder);
+    }
+}
+
+std::vector<std::string_view> views(const std::vector<std::string>& args) {
+    return std::vector<std::string_view>(args.begin(), args.end());
+}
+
+struct BackupArguments {
+    std::string action;
+    std::string file;
+    bool merge = false;
+    bool replace = false;
+    std::optional<std::string> data;
+    std::optional<std::string> config;
+};
+
+int runBackup(const BackupArguments& a) {
+    StreamFile stream;
+    std::string file = a.file;
+    const bool standard = a.file == "-";
+    if (standard) {
+        if (!stream.ok()) {
+            std::fprintf(stderr, "halvora: backup: cannot make a temporary folder\n");
+            return 1;
+        }
+        file = stream.path("halvora-backup.json").string();
+        if (a.action != "export" && !StreamFile::fromStandardInput(file)) {
+            std::fprintf(stderr, "halvora: backup: cannot read standard input\n");
+            return 1;
+        }
+    }
+    std::vector<std::string> args{a.action, file};
+    if (a.merge) {
+        args.push_back("--merge");
+    }
+    if (a.replace) {
+        args.push_back("--replace");
+    }
+    folderArguments(args, "--data", a.data);
+    folderArguments(args, "--config", a.config);
+    // With the archive on standard output, the message goes to standard error.
+    std::ostream& out = standard && a.action == "export" ? std::cerr : std::cout;
+    const int status = halvora::cli::runBackupCommand(views(args), out, std::cerr);
+    if (status == 0 && standard && a.action == "export" && !StreamFile::toStandardOutput(file)) {
+        return 1;
+    }
+    return status;
+}
+
+struct QrArguments {
+    std::optional<std::string> out;
+    std::optional<std::string> memo;
+    std::optional<std::string> config;
+};
+
+int runQr(const QrArguments& a) {
+    std::string error;
+    const std::unique_ptr<halvora::cli::Media> media = halvora::cli::loadMedia(error);
+    if (!media) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    StreamFile stream;
+    const bool standard = a.out == "-";
+    std::vector<std::string> args;
+    if (a.out) {
+        args.push_back("--out");
+        args.push_back(standard ? stream.path("halvora-qr.png").string() : *a.out);
+    }
+    if (a.memo) {
+        args.push_back("--memo");
+        args.push_back(*a.memo);
+    }
+    folderArguments(args, "--config", a.config);
+    // With the image on standard output, the report goes to standard error.
+    const int status =
+        media->runQrCommand(views(args), standard ? std::cerr : std::cout, std::cerr);
+    if (status == 0 && standard && !StreamFile::toStandardOutput(args[1])) {
+        return 1;
+    }
+    return status;
+}
+
+int run(int argc, char** argv) {
+    CLI::App app{"Halvora: Vietnamese typing, snippets, quick replies and transfer QR codes.",
+                 "halvora"};
+    app.set_version_flag("-V,--version", std::string("halvora ") + HALVORA_VERSION,
+                         "Shows the version.");
+    app.set_help_all_flag("--help-all", "Shows the help of every command.");
+    app.footer(kExitStatus);
+    app.require_subcommand(1);
+    const auto versioned = [](CLI::App* command) {
+        command->set_version_flag("-V,--version", std::string("halvora ") + HALVORA_VERSION,
+                                  "Shows the version.");
+    };
+
+    halvora::cli::ComposeOptions compose;
+    std::vector<std::string> words;
+    CLI::App* composeCommand = app.add_subcommand(
+        "compose",
+        "Types TEXT (or standard input when no TEXT, or -, is given) through the Vietnamese "
+        "composition engine and prints the result.");
+    composeCommand->add_flag("--vni", compose.vni, "VNI keystrokes instead of Telex");
+    composeCommand->add_flag("--old-tone", compose.oldTone,
+                             "old tone placement (hòa) instead of the modern one (hoà)");
+    composeCommand->add_flag("--trace", compose.trace,
+                             "one line per word: raw keys, composed text, commit text, escaped "
+                             "flag (0/1) and typo suggestion, tab-separated");
+    composeCommand->add_option("TEXT", words, "the text to type");
+    versioned(composeCommand);
+
+    halvora::cli::SimulateOptions simulate;
+    std::string script;
+    std::optional<std::string> simulateData, simulateConfig;
+    CLI::App* simulateCommand = app.add_subcommand(
+        "simulate",
+        "Runs the keyboard controller on a simulated desktop, driven by the commands of SCRIPT "
+        "(or standard input).");
+    simulateCommand->add_flag("--vni", simulate.vni, "VNI keystrokes instead of Telex");
+    simulateCommand->add_flag("--old-tone", simulate.oldTone, "old tone placement");
+    simulateCommand
+        ->add_option("--data", simulateData, "snippet folder (a temporary empty one by default)")
+        ->type_name("DIR");
+    simulateCommand
+        ->add_option("--config", simulateConfig, "settings folder (temporary settings by default)")
+        ->type_name("DIR");
+    simulateCommand->add_option("SCRIPT", script, "the script; - or none for standard input");
+    simulateCommand->footer(kSimulateScript);
+    versioned(simulateCommand);
+
+    std::optional<std::string> configFolder;
+    bool asString = false, asBool = false, asInt = false, asDouble = false, asArray = false;
+    std::vector<std::string> configWords;
+    CLI::App* configCommand = app.add_subcommand(
+        "config",
+        "Reads or edits the user defaults (DIR/defaults.json with --config): get KEY | set "
+        "[--string|--bool|--int|--double] KEY VALUE | set --array KEY [VALUE...] | unset KEY | "
+        "list. set stores true and false as Booleans and anything else as a string unless a type "
+        "option says otherwise.");
+    configCommand->add_option("--config", configFolder, "settings folder")->type_name("DIR");
+    configCommand->add_flag("--string", asString, "set: the value is a string");
+    configCommand->add_flag("--bool", asBool, "set: the value is true or false");
+    configCommand->add_flag("--int", asInt, "set: the value is a whole number");
+    configCommand->add_flag("--double", asDouble, "set: the value is a number");
+    configCommand->add_flag("--array", asArray, "set: the values are a list of strings");
+    configCommand->add_option("WORDS", configWords, "the action, the key and the values");
+    versioned(configCommand);
+
+    BackupArguments backup;
+    CLI::App* backupCommand = app.add_subcommand(
+        "backup",
+        "Writes the snippets, their images and the QR account (\"qr.*\" keys) to one archive "
+        "file (export), imports an archive, adding its snippets (--merge) or replacing the "
+        "snippets and the QR account after a safety copy in the data folder (--replace), or "
+        "shows what an archive holds (inspect).");
+    backupCommand->add_option("ACTION", backup.action, "export, import or inspect")
+        ->required()
+        ->check(CLI::IsMember({"export", "import", "inspect"}));
+    backupCommand->add_option("FILE", backup.file, "the archive; - for standard input or output")
+        ->required()
+        ->type_name("FILE");
+    backupCommand->add_flag("--merge", backup.merge, "import: add the archive's snippets");
+    backupCommand->add_flag("--replace", backup.replace, "import: replace the snippets");
+    backupCommand->add_option("--data", backup.data, "snippet folder (the user's own by default)")
+        ->type_name("DIR");
+    backupCommand
+        ->add_option("--config", backup.config, "settings folder (the user's own by default)")
+        ->type_name("DIR");
+    versioned(backupCommand);
+
+    QrArguments qr;
+    CLI::App* qrCommand = app.add_subcommand(
+        "qr",
+        "Generates a verified transfer QR for the stored account (\"qr.*\" keys) and writes it "
+        "as PNG. The memo is TEXT, else the next greeting when qr.randomMemo is on, else "
+        "qr.defaultMemo. qr.directoryURL and qr.imageURL override the bank directory and image "
+        "service base URLs.");
+    qrCommand->add_option("--out", qr.out,
+                          "the PNG file (default halvora-qr.png; - for standard output)");
+    qrCommand->add_option("--memo", qr.memo, "the transfer's memo");
+    qrCommand->add_option("--config", qr.config, "settings folder")->type_name("DIR");
+    versioned(qrCommand);
+
+    std::optional<std::string> doctorData, doctorConfig;
+    CLI::App* doctorCommand = app.add_subcommand(
+        "doctor",
+        "Checks what typing needs (input framework, the Halvora addon, halvora-desktop, the "
+        "input-method environment, display, clipboard tools, folders) and says what to fix. "
+        "Exits with status 1 when typing cannot work.");
+    doctorCommand->add_option("--data", doctorData, "snippet folder to check")->type_name("DIR");
+    doctorCommand->add_option("--config", doctorConfig, "settings folder to check")
+        ->type_name("DIR");
+    versioned(doctorCommand);
+
+    // Words after "--" are the command's words, whatever they look like; the
+    // parser takes what comes before.
+    std::vector<std::string> afterDashes;
+    int parsedCount = argc;
+    if (argc > 1 &&
+        (std::string_view(argv[1]) == "compose" || std::string_view(argv[1]) == "config")) {
+        for (int i = 2; i < argc; ++i) {
+            if (std::string_view(argv[i]) == "--") {
+                parsedCount = i;
+                afterDashes.assign(argv + i + 1, argv + argc);
+                break;
+            }
+        }
+    }
+    try {
+        app.parse(parsedCount, argv);
+    } catch (const CLI::CallForHelp&) {
+        writeOut(app.help());
+        return 0;
+    } catch (const CLI::CallForAllHelp&) {
+        writeOut(app.help("", CLI::AppFormatMode::All));
+        return 0;
+    } catch (const CLI::CallForVersion& version) {
+        writeOut(std::string(version.what()) + "\n");
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        std::string where;
+        for (const CLI::App* command : app.get_subcommands()) {
+            where = command->get_name() + ": ";
+        }
+        std::fprintf(stderr, "halvora: %s%s (see 'halvora --help')\n", where.c_str(), error.what());
+        return 2;
+    }
+
+    if (composeCommand->parsed()) {
+        words.insert(words.end(), afterDashes.begin(), afterDashes.end());
+        return runCompose(compose, words);
+    }
+    if (simulateCommand->parsed()) {
+        if (simulateData) {
+            simulate.dataFolder = fs::path(*simulateData);
+        }
+        if (simulateConfig) {
+            simulate.configFolder = fs::path(*simulateConfig);
+        }
+        return runSimulate(simulate, script);
+    }
+    if (configCommand->parsed()) {
+        std::vector<std::string> args;
+        folderArguments(args, "--config", configFolder);
+        const std::pair<bool, const char*> types[] = {{asString, "--string"},
+                                                      {asBool, "--bool"},
+                                                      {asInt, "--int"},
+                                                      {asDouble, "--double"},
+                                                      {asArray, "--array"}};
+        for (const auto& [set, option] : types) {
+            if (set) {
+                args.push_back(option);
+            }
+        }
+        args.push_back("--");
+        args.insert(args.end(), configWords.begin(), configWords.end());
+        args.insert(args.end(), afterDashes.begin(), afterDashes.end());
+        return halvora::cli::runConfigCommand(views(args), std::cout, std::cerr);
+    }
+    if (backupCommand->parsed()) {
+        return runBackup(backup);
+    }
+    if (qrCommand->parsed()) {
+        return runQr(qr);
+    }
+    if (doctorCommand->parsed()) {
+        const auto folder = [](const std::optional<std::string>& f) {
+            return f ? std::optional<fs::path>(*f) : std::nullopt;
+        };
+        return halvora::cli::printDoctorReport(
+            halvora::cli::diagnose(
+                halvora::cli::gatherDoctorFacts(folder(doctorData), folder(doctorConfig))),
+            std::cout);
+    }
+    return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string_view> args(argv + 1, argv + argc);
-    if (args.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
+    const int status = run(argc, argv);
+    // Output that could not be written is a failure, whatever the command did.
+    if (!outputWritten()) {
+        return 1;
     }
-    const std::string_view command = args.front();
-    args.erase(args.begin());
-    if (command == "--help" || command == "-h" || command == "help") {
-        writeOut(kUsage);
-        return 0;
-    }
-    if (command == "compose") {
-        return runCompose(args);
-    }
-    if (command == "simulate") {
-        return runSimulate(args);
-    }
-    if (command == "config") {
-        return halvora::cli::runConfigCommand(args, std::cout, std::cerr);
-    }
-    if (command == "backup") {
-        return halvora::cli::runBackupCommand(args, std::cout, std::cerr);
-    }
-    if (command == "qr") {
-        return halvora::cli::runQrCommand(args, std::cout, std::cerr);
-    }
-    return usageError("unknown command '" + std::string(command) + "'");
+    return status;
 }

@@ -90,7 +90,10 @@ DesktopApplication::DesktopApplication(DesktopOptions options,
         hotKeys_ = std::make_unique<platform::qt::XcbHotKeys>();
     }
     loginItems_ = std::make_unique<platform::qt::XdgLoginItems>(
-        kAutostartName, QCoreApplication::applicationFilePath().toStdString());
+        kAutostartName,
+        options_.autostartProgram.empty()
+            ? std::filesystem::path(QCoreApplication::applicationFilePath().toStdString())
+            : options_.autostartProgram);
     alerts_ = std::make_unique<platform::qt::QtAlerts>();
     http_ = std::make_unique<platform::curl::CurlHttpClient>();
     qtCodec_ = std::make_unique<platform::qt::QtImageCodec>();

@@ -58,6 +58,8 @@ struct DesktopOptions {
     /// What "Mở quyền Trợ năng…" opens: the help on enabling the input
     /// method.
     std::string inputMethodHelpUrl;
+    /// The program the autostart entry starts; this process's own when empty.
+    std::filesystem::path autostartProgram;
 };
 
 /// The program's parts, made in dependency order and taken down in reverse.

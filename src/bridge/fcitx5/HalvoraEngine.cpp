@@ -158,6 +158,29 @@ void HalvoraEngine::sendContextMessage(wire::Type type, fcitx::InputContext& ic)
 
 void HalvoraEngine::activate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
     sendContextMessage(wire::Type::focusIn, *event.inputContext());
+    startDesktopIfAbsent();
+}
+
+void HalvoraEngine::startDesktopIfAbsent() {
+    // The input method is wanted and nobody serves it: the bus starts
+    // halvora-desktop from its service file (through the systemd user unit
+    // where there is one, which also restarts it after a crash). The service
+    // watcher connects once the name is owned.
+    if (client_.isConnected() || !bus_ || startPending_) {
+        return;
+    }
+    auto call = bus_->createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                       "org.freedesktop.DBus", "StartServiceByName");
+    call << std::string(service) << std::uint32_t{0};
+    startPending_ = true;
+    startCall_ = call.callAsync(30'000'000, [this](fcitx::dbus::Message& reply) {
+        startPending_ = false;
+        if (reply.isError()) {
+            FCITX_INFO() << "Halvora bridge: halvora-desktop could not be started by the bus: "
+                         << reply.errorMessage();
+        }
+        return true;
+    });
 }
 
 void HalvoraEngine::deactivate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {

@@ -10,6 +10,7 @@
 #include "bridge/EditPlan.h"
 
 #include <fcitx-utils/dbus/bus.h>
+#include <fcitx-utils/dbus/message.h>
 #include <fcitx-utils/dbus/servicewatcher.h>
 #include <fcitx-utils/event.h>
 #include <fcitx/addonfactory.h>
@@ -48,6 +49,8 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     void disconnectFromDesktop();
     /// A message about the context that is not answered.
     void sendContextMessage(wire::Type type, fcitx::InputContext& ic);
+    /// Asks the session bus to start halvora-desktop when it is not there.
+    void startDesktopIfAbsent();
     static ClientRoad roadFor(const fcitx::InputContext& ic);
     /// Carries out edits on the context; answers whether the key they
     /// answer (if any) is kept.
@@ -87,6 +90,9 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     std::unique_ptr<fcitx::dbus::Bus> bus_;
     std::unique_ptr<fcitx::dbus::ServiceWatcher> watcher_;
     std::unique_ptr<fcitx::dbus::ServiceWatcherEntry> watch_;
+    /// The bus's start of halvora-desktop (D-Bus activation), while asked.
+    std::unique_ptr<fcitx::dbus::Slot> startCall_;
+    bool startPending_ = false;
     std::unique_ptr<fcitx::HandlerTableEntry<fcitx::EventHandler>> surroundingWatch_;
     /// The focused context's text around the caret as last reported.
     struct Surrounding {

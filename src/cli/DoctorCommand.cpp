@@ -1,0 +1,324 @@
+#include "cli/DoctorCommand.h"
+
+#include "bridge/BridgeProtocol.h"
+#include "cli/ConfigCommand.h"
+#include "platform/XdgDirectories.h"
+#include "snippets/SnippetStore.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <system_error>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#ifndef HALVORA_FCITX5_ADDON_FILE
+#define HALVORA_FCITX5_ADDON_FILE ""
+#endif
+#ifndef HALVORA_INSTALLED_DESKTOP
+#define HALVORA_INSTALLED_DESKTOP ""
+#endif
+
+namespace halvora::cli {
+namespace {
+
+using Level = DoctorFinding::Level;
+
+bool contains(const std::string& text, std::string_view part) {
+    return text.find(part) != std::string::npos;
+}
+
+void framework(const DoctorFacts& f, std::vector<DoctorFinding>& out) {
+    if (f.fcitx5Running) {
+        out.push_back({Level::ok, "Bộ khung gõ", "fcitx5 đang chạy."});
+    } else if (f.ibusRunning) {
+        out.push_back({Level::failure, "Bộ khung gõ",
+                       "Đang chạy IBus, chưa có fcitx5. Halvora hiện gõ qua fcitx5: cài fcitx5 "
+                       "rồi chọn nó làm bộ gõ (im-config -n fcitx5), đăng xuất và đăng nhập lại."});
+    } else {
+        out.push_back({Level::failure, "Bộ khung gõ",
+                       "fcitx5 chưa chạy. Chạy \"fcitx5 -d\" hoặc chọn fcitx5 làm bộ gõ "
+                       "(im-config -n fcitx5), đăng xuất và đăng nhập lại."});
+    }
+}
+
+void addon(const DoctorFacts& f, std::vector<DoctorFinding>& out) {
+    if (!f.addonInstalled) {
+        out.push_back({Level::failure, "Phần bổ trợ fcitx5",
+                       "Chưa cài phần bổ trợ Halvora của fcitx5. Cài lại gói halvora "
+                       "(sudo apt install ./halvora_*.deb)."});
+    } else if (f.addonLoaded == false) {
+        out.push_back({Level::failure, "Phần bổ trợ fcitx5",
+                       "fcitx5 chưa nạp Halvora. Khởi động lại fcitx5 (fcitx5 -r) rồi thêm "
+                       "\"Halvora\" trong Cấu hình fcitx5 → Bộ gõ."});
+    } else if (!f.addonLoaded) {
+        out.push_back({Level::warning, "Phần bổ trợ fcitx5",
+                       "Đã cài, nhưng không hỏi được fcitx5 xem đã nạp chưa."});
+    } else {
+        out.push_back({Level::ok, "Phần bổ trợ fcitx5", "fcitx5 đã nạp Halvora."});
+    }
+}
+
+void desktop(const DoctorFacts& f, std::vector<DoctorFinding>& out) {
+    if (!f.desktopInstalled) {
+        out.push_back({Level::failure, "halvora-desktop",
+                       "Không tìm thấy chương trình halvora-desktop. Cài lại gói halvora."});
+    } else if (f.desktopAttached == true) {
+        out.push_back(
+            {Level::ok, "halvora-desktop", "halvora-desktop đang chạy và đã nối với bộ gõ."});
+    } else if (f.desktopAttached == false) {
+        out.push_back({Level::failure, "halvora-desktop",
+                       "halvora-desktop chưa chạy. Mở \"Halvora Independent Beta\" trong menu ứng "
+                       "dụng, hoặc chạy: systemctl --user start halvora-desktop"});
+    } else {
+        out.push_back({Level::failure, "halvora-desktop",
+                       "Không có phiên D-Bus: bộ gõ và halvora-desktop không nói chuyện được với "
+                       "nhau. Hãy chạy trong một phiên đăng nhập đồ hoạ."});
+    }
+}
+
+void environment(const DoctorFacts& f, std::vector<DoctorFinding>& out) {
+    const struct {
+        const char* name;
+        const std::string& value;
+        const char* expected;
+    } variables[] = {
+        {"GTK_IM_MODULE", f.gtkImModule, "fcitx"},
+        {"QT_IM_MODULE", f.qtImModule, "fcitx"},
+        {"XMODIFIERS", f.xmodifiers, "@im=fcitx"},
+    };
+    for (const auto& v : variables) {
+        const std::string subject = std::string("Biến ") + v.name;
+        if (v.value == v.expected) {
+            out.push_back({Level::ok, subject, v.value});
+        } else if (v.value.empty() && f.sessionType == "wayland") {
+            // Native Wayland clients reach fcitx5 over the text-input protocol.
+            out.push_back({Level::ok, subject, "chưa đặt (Wayland dùng giao thức text-input)"});
+        } else {
+            out.push_back({Level::warning, subject,
+                           (v.value.empty() ? std::string("chưa đặt") : "là \"" + v.value + "\"") +
+                               ". Thêm dòng " + v.name + "=" + v.expected +
+                               " vào ~/.config/environment.d/fcitx5.conf (hoặc chạy im-config -n "
+                               "fcitx5), rồi đăng nhập lại."});
+        }
+    }
+}
+
+void display(const DoctorFacts& f, std::vector<DoctorFinding>& out) {
+    if (f.sessionType == "x11") {
+        out.push_back({Level::ok, "Màn hình", "X11."});
+    } else if (f.sessionType == "wayland") {
+        out.push_back({Level::ok, "Màn hình", "Wayland."});
+        out.push_back(f.waylandClipboardTools
+                          ? DoctorFinding{Level::ok, "Bộ nhớ tạm", "Có wl-copy và wl-paste."}
+                          : DoctorFinding{Level::warning, "Bộ nhớ tạm",
+                                          "Thiếu wl-copy/wl-paste: mẫu có thể không dán được. Cài "
+                                          "gói wl-clipboard (sudo apt install wl-clipboard)."});
+    } else {
+        out.push_back({Level::warning, "Màn hình",
+                       "Không thấy phiên X11 hay Wayland (DISPLAY, WAYLAND_DISPLAY chưa đặt)."});
+    }
+}
+
+void folders(const DoctorFacts& f, std::vector<DoctorFinding>& out) {
+    const struct {
+        const char* subject;
+        const std::filesystem::path& folder;
+        bool usable;
+    } list[] = {{"Thư mục dữ liệu", f.dataFolder, f.dataFolderUsable},
+                {"Thư mục cài đặt", f.configFolder, f.configFolderUsable}};
+    for (const auto& item : list) {
+        if (item.folder.empty()) {
+            out.push_back(
+                {Level::failure, item.subject,
+                 "Không biết thư mục nhà (HOME chưa đặt): không lưu được mẫu và cài đặt."});
+        } else if (item.usable) {
+            out.push_back({Level::ok, item.subject, item.folder.string()});
+        } else {
+            out.push_back({Level::failure, item.subject,
+                           item.folder.string() +
+                               " không ghi được. Kiểm tra quyền của thư mục (ls -ld) và chỗ trống "
+                               "trên đĩa."});
+        }
+    }
+}
+
+/// Runs a command without a shell; its standard output, or nothing when it
+/// could not run or failed.
+std::optional<std::string> output(std::vector<std::string> argv) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) {
+        return std::nullopt;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        return std::nullopt;
+    }
+    if (pid == 0) {
+        ::dup2(pipeFds[1], STDOUT_FILENO);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        std::FILE* devnull = std::fopen("/dev/null", "w");
+        if (devnull) {
+            ::dup2(::fileno(devnull), STDERR_FILENO);
+        }
+        std::vector<char*> args;
+        for (std::string& a : argv) {
+            args.push_back(a.data());
+        }
+        args.push_back(nullptr);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    std::string text;
+    std::array<char, 4096> buffer;
+    ssize_t n = 0;
+    while ((n = ::read(pipeFds[0], buffer.data(), buffer.size())) > 0) {
+        text.append(buffer.data(), static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool processRunning(std::string_view name) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::ifstream comm(entry.path() / "comm");
+        std::string line;
+        if (comm && std::getline(comm, line) && line == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool executableInPath(std::string_view name) {
+    const char* path = std::getenv("PATH");
+    std::string_view rest = path ? path : "";
+    while (!rest.empty()) {
+        const auto colon = rest.find(':');
+        const std::filesystem::path dir(rest.substr(0, colon));
+        if (::access((dir / name).c_str(), X_OK) == 0) {
+            return true;
+        }
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    }
+    return false;
+}
+
+/// Whether the folder exists and can be written, or could be made.
+bool usableFolder(const std::filesystem::path& folder) {
+    std::filesystem::path existing = folder;
+    std::error_code error;
+    while (!existing.empty() && !std::filesystem::exists(existing, error)) {
+        existing = existing.parent_path();
+    }
+    return !existing.empty() && std::filesystem::is_directory(existing, error) &&
+           ::access(existing.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::optional<bool> busNameHasOwner(const std::string& name) {
+    const auto reply =
+        output({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name});
+    if (!reply) {
+        return std::nullopt;
+    }
+    return contains(*reply, "boolean true");
+}
+
+}  // namespace
+
+std::vector<DoctorFinding> diagnose(const DoctorFacts& facts) {
+    std::vector<DoctorFinding> findings;
+    framework(facts, findings);
+    addon(facts, findings);
+    desktop(facts, findings);
+    environment(facts, findings);
+    display(facts, findings);
+    folders(facts, findings);
+    return findings;
+}
+
+bool typingCanWork(const std::vector<DoctorFinding>& findings) {
+    for (const DoctorFinding& finding : findings) {
+        if (finding.level == Level::failure) {
+            return false;
+        }
+    }
+    return true;
+}
+
+DoctorFacts gatherDoctorFacts(const std::optional<std::filesystem::path>& dataFolder,
+                              const std::optional<std::filesystem::path>& configFolder) {
+    DoctorFacts f;
+    f.fcitx5Running = processRunning("fcitx5");
+    f.ibusRunning = processRunning("ibus-daemon");
+    std::error_code error;
+    f.addonInstalled = std::filesystem::exists(HALVORA_FCITX5_ADDON_FILE, error);
+    if (f.fcitx5Running) {
+        // The input methods fcitx5 knows, over its controller interface.
+        const auto reply =
+            output({"dbus-send", "--session", "--print-reply", "--dest=org.fcitx.Fcitx5",
+                    "/controller", "org.fcitx.Fcitx.Controller1.AvailableInputMethods"});
+        if (reply) {
+            f.addonLoaded = contains(*reply, "\"halvora\"");
+        }
+    }
+    f.desktopInstalled = std::filesystem::exists(HALVORA_INSTALLED_DESKTOP, error) ||
+                         executableInPath("halvora-desktop");
+    f.desktopAttached = busNameHasOwner(std::string(bridge::protocol::serviceName));
+    f.gtkImModule = environmentValue("GTK_IM_MODULE");
+    f.qtImModule = environmentValue("QT_IM_MODULE");
+    f.xmodifiers = environmentValue("XMODIFIERS");
+    const std::string session = environmentValue("XDG_SESSION_TYPE");
+    if (session == "wayland" || session == "x11") {
+        f.sessionType = session;
+    } else if (!environmentValue("WAYLAND_DISPLAY").empty()) {
+        f.sessionType = "wayland";
+    } else if (!environmentValue("DISPLAY").empty()) {
+        f.sessionType = "x11";
+    }
+    f.waylandClipboardTools = executableInPath("wl-copy") && executableInPath("wl-paste");
+    f.dataFolder = dataFolder
+                       ? *dataFolder
+                       : snippets::SnippetStore::defaultFolder().value_or(std::filesystem::path());
+    f.dataFolderUsable = !f.dataFolder.empty() && usableFolder(f.dataFolder);
+    const auto settings = defaultsFile(configFolder);
+    f.configFolder = settings ? settings->parent_path() : std::filesystem::path();
+    f.configFolderUsable = !f.configFolder.empty() && usableFolder(f.configFolder);
+    return f;
+}
+
+int printDoctorReport(const std::vector<DoctorFinding>& findings, std::ostream& out) {
+    for (const DoctorFinding& finding : findings) {
+        const char* mark = finding.level == Level::ok        ? "[ổn]  "
+                           : finding.level == Level::warning ? "[lưu ý]"
+                                                             : "[lỗi] ";
+        out << mark << ' ' << finding.subject << ": " << finding.text << '\n';
+    }
+    if (typingCanWork(findings)) {
+        out << "Halvora sẵn sàng để gõ.\n";
+        return 0;
+    }
+    out << "Halvora chưa gõ được: hãy sửa các mục [lỗi] ở trên.\n";
+    return 1;
+}
+
+}  // namespace halvora::cli
