@@ -122,8 +122,15 @@ PROFILE
     for _ in $(seq 100); do [ -S "$chain_dir/ibus-bus" ] && ibus list-engine >/dev/null 2>&1 && break; sleep 0.1; done
     ibus list-engine 2>/dev/null | grep -q '^ *halvora - Halvora$' ||
       { echo "ibus-daemon did not start or does not list Halvora" >&2; return 1; }
-    # Every input context gets the global engine.
-    ibus engine halvora || { echo "ibus did not take Halvora as its engine" >&2; return 1; }
+    # Every input context gets the global engine. The call can report a
+    # failure while the engine starts; what counts is what IBus then says.
+    for _ in $(seq 50); do
+      ibus engine halvora >/dev/null 2>&1
+      [ "$(ibus engine 2>/dev/null)" = halvora ] && break
+      sleep 0.2
+    done
+    [ "$(ibus engine 2>/dev/null)" = halvora ] ||
+      { echo "ibus did not take Halvora as its engine" >&2; return 1; }
   fi
 
   # A temporary folder of its own: the single-instance socket lives there,
