@@ -414,8 +414,9 @@ int main() {
     const Client gtk{"gtk3-im:gedit", true};
     const Client qt{"QIBusInputContext",  true, false, IBUS_INPUT_PURPOSE_FREE_FORM,
                     IBUS_INPUT_HINT_NONE, false};
-    Client terminal{"gtk3-im:gnome-terminal-server", true};
-    terminal.purpose = IBUS_INPUT_PURPOSE_TERMINAL;
+    // Known as a terminal by its program alone, which only the client name
+    // at focus-in tells.
+    const Client terminal{"gtk3-im:gnome-terminal-server", true};
     // GTK's module claims the surrounding text for Chromium too, which never
     // reports any.
     const Client chromium{"gtk3-im:chromium", false};

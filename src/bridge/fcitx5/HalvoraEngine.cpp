@@ -15,7 +15,6 @@
 #include <fcitx/text.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string_view>
