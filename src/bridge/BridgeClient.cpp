@@ -1,6 +1,9 @@
 #include "bridge/BridgeClient.h"
 
+#include "bridge/BridgeProtocol.h"
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -10,6 +13,17 @@
 #include <unistd.h>
 
 namespace halvora::bridge {
+
+std::chrono::microseconds keyCallTimeout() {
+    if (const char* value = std::getenv("HALVORA_KEY_TIMEOUT_MS")) {
+        char* end = nullptr;
+        const long ms = std::strtol(value, &end, 10);
+        if (end != value && *end == '\0' && ms >= 1 && ms <= 1000) {
+            return std::chrono::milliseconds(ms);
+        }
+    }
+    return std::chrono::milliseconds(protocol::keyCallTimeoutMs);
+}
 
 BridgeClient::BridgeClient(std::string socketPath) : path_(std::move(socketPath)) {}
 

@@ -15,6 +15,11 @@
 
 namespace halvora::bridge {
 
+/// How long an addon waits for the answer to a key: the protocol's, or
+/// HALVORA_KEY_TIMEOUT_MS (1 to 1000) for machines, and tests, where the
+/// desktop may be starved of CPU for longer.
+std::chrono::microseconds keyCallTimeout();
+
 class BridgeClient {
   public:
     using Handler = std::function<void(wire::Message&)>;

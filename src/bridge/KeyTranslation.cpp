@@ -2,6 +2,8 @@
 
 #include "platform/sim/SimKeyboardLayout.h"
 
+#include <linux/input-event-codes.h>
+
 #include <array>
 #include <utility>
 
@@ -130,6 +132,49 @@ std::uint32_t keySymFor(KeyCode keyCode) {
     const std::string text = controlText(keyCode, false);
     if (text.size() == 1 && text[0] >= 0x20 && text[0] <= 0x7e) {
         return static_cast<unsigned char>(text[0]);
+    }
+    return 0;
+}
+
+std::uint32_t lowerKeySym(std::uint32_t keySym) {
+    return keySym >= 'A' && keySym <= 'Z' ? keySym - 'A' + 'a' : keySym;
+}
+
+void HardwareKeyCodes::learn(std::uint32_t keySym, std::uint32_t code) {
+    if (code != 0 && keySym != 0) {
+        learned_[lowerKeySym(keySym)] = code;
+    }
+}
+
+std::uint32_t HardwareKeyCodes::codeFor(std::uint32_t keySym) const {
+    const std::uint32_t lower = lowerKeySym(keySym);
+    if (const auto learned = learned_.find(lower); learned != learned_.end()) {
+        return learned->second;
+    }
+    // The keys the bridge forwards, where a US keyboard has them (kernel
+    // codes).
+    static constexpr std::array<std::pair<std::uint32_t, std::uint32_t>, 16> usKeys{{
+        {keySyms::lowerV, KEY_V},
+        {keySyms::backSpace, KEY_BACKSPACE},
+        {keySyms::returnKey, KEY_ENTER},
+        {keySyms::keypadEnter, KEY_KPENTER},
+        {keySyms::tab, KEY_TAB},
+        {keySyms::escape, KEY_ESC},
+        {keySyms::space, KEY_SPACE},
+        {0xffff, KEY_DELETE},
+        {0xff51, KEY_LEFT},
+        {0xff53, KEY_RIGHT},
+        {0xff52, KEY_UP},
+        {0xff54, KEY_DOWN},
+        {0xff50, KEY_HOME},
+        {0xff57, KEY_END},
+        {0xff55, KEY_PAGEUP},
+        {0xff56, KEY_PAGEDOWN},
+    }};
+    for (const auto& [sym, code] : usKeys) {
+        if (sym == lower) {
+            return code + offset_;
+        }
     }
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace halvora::bridge::KeyTranslation {
 
@@ -59,5 +60,27 @@ std::optional<TranslatedKey> fromKeySym(std::uint32_t keySym, std::uint32_t stat
 /// The key symbol for a key code the controller posts without text (Return,
 /// Tab, Space, Backspace, arrows, ...); 0 when there is none.
 std::uint32_t keySymFor(platform::KeyCode keyCode);
+
+/// Shifted letters type on the same key as their lower case.
+std::uint32_t lowerKeySym(std::uint32_t keySym);
+
+/// The hardware key codes that type key symbols on the user's keyboard, for
+/// frameworks whose clients hand forwarded keys back to the display server
+/// by code (Wayland, XIM). Learnt from the user's own keys; a key not pressed
+/// yet gets its place on a US keyboard.
+class HardwareKeyCodes {
+  public:
+    /// `offset`: what the framework adds to the kernel's key codes (8 for X11
+    /// key codes, 0 for the kernel's own).
+    explicit HardwareKeyCodes(std::uint32_t offset) : offset_(offset) {}
+
+    void learn(std::uint32_t keySym, std::uint32_t code);
+    /// The code that types `keySym`; 0 when unknown.
+    std::uint32_t codeFor(std::uint32_t keySym) const;
+
+  private:
+    std::uint32_t offset_;
+    std::unordered_map<std::uint32_t, std::uint32_t> learned_;
+};
 
 }  // namespace halvora::bridge::KeyTranslation

@@ -128,5 +128,21 @@ TEST(ProgramIdentityTest, ProgramsGetTheModesAndPasteKeysOfTheirKind) {
     }
 }
 
+TEST(KeyTranslationTest, ForwardedKeysGetTheUsersKeyCodes) {
+    KeyTranslation::HardwareKeyCodes x11(8);
+    KeyTranslation::HardwareKeyCodes kernel(0);
+    // Before the user pressed them: the US keyboard's places.
+    EXPECT_EQ(x11.codeFor(KeyTranslation::keySyms::backSpace), 22u);
+    EXPECT_EQ(kernel.codeFor(KeyTranslation::keySyms::backSpace), 14u);
+    EXPECT_EQ(kernel.codeFor('V'), 47u);
+    EXPECT_EQ(kernel.codeFor(0xffc8), 0u);
+    // A French keyboard types "a" where the US one types "q"; a shifted
+    // letter is on the same key.
+    kernel.learn('A', 16);
+    EXPECT_EQ(kernel.codeFor('a'), 16u);
+    kernel.learn(KeyTranslation::keySyms::lowerV, 0);
+    EXPECT_EQ(kernel.codeFor('v'), 47u);
+}
+
 }  // namespace
 }  // namespace halvora::bridge

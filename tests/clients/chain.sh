@@ -1,12 +1,16 @@
 # Sourced by typing-matrix.sh: the whole Linux chain on a virtual display,
 # as scripts/demo-fcitx5.sh builds it, plus a window manager (openbox):
-# Xvfb, a private session bus, fcitx5
-# with only the Halvora addon (installed into a temporary prefix) and
-# halvora-desktop with the snippets of SNIPPET_DIR. Everything lives under
-# $chain_dir and is stopped by chain_stop.
+# Xvfb, a private session bus, the input framework with only Halvora in it
+# (installed into a temporary prefix) and halvora-desktop with the snippets
+# of SNIPPET_DIR. Everything lives under $chain_dir and is stopped by
+# chain_stop. HALVORA_FRAMEWORK picks the framework: fcitx5 (the default,
+# with the Halvora addon) or ibus (a private ibus-daemon that starts the
+# Halvora engine from its component file).
 #
 #   chain_start BUILD_DIR CHAIN_DIR SNIPPET_DIR    (sets DISPLAY and the bus)
 #   chain_stop
+
+chain_framework="${HALVORA_FRAMEWORK:-fcitx5}"
 
 chain_pids=()
 
@@ -22,22 +26,34 @@ chain_input_contexts() {
     org.fcitx.Fcitx.Controller1.DebugInfo 2>/dev/null | grep 'IC \['
 }
 
+# Whether PROGRAM has a focused input context with Halvora on it. IBus does
+# not list its contexts: there, whether Halvora is the engine every context
+# gets.
+chain_has_focused_context() {
+  if [ "$chain_framework" = ibus ]; then
+    [ "$(ibus engine 2>/dev/null)" = halvora ]
+  else
+    chain_input_contexts | grep -q "program:$1 .*focus:1"
+  fi
+}
+
 chain_start() {
   local build="$1"
   chain_dir="$2"
   local snippets="$3"
   mkdir -p "$chain_dir"
   cmake --install "$build/src/bridge" --prefix "$chain_dir/prefix" >/dev/null
-  local libdir
-  libdir="$(find "$chain_dir/prefix" -type d -name fcitx5 -path '*lib*' | head -1)"
-  export FCITX_ADDON_DIRS="$libdir:$(dirname "$(dpkg -L fcitx5-modules | grep -m1 '/fcitx5/libdbus.so$')")"
   export XDG_DATA_DIRS="$chain_dir/prefix/share:/usr/share"
   export HOME="$chain_dir/home" XDG_CONFIG_HOME="$chain_dir/home/.config"
   export XDG_DATA_HOME="$chain_dir/home/.local/share" XDG_RUNTIME_DIR="$chain_dir/runtime"
   mkdir -p "$XDG_CONFIG_HOME/fcitx5" "$XDG_DATA_HOME/HalvoraIndependentBeta" "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
-  # Halvora is the only input method, so it is active from the first key.
-  cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
+  if [ "$chain_framework" = fcitx5 ]; then
+    local libdir
+    libdir="$(find "$chain_dir/prefix" -type d -name fcitx5 -path '*lib*' | head -1)"
+    export FCITX_ADDON_DIRS="$libdir:$(dirname "$(dpkg -L fcitx5-modules | grep -m1 '/fcitx5/libdbus.so$')")"
+    # Halvora is the only input method, so it is active from the first key.
+    cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
 [Groups/0]
 Name=Default
 Default Layout=us
@@ -50,6 +66,12 @@ Layout=
 [GroupOrder]
 0=Default
 PROFILE
+  else
+    # Only the component files of the temporary prefix: Halvora is the only
+    # engine there is.
+    export IBUS_COMPONENT_PATH="$chain_dir/prefix/share/ibus/component"
+    export IBUS_ADDRESS="unix:path=$chain_dir/ibus-bus"
+  fi
   cp -r "$snippets/." "$XDG_DATA_HOME/HalvoraIndependentBeta/"
 
   # The server picks a free display itself and writes its number: chains
@@ -84,7 +106,12 @@ PROFILE
     xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW' && break
     sleep 0.1
   done
-  export QT_QPA_PLATFORM=xcb XMODIFIERS=@im=fcitx GTK_IM_MODULE=fcitx QT_IM_MODULE=fcitx
+  export QT_QPA_PLATFORM=xcb
+  if [ "$chain_framework" = fcitx5 ]; then
+    export XMODIFIERS=@im=fcitx GTK_IM_MODULE=fcitx QT_IM_MODULE=fcitx
+  else
+    export XMODIFIERS=@im=ibus GTK_IM_MODULE=ibus QT_IM_MODULE=ibus
+  fi
   unset WAYLAND_DISPLAY
 
   local bus
@@ -92,14 +119,34 @@ PROFILE
   export DBUS_SESSION_BUS_ADDRESS="$(sed -n 1p <<<"$bus")"
   chain_pids+=("$(sed -n 2p <<<"$bus")")
 
-  fcitx5 --disable=classicui,kimpanel,notificationitem,notifications,ibusfrontend,fcitx4frontend,xim,wayland,waylandim \
-    >"$chain_dir/fcitx5.log" 2>&1 &
-  chain_pids+=($!)
-  # Asked through the bus itself: a call to fcitx5 would start a second one
-  # by D-Bus activation while the first is still starting.
-  # Generous waits: a loaded machine (CI, two cores) starts programs slowly.
-  for _ in $(seq 300); do chain_owned org.fcitx.Fcitx5 && break; sleep 0.1; done
-  chain_owned org.fcitx.Fcitx5 || { echo "fcitx5 did not start" >&2; return 1; }
+  if [ "$chain_framework" = fcitx5 ]; then
+    fcitx5 --disable=classicui,kimpanel,notificationitem,notifications,ibusfrontend,fcitx4frontend,xim,wayland,waylandim \
+      >"$chain_dir/fcitx5.log" 2>&1 &
+    chain_pids+=($!)
+    # Asked through the bus itself: a call to fcitx5 would start a second one
+    # by D-Bus activation while the first is still starting.
+    # Generous waits: a loaded machine (CI, two cores) starts programs slowly.
+    for _ in $(seq 300); do chain_owned org.fcitx.Fcitx5 && break; sleep 0.1; done
+    chain_owned org.fcitx.Fcitx5 || { echo "fcitx5 did not start" >&2; return 1; }
+  else
+    # No panel, settings service or helpers: the daemon and Halvora alone.
+    # GTK's module talks to the daemon, not to an XIM server.
+    ibus-daemon --panel=disable --emoji-extension=disable --config=disable --cache=none \
+      --address="$IBUS_ADDRESS" >"$chain_dir/ibus.log" 2>&1 &
+    chain_pids+=($!)
+    for _ in $(seq 300); do [ -S "$chain_dir/ibus-bus" ] && ibus list-engine >/dev/null 2>&1 && break; sleep 0.1; done
+    ibus list-engine 2>/dev/null | grep -q '^ *halvora - Halvora$' ||
+      { echo "ibus-daemon did not start or does not list Halvora" >&2; return 1; }
+    # Every input context gets the global engine. The call can report a
+    # failure while the engine starts; what counts is what IBus then says.
+    for _ in $(seq 50); do
+      ibus engine halvora >/dev/null 2>&1
+      [ "$(ibus engine 2>/dev/null)" = halvora ] && break
+      sleep 0.2
+    done
+    [ "$(ibus engine 2>/dev/null)" = halvora ] ||
+      { echo "ibus did not take Halvora as its engine" >&2; return 1; }
+  fi
 
   # A temporary folder of its own: the single-instance socket lives there,
   # and a halvora-desktop running elsewhere on the machine would otherwise

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Types the cases of cases.txt into real GUI clients through the whole
-# Linux chain (Xvfb, fcitx5 with the Halvora addon, halvora-desktop) with
+# Linux chain (Xvfb, fcitx5 with the Halvora addon or IBus with the Halvora
+# engine, halvora-desktop) with
 # xdotool, at every pace, and compares what each field holds afterwards with
 # what `halvora simulate` gives for the same keys in the same program.
 #
@@ -9,6 +10,7 @@
 # Clients: chromium and firefox (the composer, text area and suggestion-list
 # input of page.html), gtk (halvora-client-gtk: entry, text view), qt
 # (halvora-client-qt: multi-line field). HALVORA_CLIENTS="qt gtk" picks some,
+# HALVORA_FRAMEWORK=ibus goes through IBus instead of fcitx5,
 # HALVORA_PACES="80 5" the xdotool delays in ms, HALVORA_CASES a regular
 # expression of case names, HALVORA_MATRIX_KEEP=1 keeps the logs of the
 # last chain (fcitx5, halvora-desktop, the client). Prints the matrix (also written to
@@ -22,9 +24,11 @@ clients="${HALVORA_CLIENTS:-chromium firefox gtk qt}"
 paces="${HALVORA_PACES:-80 5}"
 case_filter="${HALVORA_CASES:-.}"
 simulate="$build/src/cli/halvora"
-report="$build/tests/clients/typing-matrix.md"
+report="$build/tests/clients/typing-matrix${HALVORA_FRAMEWORK:+-$HALVORA_FRAMEWORK}.md"
 
-for tool in Xvfb openbox xdotool xdpyinfo xprop dbus-daemon dbus-send fcitx5 jq; do
+framework="${HALVORA_FRAMEWORK:-fcitx5}"
+for tool in Xvfb openbox xdotool xdpyinfo xprop dbus-daemon dbus-send jq \
+  "$([ "$framework" = ibus ] && echo ibus-daemon || echo fcitx5)"; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 for built in "$simulate" "$build/src/desktop/halvora-desktop"; do
@@ -328,12 +332,12 @@ run_cases_in() {
   done
 }
 
-# Waits until fcitx5 has a focused input context of PROGRAM (at most $2
-# tenths of a second).
+# Waits until the framework has a focused input context of PROGRAM (at most
+# $2 tenths of a second).
 await_input_context() {
   local _
   for _ in $(seq "${2:-100}"); do
-    chain_input_contexts | grep -q "program:$1 .*focus:1" && return 0
+    chain_has_focused_context "$1" && return 0
     sleep 0.1
   done
   return 1
@@ -443,16 +447,22 @@ PREFS
     timeout 3 xdotool windowactivate --sync "$window" 2>/dev/null
     click_at "$(screen_point "$point" "$(client_state)")"
   done
-  echo "  fcitx5 has no focused input context of $program" >&2
+  echo "  $framework has no focused input context of $program" >&2
   return 1
 }
 
+# The framework's modules for Qt 6 and GTK 3 clients.
+if [ "$framework" = ibus ]; then
+  qt_module=libqt6gui6 gtk_module=ibus-gtk3
+else
+  qt_module=fcitx5-frontend-qt6 gtk_module=fcitx5-frontend-gtk3
+fi
 installed() {
   case "$1" in
-    qt) [ -x "$build/tests/clients/halvora-client-qt" ] && dpkg -s fcitx5-frontend-qt6 >/dev/null 2>&1 ;;
-    gtk) [ -x "$build/tests/clients/halvora-client-gtk" ] && dpkg -s fcitx5-frontend-gtk3 >/dev/null 2>&1 ;;
-    chromium) command -v chromium >/dev/null && dpkg -s fcitx5-frontend-gtk3 >/dev/null 2>&1 ;;
-    firefox) command -v firefox-esr >/dev/null && dpkg -s fcitx5-frontend-gtk3 >/dev/null 2>&1 ;;
+    qt) [ -x "$build/tests/clients/halvora-client-qt" ] && dpkg -s "$qt_module" >/dev/null 2>&1 ;;
+    gtk) [ -x "$build/tests/clients/halvora-client-gtk" ] && dpkg -s "$gtk_module" >/dev/null 2>&1 ;;
+    chromium) command -v chromium >/dev/null && dpkg -s "$gtk_module" >/dev/null 2>&1 ;;
+    firefox) command -v firefox-esr >/dev/null && dpkg -s "$gtk_module" >/dev/null 2>&1 ;;
     *) return 1 ;;
   esac
 }

@@ -1,8 +1,8 @@
 #include "bridge/fcitx5/HalvoraEngine.h"
 
 #include "bridge/BridgeProtocol.h"
+#include "bridge/ContextFacts.h"
 #include "bridge/KeyTranslation.h"
-#include "bridge/ProgramIdentity.h"
 
 #include <fcitx-utils/capabilityflags.h>
 #include <fcitx-utils/log.h>
@@ -14,10 +14,7 @@
 #include <fcitx/surroundingtext.h>
 #include <fcitx/text.h>
 
-#include <linux/input-event-codes.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string_view>
@@ -27,22 +24,6 @@ namespace halvora::bridge {
 namespace {
 
 const std::string service(protocol::serviceName);
-
-constexpr std::uint64_t usecPerMs = 1000;
-
-/// The wait for the desktop's answer to a key: the protocol's, or
-/// HALVORA_KEY_TIMEOUT_MS (1 to 1000) for machines, and tests, where the
-/// desktop may be starved of CPU for longer.
-std::uint64_t keyCallTimeoutUsec() {
-    if (const char* value = std::getenv("HALVORA_KEY_TIMEOUT_MS")) {
-        char* end = nullptr;
-        const long ms = std::strtol(value, &end, 10);
-        if (end != value && *end == '\0' && ms >= 1 && ms <= 1000) {
-            return static_cast<std::uint64_t>(ms) * usecPerMs;
-        }
-    }
-    return protocol::keyCallTimeoutMs * usecPerMs;
-}
 
 std::uint32_t fieldFlagsOf(const fcitx::InputContext& ic) {
     using fcitx::CapabilityFlag;
@@ -59,16 +40,13 @@ std::uint32_t fieldFlagsOf(const fcitx::InputContext& ic) {
     return flags;
 }
 
-/// Shifted letters type on the same key as their lower case.
-std::uint32_t lowerKeySym(fcitx::KeySym sym) {
-    const auto value = static_cast<std::uint32_t>(sym);
-    return value >= FcitxKey_A && value <= FcitxKey_Z ? value - FcitxKey_A + FcitxKey_a : value;
-}
-
 }  // namespace
 
 HalvoraEngine::HalvoraEngine(fcitx::Instance* instance)
-    : instance_(instance), keyCallTimeout_(keyCallTimeoutUsec()), client_(protocol::socketPath()) {
+    : instance_(instance),
+      keyCallTimeout_(keyCallTimeout()),
+      client_(protocol::socketPath()),
+      keyCodes_(8) {
     // Clients such as Qt's do not reset the input method when the user
     // clicks into the text; they only report the caret's new place.
     surroundingWatch_ = instance_->watchEvent(
@@ -269,9 +247,8 @@ void HalvoraEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& ev
     call.contextId = contextId(ic);
     // Edits made for earlier keys or a delayed paste may come first; they
     // are carried out first, in order.
-    const std::optional<wire::Message> reply =
-        client_.call(std::move(call), std::chrono::microseconds(keyCallTimeout_),
-                     [this](wire::Message& message) { onMessage(message); });
+    const std::optional<wire::Message> reply = client_.call(
+        std::move(call), keyCallTimeout_, [this](wire::Message& message) { onMessage(message); });
     if (!reply) {
         // Not running, too slow or confused: the key is the user's.
         if (!client_.isConnected()) {
@@ -308,26 +285,10 @@ void HalvoraEngine::onMessage(wire::Message& message) {
 }
 
 ClientRoad HalvoraEngine::roadFor(const fcitx::InputContext& ic) {
-    // Pre-edit text is updated in order with commits by every client that
-    // shows it, while a key let through goes the client's own way and may
-    // arrive after a later commit (Qt) or reset the input method (Firefox).
-    // Password fields are left alone by the controller; their characters
-    // must not show up as pre-edit text either.
     const fcitx::CapabilityFlags caps = ic.capabilityFlags();
-    if (caps.test(fcitx::CapabilityFlag::Password) || caps.test(fcitx::CapabilityFlag::Sensitive)) {
-        return ClientRoad::direct;
-    }
-    // Qt and GTK drop pre-edit text when the user clicks into the field;
-    // where they report the text around the caret, nothing is pre-edit.
-    if (caps.test(fcitx::CapabilityFlag::SurroundingText) && ic.surroundingText().isValid() &&
-        !(caps.test(fcitx::CapabilityFlag::Preedit) &&
-          ProgramIdentity::composesAsPreedit(ic.program()))) {
-        return ClientRoad::surrounding;
-    }
-    if (caps.test(fcitx::CapabilityFlag::Preedit)) {
-        return ClientRoad::preedit;
-    }
-    return ClientRoad::direct;
+    return bridge::roadFor(ContextFacts{
+        ic.program(), fieldFlagsOf(ic), caps.test(fcitx::CapabilityFlag::Preedit),
+        caps.test(fcitx::CapabilityFlag::SurroundingText) && ic.surroundingText().isValid()});
 }
 
 bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& edits,
@@ -450,8 +411,7 @@ void HalvoraEngine::forward(fcitx::InputContext& ic, const fcitx::Key& key) {
 }
 
 bool HalvoraEngine::isTerminal(const fcitx::InputContext& ic) {
-    return ic.capabilityFlags().test(fcitx::CapabilityFlag::Terminal) ||
-           ProgramIdentity::isTerminal(ic.program());
+    return bridge::isTerminal(ContextFacts{ic.program(), fieldFlagsOf(ic)});
 }
 
 bool HalvoraEngine::forwardsModifiers(const fcitx::InputContext& ic) {
@@ -461,55 +421,11 @@ bool HalvoraEngine::forwardsModifiers(const fcitx::InputContext& ic) {
 }
 
 void HalvoraEngine::learnKeyCode(const fcitx::Key& key) {
-    if (key.code() != 0 && key.sym() != FcitxKey_None) {
-        learnedCodes_[lowerKeySym(key.sym())] = key.code();
-    }
+    keyCodes_.learn(static_cast<std::uint32_t>(key.sym()), static_cast<std::uint32_t>(key.code()));
 }
 
 int HalvoraEngine::keyCodeFor(fcitx::KeySym sym) const {
-    const auto lower = lowerKeySym(sym);
-    if (const auto learned = learnedCodes_.find(lower); learned != learnedCodes_.end()) {
-        return learned->second;
-    }
-    // Keys the user has not pressed yet: where a US keyboard has them (X key
-    // codes are the kernel's plus 8).
-    constexpr int x = 8;
-    switch (lower) {
-        case FcitxKey_v:
-            return KEY_V + x;
-        case FcitxKey_BackSpace:
-            return KEY_BACKSPACE + x;
-        case FcitxKey_Return:
-            return KEY_ENTER + x;
-        case FcitxKey_KP_Enter:
-            return KEY_KPENTER + x;
-        case FcitxKey_Tab:
-            return KEY_TAB + x;
-        case FcitxKey_Escape:
-            return KEY_ESC + x;
-        case FcitxKey_space:
-            return KEY_SPACE + x;
-        case FcitxKey_Delete:
-            return KEY_DELETE + x;
-        case FcitxKey_Left:
-            return KEY_LEFT + x;
-        case FcitxKey_Right:
-            return KEY_RIGHT + x;
-        case FcitxKey_Up:
-            return KEY_UP + x;
-        case FcitxKey_Down:
-            return KEY_DOWN + x;
-        case FcitxKey_Home:
-            return KEY_HOME + x;
-        case FcitxKey_End:
-            return KEY_END + x;
-        case FcitxKey_Page_Up:
-            return KEY_PAGEUP + x;
-        case FcitxKey_Page_Down:
-            return KEY_PAGEDOWN + x;
-        default:
-            return 0;
-    }
+    return static_cast<int>(keyCodes_.codeFor(static_cast<std::uint32_t>(sym)));
 }
 
 void HalvoraEngine::setConnected(bool connected) {

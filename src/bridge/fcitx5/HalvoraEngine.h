@@ -8,6 +8,7 @@
 
 #include "bridge/BridgeClient.h"
 #include "bridge/EditPlan.h"
+#include "bridge/KeyTranslation.h"
 
 #include <fcitx-utils/dbus/bus.h>
 #include <fcitx-utils/dbus/message.h>
@@ -20,11 +21,11 @@
 #include <fcitx/inputmethodengine.h>
 #include <fcitx/instance.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace halvora::bridge {
@@ -81,7 +82,7 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     void setConnected(bool connected);
 
     fcitx::Instance* instance_;
-    std::uint64_t keyCallTimeout_;  ///< microseconds
+    std::chrono::microseconds keyCallTimeout_;
     /// The direct connection to halvora-desktop.
     BridgeClient client_;
     std::unique_ptr<fcitx::EventSourceIO> socketWatch_;
@@ -113,8 +114,8 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
         std::string text;
     };
     HeldText held_;
-    /// Key codes of the symbols (lower case) the user has typed.
-    std::unordered_map<std::uint32_t, int> learnedCodes_;
+    /// X11 key codes of the symbols the user has typed.
+    KeyTranslation::HardwareKeyCodes keyCodes_;
     bool connected_ = false;
 };
 

@@ -1,0 +1,276 @@
+#include "bridge/ibus/ContextEngine.h"
+
+#include "bridge/BridgeProtocol.h"
+#include "bridge/KeyTranslation.h"
+#include "bridge/ibus/IBusContextFacts.h"
+
+#include <utility>
+
+namespace halvora::bridge::ibus {
+namespace {
+
+/// The modifier bits of a key's state, without IBus's own (release,
+/// forwarded, handled): the X11 bits KeyTranslation reads.
+constexpr std::uint32_t modifierBits = IBUS_MODIFIER_MASK & ~IBUS_RELEASE_MASK;
+
+/// What a key types, as UTF-8; empty for keys that type nothing.
+std::string typedText(std::uint32_t keyval) {
+    const gunichar character = ibus_keyval_to_unicode(keyval);
+    if (character < 0x20 || character == 0x7f) {
+        return {};
+    }
+    char buffer[8] = {};
+    const gint length = g_unichar_to_utf8(character, buffer);
+    return std::string(buffer, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+ContextEngine::ContextEngine(EngineHost& host, IBusEngine* engine)
+    : host_(host), engine_(engine), contextId_(host.nextContextId()) {
+    host_.add(*this);
+}
+
+ContextEngine::~ContextEngine() {
+    if (focused_) {
+        sendContextMessage(wire::Type::focusOut);
+    }
+    host_.remove(*this);
+}
+
+ContextFacts ContextEngine::facts() const {
+    return contextFacts(program_, purpose_, hints_, engine_->client_capabilities, surroundingSeen_);
+}
+
+void ContextEngine::sendContextMessage(wire::Type type) {
+    wire::Message message;
+    message.type = type;
+    message.contextId = contextId_;
+    if (type == wire::Type::focusIn) {
+        const ContextFacts now = facts();
+        message.program = now.program;
+        message.fieldFlags = now.fieldFlags;
+    }
+    host_.send(std::move(message));
+}
+
+void ContextEngine::focusIn(std::string_view client) {
+    program_ = programOfClient(client);
+    preeditMode_ =
+        commitsPreeditItself(client) ? IBUS_ENGINE_PREEDIT_CLEAR : IBUS_ENGINE_PREEDIT_COMMIT;
+    focused_ = true;
+    surroundingSeen_ = false;
+    lastSurrounding_ = {};
+    // Asking for the surrounding text tells the client that this engine
+    // uses it: clients that can then report it before every key.
+    IBusText* text = nullptr;
+    guint cursor = 0;
+    guint anchor = 0;
+    ibus_engine_get_surrounding_text(engine_, &text, &cursor, &anchor);
+    sendContextMessage(wire::Type::focusIn);
+}
+
+void ContextEngine::focusOut() {
+    if (!focused_) {
+        return;
+    }
+    // Text waiting behind forwarded keys still belongs to this context.
+    releaseHeldText();
+    // IBus or the client commits the pre-edit text of a context losing the
+    // focus: committing it here too would type the word twice.
+    const bool wordShown = !std::exchange(preedit_, {}).empty();
+    if (wordShown) {
+        // The word is the client's text now, out of reach of corrections.
+        sendContextMessage(wire::Type::mouseDown);
+    }
+    // Not a reset: losing the focus is not a click.
+    sendContextMessage(wire::Type::focusOut);
+    focused_ = false;
+}
+
+void ContextEngine::reset() {
+    // A client resets the input method when the user clicks into the field
+    // or moves the caret by other means than keys: the word ends. IBus or
+    // the client commits the pre-edit text shown (the field keeps what it
+    // showed), so it is only forgotten here.
+    releaseHeldText();
+    preedit_.clear();
+    if (!applying_ && focused_) {
+        sendContextMessage(wire::Type::mouseDown);
+    }
+}
+
+void ContextEngine::surroundingText(std::string text, unsigned int cursor, unsigned int anchor) {
+    if (!focused_) {
+        return;
+    }
+    // Clients such as Qt's do not reset the input method when the user
+    // clicks into the text; they only report the caret's new place.
+    const bool caretMovedAlone =
+        surroundingSeen_ && text == lastSurrounding_.text &&
+        (cursor != lastSurrounding_.cursor || anchor != lastSurrounding_.anchor);
+    surroundingSeen_ = true;
+    lastSurrounding_ = {std::move(text), cursor, anchor};
+    if (caretMovedAlone && !applying_) {
+        sendContextMessage(wire::Type::mouseDown);
+    }
+}
+
+void ContextEngine::contentType(std::uint32_t purpose, std::uint32_t hints) {
+    const std::uint32_t before = fieldFlagsFor(purpose_, hints_);
+    purpose_ = purpose;
+    hints_ = hints;
+    // Clients say what the field is for after it takes the focus: the
+    // desktop hears it as the field it is.
+    if (focused_ && fieldFlagsFor(purpose, hints) != before) {
+        sendContextMessage(wire::Type::focusIn);
+    }
+}
+
+bool ContextEngine::keyEvent(std::uint32_t keyval, std::uint32_t keycode, std::uint32_t state) {
+    if ((state & IBUS_RELEASE_MASK) != 0 || applying_) {
+        return false;
+    }
+    host_.keyCodes().learn(keyval, keycode);
+    // The key came through the client's queue, behind any keys forwarded to
+    // it before.
+    releaseHeldText();
+    const auto key = KeyTranslation::fromKeySym(keyval, state & modifierBits, typedText(keyval));
+    if (!key) {
+        return false;
+    }
+    const ContextFacts now = facts();
+    wire::Message call;
+    call.type = wire::Type::keyDown;
+    call.keyCode = key->keyCode;
+    call.flags = key->flags;
+    call.text = key->text;
+    call.program = now.program;
+    call.fieldFlags = now.fieldFlags;
+    call.contextId = contextId_;
+    const std::optional<wire::Message> reply = host_.call(std::move(call));
+    if (!reply) {
+        // Not running, too slow or confused: the key is the user's.
+        return false;
+    }
+    const bool plain =
+        (state & (IBUS_CONTROL_MASK | IBUS_MOD1_MASK | IBUS_SUPER_MASK | IBUS_META_MASK)) == 0;
+    return apply(reply->edits, AnsweredKey{key->keyCode, key->text, plain, reply->pass});
+}
+
+void ContextEngine::applyLater(const std::vector<WireEdit>& edits) {
+    apply(edits, std::nullopt);
+}
+
+bool ContextEngine::apply(const std::vector<WireEdit>& edits,
+                          const std::optional<AnsweredKey>& key) {
+    const ContextFacts now = facts();
+    const ClientRoad road = roadFor(now);
+    const ClientPlan plan = planEdits(edits, road, key);
+    releaseHeldText();
+    applying_ = true;
+    bool behindForwardedKeys = false;
+    for (const ClientStep& step : plan.steps) {
+        switch (step.kind) {
+            case ClientStep::Kind::showPreedit:
+                showPreedit(step.text);
+                break;
+            case ClientStep::Kind::commit: {
+                if (behindForwardedKeys) {
+                    // A commit would overtake the keys still queued; it
+                    // waits for the client's next word from that queue.
+                    held_ += step.text;
+                    break;
+                }
+                const bool hadPreedit = !preedit_.empty();
+                if (!step.text.empty()) {
+                    commit(step.text);
+                }
+                if (hadPreedit) {
+                    showPreedit({});
+                }
+                break;
+            }
+            case ClientStep::Kind::deleteBefore:
+                if (now.reportsSurrounding) {
+                    // What is deleted is text the controller wrote:
+                    // precomposed characters, one code point each.
+                    ibus_engine_delete_surrounding_text(engine_, -static_cast<gint>(step.count),
+                                                        step.count);
+                } else {
+                    // The client ignores deletions: BackSpace keys, which
+                    // join its key queue. One that shows pre-edit text
+                    // (Chromium) runs that queue behind commits, so what
+                    // follows waits; one without either has no ordered
+                    // channel at all and gets it at once.
+                    for (std::uint32_t i = 0; i < step.count; ++i) {
+                        forward(IBUS_KEY_BackSpace, 0);
+                    }
+                    behindForwardedKeys = road == ClientRoad::preedit;
+                }
+                break;
+            case ClientStep::Kind::forwardKey:
+                if (const std::uint32_t sym = KeyTranslation::keySymFor(step.keyCode)) {
+                    forward(sym, 0);
+                }
+                break;
+            case ClientStep::Kind::pasteShortcut:
+                if (!step.text.empty() && !isTerminal(now)) {
+                    // Plain text goes the way typed text goes, so that
+                    // nothing typed after it overtakes it; terminals paste,
+                    // so that a line break is not taken for Return.
+                    if (behindForwardedKeys) {
+                        held_ += step.text;
+                    } else {
+                        commit(step.text);
+                    }
+                } else {
+                    pasteShortcut();
+                }
+                break;
+        }
+    }
+    applying_ = false;
+    return plan.keyTaken;
+}
+
+void ContextEngine::showPreedit(const std::string& text) {
+    IBusText* preedit = ibus_text_new_from_string(text.c_str());
+    const auto length = static_cast<guint>(g_utf8_strlen(text.c_str(), -1));
+    if (length > 0) {
+        ibus_text_append_attribute(preedit, IBUS_ATTR_TYPE_UNDERLINE, IBUS_ATTR_UNDERLINE_SINGLE, 0,
+                                   static_cast<gint>(length));
+    }
+    // The client (or IBus for it) commits what the pre-edit text shows when
+    // the focus leaves or the user clicks: the field keeps the word.
+    ibus_engine_update_preedit_text_with_mode(engine_, preedit, length, length > 0, preeditMode_);
+    preedit_ = text;
+}
+
+void ContextEngine::commit(const std::string& text) {
+    ibus_engine_commit_text(engine_, ibus_text_new_from_string(text.c_str()));
+}
+
+void ContextEngine::releaseHeldText() {
+    if (!held_.empty()) {
+        commit(std::exchange(held_, {}));
+    }
+}
+
+void ContextEngine::forward(std::uint32_t keySym, std::uint32_t state) {
+    // Clients that hand keys back to the display server (Wayland, XIM) need
+    // the key code, not only the symbol.
+    const std::uint32_t code = host_.keyCodes().codeFor(keySym);
+    ibus_engine_forward_key_event(engine_, keySym, code, state);
+    ibus_engine_forward_key_event(engine_, keySym, code, state | IBUS_RELEASE_MASK);
+}
+
+void ContextEngine::pasteShortcut() {
+    std::uint32_t state = IBUS_CONTROL_MASK;
+    if (isTerminal(facts())) {
+        state |= IBUS_SHIFT_MASK;
+    }
+    forward(IBUS_KEY_v, state);
+}
+
+}  // namespace halvora::bridge::ibus

@@ -1,0 +1,93 @@
+#pragma once
+
+// The Halvora engine of one IBus input context: a bridge without rules of
+// its own. It asks the keyboard controller inside halvora-desktop about
+// every key-down of its context (bridge/BridgeProtocol.h) and carries out
+// the text edits it answers on that context, in order, on the engine's own
+// channel to the client (bridge/EditPlan.h): pre-edit text, commits,
+// surrounding-text deletions and forwarded keys.
+
+#include "bridge/ContextFacts.h"
+#include "bridge/EditPlan.h"
+#include "bridge/ibus/EngineHost.h"
+
+#include <ibus.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace halvora::bridge::ibus {
+
+class ContextEngine {
+  public:
+    /// Carries out edits on `engine`, which owns this object.
+    ContextEngine(EngineHost& host, IBusEngine* engine);
+    ~ContextEngine();
+    ContextEngine(const ContextEngine&) = delete;
+    ContextEngine& operator=(const ContextEngine&) = delete;
+
+    /// A key of the client; true when the engine keeps it.
+    bool keyEvent(std::uint32_t keyval, std::uint32_t keycode, std::uint32_t state);
+    /// `client`: the client name IBus gives (empty when it gives none).
+    void focusIn(std::string_view client);
+    void focusOut();
+    /// The client reset the input method: a click, a caret moved by other
+    /// means than keys.
+    void reset();
+    void surroundingText(std::string text, unsigned int cursor, unsigned int anchor);
+    void contentType(std::uint32_t purpose, std::uint32_t hints);
+
+    /// Edits the desktop made outside a key.
+    void applyLater(const std::vector<WireEdit>& edits);
+
+    std::uint64_t contextId() const { return contextId_; }
+    bool hasFocus() const { return focused_; }
+
+  private:
+    ContextFacts facts() const;
+    void sendContextMessage(wire::Type type);
+    /// Carries out edits; answers whether the key they answer (if any) is
+    /// kept.
+    bool apply(const std::vector<WireEdit>& edits, const std::optional<AnsweredKey>& key);
+    void showPreedit(const std::string& text);
+    void commit(const std::string& text);
+    /// Commits text that waited behind keys forwarded to the client, once
+    /// the client reports from behind them (its next key, a reset, the
+    /// focus leaving).
+    void releaseHeldText();
+    void forward(std::uint32_t keySym, std::uint32_t state);
+    void pasteShortcut();
+
+    EngineHost& host_;
+    IBusEngine* engine_;
+    std::uint64_t contextId_;
+    std::string program_;
+    /// How IBus treats the pre-edit text when the word ends by the user's
+    /// hand: committed for the client, or dropped where it commits it itself.
+    IBusPreeditFocusMode preeditMode_ = IBUS_ENGINE_PREEDIT_COMMIT;
+    std::uint32_t purpose_ = 0;
+    std::uint32_t hints_ = 0;
+    bool focused_ = false;
+    /// The client has reported the text around the caret since the focus
+    /// came.
+    bool surroundingSeen_ = false;
+    struct Surrounding {
+        std::string text;
+        unsigned int cursor = 0;
+        unsigned int anchor = 0;
+    };
+    Surrounding lastSurrounding_;
+    /// The pre-edit text shown.
+    std::string preedit_;
+    /// Text to commit behind BackSpace keys forwarded to a client that
+    /// ignores deletions.
+    std::string held_;
+    /// Set while edits are carried out, so that what the client reports
+    /// about them (a reset, a moved caret) is not taken for the user's doing.
+    bool applying_ = false;
+};
+
+}  // namespace halvora::bridge::ibus
