@@ -4,6 +4,7 @@
 // libFuzzer keeps the input), a UTF-8 check, and a reader that takes typed
 // values off the front of the input.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
