@@ -1,7 +1,7 @@
 // The read-back of a QR payload: the TLV parser either refuses the text or
 // gives tags whose re-encoding (in tag order, with repeats overwritten) parses
 // to the same map; the payload check never crashes and accepts a payload
-// built from the values it is asked for.
+// built from the values it is asked for (when they are valid UTF-8).
 
 #include "FuzzSupport.h"
 #include "qr/QRService.h"
@@ -41,7 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (void)qr::QRService::payloadMatches(payload, bin, account, amount, memo);
 
-    if (bin.size() <= 99 && account.size() <= 99 && amount.size() <= 99 && memo.size() <= 99) {
+    // Values are compared after the parser repairs invalid UTF-8, so only
+    // valid text is expected to come back unchanged.
+    const bool text = fuzz::isValidUtf8(bin) && fuzz::isValidUtf8(account) &&
+                      fuzz::isValidUtf8(amount) && fuzz::isValidUtf8(memo);
+    if (text && bin.size() <= 99 && account.size() <= 99 && amount.size() <= 99 &&
+        memo.size() <= 99) {
         const std::string merchant = tlv("00", bin) + tlv("01", account);
         const std::string inner = tlv("01", merchant);
         std::string built = tlv("00", "01") + tlv("38", inner);
