@@ -373,6 +373,9 @@ HalvoraBackup decodeArchiveInPlace(std::span<char> buffer, std::size_t size,
             version = true;
         } else if (key == "createdAt" && !createdAt) {
             backup.createdAt = take(value.get_double());
+            if (!HalvoraBackup::isValidDate(backup.createdAt)) {
+                unreadable();
+            }
             createdAt = true;
         } else if (key == "snippets" && !snippetList) {
             const std::string_view text = take(take(value.get_array()).raw_json());

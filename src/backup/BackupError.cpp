@@ -13,6 +13,10 @@ BackupError::BackupError(Kind kind, std::string detail) : kind_(kind), detail_(s
         case Kind::tooLarge:
             description_ = "Bản sao lưu vượt giới hạn 200 MB.";
             break;
+        case Kind::profileNotSaved:
+            description_ =
+                "Không lưu được cấu hình QR nên chưa nhập gì. Dữ liệu hiện có vẫn giữ nguyên.";
+            break;
     }
 }
 
@@ -26,6 +30,10 @@ BackupError BackupError::missingImage(std::string fileName) {
 
 BackupError BackupError::tooLarge() {
     return BackupError(Kind::tooLarge, {});
+}
+
+BackupError BackupError::profileNotSaved(std::string detail) {
+    return BackupError(Kind::profileNotSaved, std::move(detail));
 }
 
 std::string BackupError::localizedDescription() const {

@@ -10,7 +10,7 @@ namespace halvora::backup {
 /// sentence the backup page and the command line show unchanged.
 class BackupError : public std::exception {
   public:
-    enum class Kind { invalidFile, missingImage, tooLarge };
+    enum class Kind { invalidFile, missingImage, tooLarge, profileNotSaved };
 
     /// "Bản sao lưu không hợp lệ: " + `reason` (one of BackupReason's texts).
     static BackupError invalidFile(std::string reason);
@@ -18,9 +18,13 @@ class BackupError : public std::exception {
     static BackupError missingImage(std::string fileName);
     /// Over the 200 MB limit of an archive or of its images.
     static BackupError tooLarge();
+    /// A replacing import could not save the archive's QR account, so it
+    /// changed nothing; `detail` is the diagnostic for the log.
+    static BackupError profileNotSaved(std::string detail);
 
     Kind kind() const { return kind_; }
-    /// The reason of invalidFile, the file name of missingImage, empty else.
+    /// The reason of invalidFile, the file name of missingImage, the
+    /// diagnostic of profileNotSaved, empty else.
     const std::string& detail() const { return detail_; }
 
     std::string localizedDescription() const;
@@ -49,6 +53,8 @@ inline constexpr std::string_view unexpectedImage = "ảnh không có mục tư�
 inline constexpr std::string_view badArchiveImage = "có ảnh bị lỗi hoặc quá lớn";
 inline constexpr std::string_view overwritesData = "không thể ghi đè file dữ liệu đang sử dụng";
 inline constexpr std::string_view badImageName = "tên ảnh không hợp lệ";
+/// A folder, a device or a pipe where an archive file was chosen.
+inline constexpr std::string_view notAFile = "không phải là một file";
 
 /// "thiếu ảnh của mẫu " + the snippet's title.
 std::string missingImageOf(std::string_view title);

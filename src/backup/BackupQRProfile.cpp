@@ -19,12 +19,26 @@ BackupQRProfile BackupQRProfile::fromDefaults(const platform::UserDefaults& defa
 }
 
 void BackupQRProfile::restore(platform::UserDefaults& defaults) const {
-    defaults.set(keys::qrBankID, bankID);
-    defaults.set(keys::qrAccountNumber, accountNumber);
-    defaults.set(keys::qrAccountName, accountName);
-    defaults.set(keys::qrAmount, amount);
-    defaults.set(keys::qrRandomMemo, randomMemo.value_or(true));
-    defaults.set(keys::qrDefaultMemo, defaultMemo.value_or(""));
+    using platform::DefaultsValue;
+    const platform::DefaultsChange changes[] = {
+        {std::string(keys::qrBankID), DefaultsValue(bankID)},
+        {std::string(keys::qrAccountNumber), DefaultsValue(accountNumber)},
+        {std::string(keys::qrAccountName), DefaultsValue(accountName)},
+        {std::string(keys::qrAmount), DefaultsValue(amount)},
+        {std::string(keys::qrRandomMemo), DefaultsValue(randomMemo.value_or(true))},
+        {std::string(keys::qrDefaultMemo), DefaultsValue(defaultMemo.value_or(""))},
+    };
+    defaults.apply(changes);
+}
+
+std::vector<platform::DefaultsChange> BackupQRProfile::stored(
+    const platform::UserDefaults& defaults) {
+    std::vector<platform::DefaultsChange> out;
+    for (const std::string_view key : {keys::qrBankID, keys::qrAccountNumber, keys::qrAccountName,
+                                       keys::qrAmount, keys::qrRandomMemo, keys::qrDefaultMemo}) {
+        out.push_back({std::string(key), defaults.object(key)});
+    }
+    return out;
 }
 
 }  // namespace halvora::backup

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace halvora::backup {
 
@@ -22,9 +23,15 @@ struct BackupQRProfile {
     /// The six "qr." keys read the way the QR profile reads them.
     static BackupQRProfile fromDefaults(const platform::UserDefaults& defaults);
 
-    /// Writes all six keys: a missing randomMemo turns random memos on, a
-    /// missing defaultMemo clears the default memo.
+    /// Writes all six keys in one batch, so that no crash leaves half an
+    /// account (a new bank with the old account number): a missing
+    /// randomMemo turns random memos on, a missing defaultMemo clears the
+    /// default memo. Throws platform::DefaultsSaveError; nothing changed then.
     void restore(platform::UserDefaults& defaults) const;
+
+    /// The six keys as they are stored now, absent ones as removals: the
+    /// batch that puts them back.
+    static std::vector<platform::DefaultsChange> stored(const platform::UserDefaults& defaults);
 };
 
 }  // namespace halvora::backup

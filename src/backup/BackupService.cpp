@@ -4,6 +4,7 @@
 #include "backup/BackupError.h"
 #include "backup/Base64.h"
 #include "backup/Together.h"
+#include "snippets/ImageType.h"
 #include "snippets/SnippetJson.h"
 #include "text/Unicode.h"
 #include "util/Errors.h"
@@ -41,7 +42,9 @@ using util::throwErrno;
 /// Closes a descriptor when the scope ends.
 class Descriptor {
   public:
-    explicit Descriptor(const fs::path& file) : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
+    // Never waits for the writer of a pipe put in a file's place.
+    explicit Descriptor(const fs::path& file)
+        : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)) {
         if (fd_ < 0) {
             throwErrno(errno, "cannot open " + file.string());
         }
@@ -273,12 +276,17 @@ std::string readImage(const fs::path& folder, const std::string& name, const Ima
     if (!fs::exists(file, error)) {
         throw BackupError::missingImage(name);
     }
+    // Only a regular file is read: a device or a pipe in an image's place
+    // could give bytes for ever, or none.
     const std::optional<std::uint64_t> size = regularFileSize(file);
-    if (size && *size > BackupService::maxImageBytes) {
+    if (!size || *size > BackupService::maxImageBytes) {
         throw BackupError::invalidFile(BackupReason::badImageFile(name));
     }
     readBounded(file, BackupService::maxImageBytes, data);
-    if (data.empty() || data.size() > BackupService::maxImageBytes || !images.isImage(data)) {
+    // An archive accepts only images of their declared type; one written
+    // here must be read back.
+    if (data.empty() || data.size() > BackupService::maxImageBytes ||
+        !snippets::contentMatchesType(*extension, data) || !images.isImage(data)) {
         throw BackupError::invalidFile(BackupReason::badImageFile(name));
     }
     return std::move(*extension);
@@ -457,9 +465,12 @@ void validateArchive(const HalvoraBackup& backup, const ImageCheck* images) {
             throw invalid(std::string(BackupReason::unexpectedImage));
         }
     }
+    // The content must be of the declared type: a decoder reads whatever
+    // it recognises, an SVG document named "png" included.
     const auto plausible = [](const BackupImage& image) {
         return isAllowedExtension(image.fileExtension) && !image.data.empty() &&
-               image.data.size() <= BackupService::maxImageBytes;
+               image.data.size() <= BackupService::maxImageBytes &&
+               snippets::contentMatchesType(image.fileExtension, image.data);
     };
     // The images are decoded on every processor at once (they took as long
     // as all the rest of a load), then judged in map order as one after
@@ -575,18 +586,43 @@ BackupImportResult restoreValidated(const HalvoraBackup& backup, snippets::Snipp
             written.push_back(pending[index].file);
             ports.report("import", written.size(), pending.size());
         });
+    } catch (...) {
+        removeWritten();
+        throw;
+    }
+
+    // The account goes before the snippets file: it is the write more likely
+    // to fail (another folder, a settings file that is not a file), and one
+    // that fails must leave the snippets as they were. A snippets file that
+    // then fails puts the account back.
+    std::vector<platform::DefaultsChange> previousProfile;
+    if (mode == BackupImportMode::replace) {
+        previousProfile = BackupQRProfile::stored(defaults);
+        try {
+            backup.qrProfile.restore(defaults);
+        } catch (const platform::DefaultsSaveError& error) {
+            removeWritten();
+            throw BackupError::profileNotSaved(error.what());
+        }
+    }
+    try {
         ports.files.writeAtomically(store.file(), encoded);
     } catch (...) {
         removeWritten();
+        if (!previousProfile.empty()) {
+            try {
+                defaults.apply(previousProfile);
+            } catch (const platform::DefaultsSaveError&) {
+                // The first failure is the one to report; the defaults log this one.
+            }
+        }
         throw;
     }
 
     // Saves once more through the store (a failure there is only logged: the
     // file already holds this list).
     store.setSnippets(std::move(list));
-    if (mode == BackupImportMode::replace) {
-        backup.qrProfile.restore(defaults);
-    }
+    store.removeLeftovers();
     return result;
 }
 
@@ -717,7 +753,10 @@ void exportArchive(snippets::SnippetStore& store, const fs::path& destination,
 
 CheckedBackup load(const fs::path& file, const BackupPorts& ports) {
     const std::optional<std::uint64_t> size = regularFileSize(file);
-    if (size && *size > maxArchiveBytes) {
+    if (!size) {
+        throw BackupError::invalidFile(std::string(BackupReason::notAFile));
+    }
+    if (*size > maxArchiveBytes) {
         throw BackupError::tooLarge();
     }
     ArchiveText text = readArchive(file, maxArchiveBytes);

@@ -76,7 +76,8 @@ void exportArchive(snippets::SnippetStore& store, const std::filesystem::path& d
                    const platform::UserDefaults& defaults, const BackupPorts& ports);
 
 /// Reads, decodes and validates an archive file, decoding each image once.
-/// A file over the limit is refused from its size before it is read (and at
+/// Anything but a regular file (a folder, a device, a pipe) is refused
+/// before it is read. A file over the limit is refused from its size before it is read (and at
 /// most the limit and one byte are ever read, whatever the file system says).
 CheckedBackup load(const std::filesystem::path& file, const BackupPorts& ports);
 

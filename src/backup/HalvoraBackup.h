@@ -27,6 +27,12 @@ struct HalvoraBackup {
 
     /// The current time in createdAt's reckoning.
     static double now();
+
+    /// Whether a createdAt is a time that converts to a calendar date: a
+    /// finite number of seconds between the years 1 and 9999. Anything
+    /// else is refused before any conversion, which would otherwise be
+    /// undefined for an out-of-range double.
+    static bool isValidDate(double createdAt);
 };
 
 }  // namespace halvora::backup

@@ -28,8 +28,8 @@ constexpr const char* kUsage =
 /// createdAt (seconds since 2001) as an ISO 8601 UTC time.
 std::string createdText(double createdAt) {
     constexpr double kReferenceDate = 978307200.0;
-    if (!std::isfinite(createdAt)) {
-        return "?";
+    if (!backup::HalvoraBackup::isValidDate(createdAt)) {
+        return "?";  // an archive made in memory; a loaded one is refused earlier
     }
     const auto seconds = static_cast<std::time_t>(std::floor(createdAt + kReferenceDate));
     std::tm parts{};

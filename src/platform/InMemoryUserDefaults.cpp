@@ -21,6 +21,16 @@ void InMemoryUserDefaults::removeObject(std::string_view key) {
     }
 }
 
+void InMemoryUserDefaults::apply(std::span<const DefaultsChange> changes) {
+    for (const DefaultsChange& change : changes) {
+        if (change.value) {
+            set(change.key, *change.value);
+        } else {
+            removeObject(change.key);
+        }
+    }
+}
+
 std::vector<std::string> InMemoryUserDefaults::keys() const {
     std::vector<std::string> out;
     out.reserve(values_.size());

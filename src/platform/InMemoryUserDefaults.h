@@ -15,6 +15,7 @@ class InMemoryUserDefaults final : public UserDefaults {
     std::optional<DefaultsValue> object(std::string_view key) const override;
     void set(std::string_view key, DefaultsValue value) override;
     void removeObject(std::string_view key) override;
+    void apply(std::span<const DefaultsChange> changes) override;
     std::vector<std::string> keys() const override;
 
   private:

@@ -67,10 +67,14 @@ std::optional<fs::path> JsonFileUserDefaults::defaultFile() {
 void JsonFileUserDefaults::load() {
     std::string content;
     try {
-        content = util::readFile(file_);
+        content = util::readFile(file_, maxFileBytes);
     } catch (const std::system_error& error) {
         if (error.code() == std::errc::no_such_file_or_directory) {
             return;  // a first start
+        }
+        if (error.code() == std::errc::file_too_large) {
+            setAside("is larger than " + std::to_string(maxFileBytes) + " bytes");
+            return;
         }
         persisting_ = false;
         log_.message("Halvora defaults file cannot be read, changes stay in memory: " +
@@ -78,6 +82,10 @@ void JsonFileUserDefaults::load() {
         return;
     }
 
+    if (util::jsonNestingExceeds(content, maxNesting)) {
+        setAside("nests deeper than " + std::to_string(maxNesting) + " levels");
+        return;
+    }
     json parsed = json::parse(content, nullptr, /*allow_exceptions=*/false);
     if (!parsed.is_discarded() && parsed.is_object()) {
         document_ = std::move(parsed);
@@ -89,19 +97,29 @@ void JsonFileUserDefaults::load() {
         }
         return;
     }
+    setAside("is not a JSON object");
+}
 
+void JsonFileUserDefaults::setAside(std::string_view why) {
     // Never write over settings we could not understand: keep them aside.
     try {
         const fs::path aside = util::moveAside(file_, "unreadable");
-        log_.message("Halvora defaults file is not a JSON object; moved to " + aside.string() +
+        log_.message("Halvora defaults file " + std::string(why) + "; moved to " + aside.string() +
                      ", starting with empty defaults");
     } catch (const std::system_error& error) {
         persisting_ = false;
         log_.message(
-            "Halvora defaults file is not a JSON object and cannot be moved aside, changes stay in "
-            "memory: " +
-            std::string(error.what()));
+            "Halvora defaults file " + std::string(why) +
+            " and cannot be moved aside, changes stay in memory: " + std::string(error.what()));
     }
+}
+
+void JsonFileUserDefaults::write(const json& document) const {
+    std::error_code ignored;
+    fs::create_directories(file_.parent_path(), ignored);
+    const std::string bytes =
+        document.dump(2, ' ', /*ensure_ascii=*/false, json::error_handler_t::replace);
+    util::writeFileAtomically(file_, bytes + "\n");
 }
 
 void JsonFileUserDefaults::save() {
@@ -109,14 +127,36 @@ void JsonFileUserDefaults::save() {
         return;
     }
     try {
-        std::error_code ignored;
-        fs::create_directories(file_.parent_path(), ignored);
-        const std::string bytes =
-            document_.dump(2, ' ', /*ensure_ascii=*/false, json::error_handler_t::replace);
-        util::writeFileAtomically(file_, bytes + "\n");
+        write(document_);
     } catch (const std::exception& error) {
         log_.message("Halvora defaults save failed: " + std::string(error.what()));
     }
+}
+
+void JsonFileUserDefaults::apply(std::span<const DefaultsChange> changes) {
+    if (!persisting_) {
+        throw DefaultsSaveError("the defaults file " + file_.string() +
+                                " cannot be read, so it is not written");
+    }
+    json changed = document_;
+    for (const DefaultsChange& change : changes) {
+        if (!change.value) {
+            changed.erase(change.key);
+            continue;
+        }
+        if (const double* number = std::get_if<double>(&*change.value);
+            number != nullptr && !std::isfinite(*number)) {
+            throw DefaultsSaveError("a non-finite number for \"" + change.key + "\"");
+        }
+        changed[change.key] = toJson(*change.value);
+    }
+    try {
+        write(changed);
+    } catch (const std::exception& error) {
+        log_.message("Halvora defaults save failed: " + std::string(error.what()));
+        throw DefaultsSaveError(error.what());
+    }
+    document_ = std::move(changed);
 }
 
 std::optional<DefaultsValue> JsonFileUserDefaults::object(std::string_view key) const {

@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -16,15 +18,22 @@ namespace halvora::platform {
 /// back with the type it was stored with. Every change is written through at
 /// once, atomically.
 ///
-/// A file that is not a JSON object is moved aside (renamed to
+/// A file that is not a JSON object, is larger than maxFileBytes or nests
+/// deeper than maxNesting is moved aside (renamed to
 /// "defaults.unreadable-<time>.json"), logged, and the defaults start empty.
-/// A file that exists but cannot be read is never overwritten: changes then
-/// live in memory only. Keys whose value has no defaults type (an object, a
+/// A file that exists but cannot be read (or is no regular file: a device, a
+/// pipe) is never overwritten: changes then live in memory only, and a batch
+/// (apply) is refused. Keys whose value has no defaults type (an object, a
 /// null, an array holding other than strings) read as absent but are written
 /// back unchanged.
 class JsonFileUserDefaults final : public UserDefaults {
   public:
     using UserDefaults::set;
+
+    /// Settings are a few kilobytes; more is not a settings file.
+    static constexpr std::uint64_t maxFileBytes = 8 << 20;
+    /// The values themselves nest two deep (an object of arrays).
+    static constexpr std::size_t maxNesting = 64;
 
     /// Loads `file` (which need not exist yet). `log` must outlive this object.
     JsonFileUserDefaults(std::filesystem::path file, Log& log);
@@ -36,6 +45,7 @@ class JsonFileUserDefaults final : public UserDefaults {
     std::optional<DefaultsValue> object(std::string_view key) const override;
     void set(std::string_view key, DefaultsValue value) override;
     void removeObject(std::string_view key) override;
+    void apply(std::span<const DefaultsChange> changes) override;
     std::vector<std::string> keys() const override;
 
     const std::filesystem::path& file() const { return file_; }
@@ -45,6 +55,9 @@ class JsonFileUserDefaults final : public UserDefaults {
   private:
     void load();
     void save();
+    /// Writes `document` to the file; throws what the write throws.
+    void write(const nlohmann::json& document) const;
+    void setAside(std::string_view why);
 
     std::filesystem::path file_;
     Log& log_;

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -17,6 +19,19 @@ namespace halvora::platform {
 using DefaultsValue =
     std::variant<bool, std::int64_t, double, std::string, std::vector<std::string>>;
 
+/// One change of a batch: the value to store under `key`, or nothing to
+/// remove the key.
+struct DefaultsChange {
+    std::string key;
+    std::optional<DefaultsValue> value;
+};
+
+/// A batch of changes could not be kept: none of them was made.
+class DefaultsSaveError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 class UserDefaults {
   public:
     virtual ~UserDefaults() = default;
@@ -25,6 +40,12 @@ class UserDefaults {
     virtual std::optional<DefaultsValue> object(std::string_view key) const = 0;
     virtual void set(std::string_view key, DefaultsValue value) = 0;
     virtual void removeObject(std::string_view key) = 0;
+    /// Makes every change of `changes`, in order, as one: they are all stored
+    /// (and, where the defaults live in a file, saved in one write), or none
+    /// is and DefaultsSaveError is thrown. Values that belong together (the
+    /// QR account) go through here, so that no reader and no crash ever sees
+    /// half of them.
+    virtual void apply(std::span<const DefaultsChange> changes) = 0;
     /// Every key that holds a value, in ascending order.
     virtual std::vector<std::string> keys() const = 0;
 

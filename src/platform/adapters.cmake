@@ -10,6 +10,7 @@ add_library(halvora_adapters STATIC
   ${CMAKE_CURRENT_LIST_DIR}/curl/CurlHttpClient.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt/HeadlessGuiApplication.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt/QtImageCodec.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt/SafeSvg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zxing/ZXingBarcodeReader.cpp
 )
 target_link_libraries(halvora_adapters

@@ -53,8 +53,18 @@ WishPaste nextPaste(platform::UserDefaults& defaults, const RandomIndex& randomI
     }
     std::string wish = std::move(remaining.back());
     remaining.pop_back();
-    defaults.set(keys::qrRemainingWishes, platform::DefaultsValue(std::move(remaining)));
-    defaults.set(keys::qrLastWish, wish);
+    // One write for both: a crash between two would let the last wish come
+    // round again at once.
+    const platform::DefaultsChange changes[] = {
+        {std::string(keys::qrRemainingWishes), platform::DefaultsValue(std::move(remaining))},
+        {std::string(keys::qrLastWish), platform::DefaultsValue(wish)},
+    };
+    try {
+        defaults.apply(changes);
+    } catch (const platform::DefaultsSaveError&) {
+        // The paste goes on; the rotation is not advanced on disk (the
+        // defaults log why).
+    }
     std::string memo = QRService::normalizedText(wish);
     return {std::move(wish), std::move(memo)};
 }

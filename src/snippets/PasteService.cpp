@@ -1,5 +1,7 @@
 #include "snippets/PasteService.h"
 
+#include "snippets/ImageType.h"
+
 #include "util/Files.h"
 
 #include <array>
@@ -58,12 +60,14 @@ std::optional<platform::Bytes> loadImage(const Snippet& snippet, const SnippetSt
     }
     std::string content;
     try {
-        content = util::readFile(*path);
+        content = util::readFile(*path, SnippetStore::maxImageBytes);
     } catch (const std::system_error&) {
         return std::nullopt;
     }
     platform::Bytes bytes(content.begin(), content.end());
-    if (!codec.decode(bytes)) {
+    // Only raster images of the allowed kinds are decoded: a decoder would
+    // draw an SVG document named "png", and SVG can name other files.
+    if (!isAllowedImageContent(bytes) || !codec.decode(bytes)) {
         return std::nullopt;
     }
     return bytes;

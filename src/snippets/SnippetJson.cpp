@@ -1,5 +1,7 @@
 #include "snippets/SnippetJson.h"
 
+#include "util/Files.h"
+
 #include <unicode/utf8.h>
 
 #include <cmath>
@@ -270,6 +272,10 @@ std::string encodeSnippetsFile(const std::vector<Snippet>& snippets) {
 }
 
 std::vector<Snippet> decodeSnippetsFile(std::string_view bytes) {
+    if (util::jsonNestingExceeds(bytes, maxSnippetsFileNesting)) {
+        throw SnippetDecodingError("the snippets file nests deeper than " +
+                                   std::to_string(maxSnippetsFileNesting) + " levels");
+    }
     json parsed = json::parse(bytes, nullptr, /*allow_exceptions=*/false);
     if (parsed.is_discarded()) {
         throw SnippetDecodingError("the snippets file is not valid JSON");

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -35,7 +36,11 @@ std::vector<Snippet> snippetsFromJson(const nlohmann::json& array);
 
 /// The snippets file: compact UTF-8 JSON, one array.
 std::string encodeSnippetsFile(const std::vector<Snippet>& snippets);
-/// Throws SnippetDecodingError, also for text that is not JSON.
+/// The file is an array of flat objects; unknown keys may hold more, but
+/// never this deep.
+inline constexpr std::size_t maxSnippetsFileNesting = 64;
+/// Throws SnippetDecodingError, also for text that is not JSON or that nests
+/// deeper than maxSnippetsFileNesting.
 std::vector<Snippet> decodeSnippetsFile(std::string_view bytes);
 
 }  // namespace halvora::snippets

@@ -1,12 +1,14 @@
 #include "snippets/SnippetStore.h"
 
 #include "platform/XdgDirectories.h"
+#include "snippets/ImageType.h"
 #include "snippets/SnippetJson.h"
 #include "text/Unicode.h"
 #include "util/Files.h"
 
 #include <algorithm>
 #include <system_error>
+#include <unordered_set>
 
 namespace halvora::snippets {
 namespace fs = std::filesystem;
@@ -16,6 +18,51 @@ namespace {
 bool isAllowedImageExtension(std::string_view extension) {
     return std::ranges::find(SnippetStore::allowedImageExtensions, extension) !=
            SnippetStore::allowedImageExtensions.end();
+}
+
+/// "<UUID>.<type>" with the id in its canonical upper-case form; `prefix`
+/// before it ("import-" or nothing).
+bool isIdImageName(std::string_view name, std::string_view prefix) {
+    if (!name.starts_with(prefix)) {
+        return false;
+    }
+    name.remove_prefix(prefix.size());
+    const auto dot = name.find('.');
+    if (dot == std::string_view::npos) {
+        return false;
+    }
+    const std::optional<util::Uuid> id = util::Uuid::parse(name.substr(0, dot));
+    return id && id->text() == name.substr(0, dot) && isAllowedImageExtension(name.substr(dot + 1));
+}
+
+/// The names this program gives the files it writes in the data folder.
+bool isOwnDataFileName(std::string_view name) {
+    constexpr std::string_view safetyPrefix = "truoc-khi-nhap-";
+    constexpr std::string_view safetySuffix = ".halvora.json";
+    if (name == "snippets.json" || isIdImageName(name, "") || isIdImageName(name, "import-")) {
+        return true;
+    }
+    if (name.starts_with(safetyPrefix) && name.ends_with(safetySuffix)) {
+        const std::string_view id = name.substr(
+            safetyPrefix.size(), name.size() - safetyPrefix.size() - safetySuffix.size());
+        const std::optional<util::Uuid> parsed = util::Uuid::parse(id);
+        return parsed && parsed->text() == id;
+    }
+    return false;
+}
+
+/// "." + one of the program's names + "." + the six characters mkstemp adds.
+bool isOwnTemporaryName(std::string_view name) {
+    constexpr std::size_t kRandom = 6;
+    if (name.size() < 2 + kRandom + 1 || name.front() != '.' ||
+        name[name.size() - kRandom - 1] != '.') {
+        return false;
+    }
+    const std::string_view random = name.substr(name.size() - kRandom);
+    const bool alphanumeric = std::ranges::all_of(random, [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+    return alphanumeric && isOwnDataFileName(name.substr(1, name.size() - kRandom - 2));
 }
 
 }  // namespace
@@ -34,6 +81,7 @@ SnippetStore::SnippetStore(std::optional<fs::path> folder, platform::Log& log) :
     std::error_code ignored;  // a failure shows up as a failed read and failed saves
     fs::create_directories(folder_, ignored);
     load();
+    removeLeftovers();
 }
 
 std::optional<fs::path> SnippetStore::defaultFolder() {
@@ -47,10 +95,11 @@ std::optional<fs::path> SnippetStore::defaultFolder() {
 void SnippetStore::load() {
     std::string bytes;
     try {
-        bytes = util::readFile(file_);
+        bytes = util::readFile(file_, maxFileBytes);
     } catch (const std::system_error& error) {
         if (error.code() != std::errc::no_such_file_or_directory) {
             keepUnreadableFile_ = true;
+            fileWasUnreadable_ = true;
             log_.message("Halvora snippets file cannot be read, left unchanged: " +
                          std::string(error.what()));
         }
@@ -61,6 +110,7 @@ void SnippetStore::load() {
         reindex();
     } catch (const SnippetDecodingError& error) {
         keepUnreadableFile_ = true;
+        fileWasUnreadable_ = true;
         log_.message("Halvora snippets file cannot be decoded, left unchanged: " +
                      std::string(error.what()));
         return;
@@ -205,10 +255,85 @@ void SnippetStore::importImage(const fs::path& source, const util::Uuid& id) {
         throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory),
                                 "no data folder for the image");
     }
+    // Read whole (a regular file of at most maxImageBytes), so that what is
+    // checked is what is written. The content must be what the name says:
+    // the image is pasted, backed up and restored by that name.
+    const std::string content = util::readFile(source, maxImageBytes);
+    if (!contentMatchesType(
+            extension,
+            std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()))) {
+        throw ImageTypeMismatch(imageTypeMismatchMessage(extension));
+    }
     // Replaces an earlier image of the same name in one step; an image of the
     // same snippet with another extension stays.
-    util::copyFileAtomically(source, folder_ / name);
+    util::writeFileAtomically(folder_ / name, content);
     update(id, [&name](Snippet& snippet) { snippet.imageFilename = name; });
+}
+
+std::size_t SnippetStore::removeLeftovers(std::chrono::seconds minimumAge) {
+    if (folder_.empty()) {
+        return 0;
+    }
+    std::unordered_set<std::string> referenced;
+    for (const Snippet& snippet : snippets_) {
+        if (snippet.imageFilename) {
+            referenced.insert(*snippet.imageFilename);
+        }
+    }
+    std::vector<std::string> keptAside;  // unreadable snippets files, as text
+    std::vector<fs::path> removable;
+    std::vector<fs::path> images;
+    const auto cutoff = fs::file_time_type::clock::now() - minimumAge;
+    std::error_code error;
+    for (fs::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        std::error_code statusError;
+        if (!it->is_regular_file(statusError) || it->is_symlink(statusError)) {
+            continue;
+        }
+        if (name.starts_with("snippets.unreadable-")) {
+            try {
+                keptAside.push_back(util::readFile(it->path(), maxFileBytes));
+            } catch (const std::system_error&) {
+                fileWasUnreadable_ = true;  // cannot tell what it names: keep every image
+            }
+            continue;
+        }
+        const bool temporary = isOwnTemporaryName(name);
+        const bool image = isIdImageName(name, "import-") && !referenced.contains(name);
+        if (!temporary && !image) {
+            continue;
+        }
+        const auto written = it->last_write_time(statusError);
+        if (statusError || written > cutoff) {
+            continue;
+        }
+        (temporary ? removable : images).push_back(it->path());
+    }
+    // Without a snippets file that was read, nothing tells which images are in use.
+    std::error_code missing;
+    if (!fileWasUnreadable_ && fs::is_regular_file(file_, missing)) {
+        for (const fs::path& image : images) {
+            const std::string name = image.filename().string();
+            if (std::ranges::none_of(keptAside, [&](const std::string& text) {
+                    return text.find(name) != std::string::npos;
+                })) {
+                removable.push_back(image);
+            }
+        }
+    }
+    std::size_t removed = 0;
+    for (const fs::path& file : removable) {
+        std::error_code removeError;
+        if (fs::remove(file, removeError)) {
+            ++removed;
+            log_.message("Halvora removed the leftover " + file.filename().string());
+        } else if (removeError) {
+            log_.message("Halvora cannot remove the leftover " + file.string() + ": " +
+                         removeError.message());
+        }
+    }
+    return removed;
 }
 
 std::optional<fs::path> SnippetStore::imagePath(const Snippet& snippet) const {

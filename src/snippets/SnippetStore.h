@@ -7,6 +7,7 @@
 #include "util/Uuid.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -28,6 +29,11 @@ class SnippetStore {
     /// The image types a snippet may carry, as lower-case file extensions.
     static constexpr std::array<std::string_view, 5> allowedImageExtensions{"png", "jpg", "jpeg",
                                                                             "heic", "tiff"};
+    /// The largest snippets file read: an archive, which holds the whole
+    /// list and its images, is refused above this size too.
+    static constexpr std::uint64_t maxFileBytes = 200'000'000;
+    /// The largest image read (imported, pasted or backed up).
+    static constexpr std::uint64_t maxImageBytes = 25'000'000;
 
     /// Opens the store on `folder`, or on the default data folder when none
     /// is given, creating the folder if needed. A readable, decodable
@@ -87,7 +93,9 @@ class SnippetStore {
     /// Copies the image at `source` into the data folder as
     /// "<id>.<extension>" and points the snippet at it. Nothing happens for
     /// an unknown id or an extension outside allowedImageExtensions. Throws
-    /// std::system_error when the copy fails; the snippet is then unchanged.
+    /// std::system_error when the copy fails (also for a source that is no
+    /// regular file or is larger than maxImageBytes); the snippet is then
+    /// unchanged.
     void importImage(const std::filesystem::path& source, const util::Uuid& id);
 
     /// Where the snippet's image lives; nothing when it has none or when its
@@ -99,6 +107,22 @@ class SnippetStore {
     /// set, provided the QR profile is configured. True when a snippet was
     /// switched on.
     bool enableLegacyVCBQIfConfigured(const qr::DynamicQRProfile& profile);
+
+    /// How old a leftover must be before removeLeftovers takes it: a write
+    /// or an import still running (in another process of the program) is
+    /// far younger.
+    static constexpr std::chrono::minutes leftoverAge{15};
+
+    /// Removes from the data folder what interrupted writes of this program
+    /// left there, once it is older than `minimumAge`: the temporary files
+    /// of its atomic writes (".snippets.json.XXXXXX",
+    /// ".import-<UUID>.png.XXXXXX", ...) and "import-<UUID>.<type>" images
+    /// that no snippet refers to. Only regular files of exactly those names
+    /// are touched. Images are kept while the snippets file on disk is one
+    /// the store could not read, and while a kept-aside unreadable snippets
+    /// file names them. The number of files removed; failures are logged.
+    /// Runs at start-up (in the constructor) and after every import.
+    std::size_t removeLeftovers(std::chrono::seconds minimumAge = leftoverAge);
 
   private:
     struct CodeHash {
@@ -130,6 +154,9 @@ class SnippetStore {
     /// The file on disk could not be read or decoded and must be copied
     /// aside before anything replaces it.
     bool keepUnreadableFile_ = false;
+    /// The snippets file existed but could not be read or decoded: images
+    /// it may name are never taken for leftovers in this process.
+    bool fileWasUnreadable_ = false;
 };
 
 }  // namespace halvora::snippets

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <ctime>
+#include <limits>
 #include <system_error>
 
 #include <fcntl.h>
@@ -23,6 +24,8 @@ class FileDescriptor {
     explicit FileDescriptor(int fd) : fd_(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
     ~FileDescriptor() {
         if (fd_ >= 0) {
             ::close(fd_);
@@ -60,12 +63,38 @@ void syncFolder(const fs::path& folder) {
     }
 }
 
-void copyContent(const fs::path& source, TemporaryFile& temporary) {
-    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0) {
-        throwErrno(errno, "cannot open " + source.string());
+/// Opens a file for reading, refusing anything but a regular file. The open
+/// does not wait for a pipe's writer (O_NONBLOCK, which changes nothing for
+/// a regular file); the size of the regular file is given.
+FileDescriptor openRegular(const fs::path& file, std::uint64_t& size) {
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) {
+        throwErrno(errno, "cannot open " + file.string());
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        throwErrno(errno, "cannot examine " + file.string());
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throwErrno(ENOTSUP, "not a regular file: " + file.string());
+    }
+    size = static_cast<std::uint64_t>(info.st_size);
+    return fd;
+}
+
+[[noreturn]] void throwTooLarge(const fs::path& file, std::uint64_t limit) {
+    throwErrno(EFBIG, "larger than " + std::to_string(limit) + " bytes: " + file.string());
+}
+
+/// Copies at most `limit` bytes; a longer source is refused.
+void copyContent(const fs::path& source, TemporaryFile& temporary, std::uint64_t limit) {
+    std::uint64_t size = 0;
+    FileDescriptor in = openRegular(source, size);
+    if (size > limit) {
+        throwTooLarge(source, limit);
     }
     std::array<char, 64 * 1024> buffer{};
+    std::uint64_t total = 0;
     for (;;) {
         const ssize_t count = ::read(in.get(), buffer.data(), buffer.size());
         if (count < 0) {
@@ -76,6 +105,10 @@ void copyContent(const fs::path& source, TemporaryFile& temporary) {
         }
         if (count == 0) {
             break;
+        }
+        total += static_cast<std::uint64_t>(count);
+        if (total > limit) {
+            throwTooLarge(source, limit);  // it grew meanwhile
         }
         temporary.write(buffer.data(), static_cast<std::size_t>(count));
     }
@@ -104,16 +137,14 @@ constexpr int kMaxAsideAttempts = 1000;
 
 }  // namespace
 
-std::string readFile(const fs::path& file) {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        throwErrno(errno, "cannot open " + file.string());
+std::string readFile(const fs::path& file, std::uint64_t limit) {
+    std::uint64_t size = 0;
+    FileDescriptor fd = openRegular(file, size);
+    if (size > limit) {
+        throwTooLarge(file, limit);
     }
     std::string content;
-    struct stat info {};
-    if (::fstat(fd.get(), &info) == 0 && info.st_size > 0) {
-        content.reserve(static_cast<std::size_t>(info.st_size));
-    }
+    content.reserve(static_cast<std::size_t>(size));
     std::array<char, 64 * 1024> buffer{};
     for (;;) {
         const ssize_t count = ::read(fd.get(), buffer.data(), buffer.size());
@@ -127,8 +158,49 @@ std::string readFile(const fs::path& file) {
             break;
         }
         content.append(buffer.data(), static_cast<std::size_t>(count));
+        if (content.size() > limit) {
+            throwTooLarge(file, limit);  // it grew meanwhile
+        }
     }
     return content;
+}
+
+bool jsonNestingExceeds(std::string_view text, std::size_t maxDepth) {
+    std::size_t depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                inString = false;
+            }
+            continue;
+        }
+        switch (c) {
+            case '"':
+                inString = true;
+                break;
+            case '[':
+            case '{':
+                if (++depth > maxDepth) {
+                    return true;
+                }
+                break;
+            case ']':
+            case '}':
+                if (depth > 0) {
+                    --depth;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    return false;
 }
 
 void writeFileAtomically(const fs::path& file, std::string_view bytes) {
@@ -137,9 +209,9 @@ void writeFileAtomically(const fs::path& file, std::string_view bytes) {
     temporary.commit();
 }
 
-void copyFileAtomically(const fs::path& source, const fs::path& target) {
+void copyFileAtomically(const fs::path& source, const fs::path& target, std::uint64_t limit) {
     TemporaryFile temporary(target);
-    copyContent(source, temporary);
+    copyContent(source, temporary, limit);
     temporary.commit();
 }
 
@@ -181,7 +253,7 @@ fs::path moveAside(const fs::path& file, std::string_view label) {
 fs::path copyAside(const fs::path& file, std::string_view label) {
     const std::string stamp = utcStamp();
     TemporaryFile temporary(file);
-    copyContent(file, temporary);
+    copyContent(file, temporary, std::numeric_limits<std::uint64_t>::max());
     temporary.flush();
     temporary.close();
     for (int attempt = 1; attempt <= kMaxAsideAttempts; ++attempt) {

@@ -11,11 +11,36 @@
 namespace halvora::util {
 namespace fs = std::filesystem;
 
-TemporaryFile::TemporaryFile(const fs::path& target) : target_(target) {
-    const fs::path parent = target.parent_path();
-    std::string pattern =
-        ((parent.empty() ? fs::path(".") : parent) / ("." + target.filename().string() + ".XXXXXX"))
-            .string();
+namespace {
+
+/// The file a chain of symbolic links ends at (`file` itself when it is no
+/// link), so that replacing a linked settings file (a dotfiles set-up)
+/// replaces the file and keeps the link. A chain too long or a link that
+/// cannot be read stops where it is: the replace then happens there, as
+/// rename() would do anyway.
+fs::path followLinks(fs::path file) {
+    constexpr int kMaxLinks = 40;  // the kernel's own limit
+    for (int i = 0; i < kMaxLinks; ++i) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(file, error)) || error) {
+            break;
+        }
+        const fs::path next = fs::read_symlink(file, error);
+        if (error) {
+            break;
+        }
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+    return file;
+}
+
+}  // namespace
+
+TemporaryFile::TemporaryFile(const fs::path& target) : target_(followLinks(target)) {
+    const fs::path parent = target_.parent_path();
+    std::string pattern = ((parent.empty() ? fs::path(".") : parent) /
+                           ("." + target_.filename().string() + ".XXXXXX"))
+                              .string();
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0) {
         throwErrno(errno, "cannot create a temporary file beside " + target.string());

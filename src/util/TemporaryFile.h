@@ -8,7 +8,9 @@ namespace halvora::util {
 
 /// A temporary file beside `target` (".<name>.XXXXXX", mode 0600) that
 /// becomes the target, or another name, only once it is complete; removed
-/// again if it never does. Errors throw std::system_error.
+/// again if it never does. When the target is a symbolic link (or a chain of
+/// them), the file at its end is the target: the link stays. Errors throw
+/// std::system_error.
 class TemporaryFile {
   public:
     explicit TemporaryFile(const std::filesystem::path& target);

@@ -93,6 +93,8 @@ TEST(BackupArchiveTest, RefusesWhatIsNotAnArchive) {
         {"version as text", [](auto& j) { j["version"] = "1"; }},
         {"version as fraction", [](auto& j) { j["version"] = 1.5; }},
         {"createdAt as text", [](auto& j) { j["createdAt"] = "2026"; }},
+        {"createdAt past any calendar", [](auto& j) { j["createdAt"] = 1e300; }},
+        {"createdAt before the year 1", [](auto& j) { j["createdAt"] = -1e12; }},
         {"snippet without title", [](auto& j) { j["snippets"][0].erase("title"); }},
         {"images as array", [](auto& j) { j["images"] = nlohmann::json::array(); }},
         {"image key not a UUID", [&](auto& j) { j["images"]["abc"] = j["images"][imageId]; }},

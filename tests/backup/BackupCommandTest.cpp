@@ -109,5 +109,31 @@ TEST_F(BackupTest, CommandPrintsTheErrorAndFails) {
     EXPECT_EQ(err.str(), "Bản sao lưu không hợp lệ: không thể ghi đè file dữ liệu đang sử dụng\n");
 }
 
+TEST_F(BackupTest, AnImportWhoseProfileCannotBeSavedFailsAndKeepsTheSnippets) {
+    store().append(makeSnippet("moi"));
+    defaults_.set("qr.bankID", "ACB");
+    const fs::path archive = exported();
+    // Another set-up whose settings file is a folder: nothing can be saved there.
+    const fs::path data = temporary_ / "other-data";
+    const fs::path config = temporary_ / "other-config";
+    fs::create_directories(config / "defaults.json");
+    {
+        platform::RecordingLog log;
+        snippets::SnippetStore other(data, log);
+        other.append(makeSnippet("cu"));
+    }
+    const std::string before = backup::testing::TemporaryFolder::read(data / "snippets.json");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runBackupCommand({"import", archive.string(), "--replace", "--data", data.string(),
+                                "--config", config.string()},
+                               out, err),
+              1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.str().find("Không lưu được cấu hình QR nên chưa nhập gì."), std::string::npos)
+        << err.str();
+    EXPECT_EQ(backup::testing::TemporaryFolder::read(data / "snippets.json"), before);
+}
+
 }  // namespace
 }  // namespace halvora::cli

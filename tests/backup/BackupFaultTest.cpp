@@ -5,11 +5,13 @@
 
 #include "BackupFixture.h"
 #include "backup/BackupError.h"
+#include "platform/UserDefaults.h"
 #include "qr/DynamicQRProfile.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
 #include <system_error>
 
 namespace halvora::backup {
@@ -73,7 +75,7 @@ class BackupFaultTest : public BackupTest {
             snippets::Snippet s = makeSnippet(";moi" + std::to_string(i));
             s.imageFilename = "x.jpg";
             archive_.images[s.id] =
-                BackupImage{"jpg", asBytes(imageBytes("new" + std::to_string(i)))};
+                BackupImage{"jpg", asBytes(imageBytes("new" + std::to_string(i), "JPEG"))};
             archive_.snippets.push_back(std::move(s));
         }
         archive_.snippets.push_back(makeSnippet("chao"));
@@ -145,6 +147,48 @@ TEST_F(BackupFaultTest, AFailedSafetyCopyStopsTheImportBeforeAnyChange) {
     EXPECT_EQ(folderContent(dataFolder()), filesBefore);
     EXPECT_TRUE(writer.removed.empty());
     EXPECT_EQ(qr::DynamicQRProfile::load(defaults_).bankID, "VCB");
+}
+
+/// User defaults whose every batch fails, as on a full disk.
+class UnsavableDefaults final : public platform::UserDefaults {
+  public:
+    using UserDefaults::set;
+    explicit UnsavableDefaults(platform::UserDefaults& real) : real_(real) {}
+    std::optional<platform::DefaultsValue> object(std::string_view key) const override {
+        return real_.object(key);
+    }
+    void set(std::string_view key, platform::DefaultsValue value) override {
+        real_.set(key, std::move(value));
+    }
+    void removeObject(std::string_view key) override { real_.removeObject(key); }
+    void apply(std::span<const platform::DefaultsChange>) override {
+        throw platform::DefaultsSaveError("no space left on device");
+    }
+    std::vector<std::string> keys() const override { return real_.keys(); }
+
+  private:
+    platform::UserDefaults& real_;
+};
+
+TEST_F(BackupFaultTest, AReplaceWhoseProfileCannotBeSavedChangesNothingAndSaysSo) {
+    const auto filesBefore = folderContent(dataFolder());
+    const std::vector<snippets::Snippet> snippetsBefore = store().snippets();
+    UnsavableDefaults unsavable(defaults_);
+    EXPECT_EQ(testing::backupErrorOf([&] {
+                  BackupService::restore(archive_, store(), BackupImportMode::replace, unsavable,
+                                         ports());
+              }),
+              "Không lưu được cấu hình QR nên chưa nhập gì. Dữ liệu hiện có vẫn giữ nguyên.");
+    auto filesAfter = folderContent(dataFolder());
+    std::erase_if(filesAfter, [&](const auto& entry) {
+        return !filesBefore.contains(entry.first) && entry.first.starts_with("truoc-khi-nhap-");
+    });
+    EXPECT_EQ(filesAfter, filesBefore);  // no imported image is left
+    EXPECT_EQ(reopenStore().snippets(), snippetsBefore);
+    EXPECT_EQ(qr::DynamicQRProfile::load(defaults_).bankID, "VCB");
+    // A merge does not touch the profile, so it goes through.
+    EXPECT_NO_THROW(
+        BackupService::restore(archive_, store(), BackupImportMode::merge, unsavable, ports()));
 }
 
 TEST_F(BackupFaultTest, AFailedExportLeavesNoFile) {

@@ -22,9 +22,10 @@ namespace halvora::backup::testing {
 
 using halvora::testing::TemporaryFolder;
 
-/// Encoded bytes of a small simulated image.
-inline std::string imageBytes(std::string_view payload) {
-    const platform::Bytes bytes = platform::sim::SimImageCodec::encoded({4, 4}, payload);
+/// Encoded bytes of a small simulated image of the format ("PNG", "JPEG",
+/// "TIFF", "HEIC"), which begin as a real file of that format does.
+inline std::string imageBytes(std::string_view payload, std::string_view format = "PNG") {
+    const platform::Bytes bytes = platform::sim::SimImageCodec::encoded({4, 4}, payload, format);
     return std::string(bytes.begin(), bytes.end());
 }
 

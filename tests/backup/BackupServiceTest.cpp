@@ -42,7 +42,7 @@ TEST_F(BackupTest, ExportWritesAPrivateArchiveThatLoadsBackTheSameData) {
     setProfile(defaults_, "VCB", false);
     const snippets::Snippet a = addWithImage(";anh", imageBytes("a"), "png");
     store().append(makeSnippet("chao"));
-    const snippets::Snippet b = addWithImage("jpg", imageBytes("b"), "JPG");
+    const snippets::Snippet b = addWithImage("jpg", imageBytes("b", "JPEG"), "JPG");
     const double before = HalvoraBackup::now();
     const fs::path file = exported();
 
@@ -54,7 +54,7 @@ TEST_F(BackupTest, ExportWritesAPrivateArchiveThatLoadsBackTheSameData) {
     EXPECT_EQ(backup.snippets, store().snippets());
     ASSERT_EQ(backup.images.size(), 2U);
     EXPECT_EQ(backup.images.at(a.id), (BackupImage{"png", asBytes(imageBytes("a"))}));
-    EXPECT_EQ(backup.images.at(b.id), (BackupImage{"jpg", asBytes(imageBytes("b"))}));
+    EXPECT_EQ(backup.images.at(b.id), (BackupImage{"jpg", asBytes(imageBytes("b", "JPEG"))}));
     EXPECT_EQ(backup.qrProfile,
               (BackupQRProfile{"VCB", "0123456789", "Nguyễn Văn A", "50000", false, "Cảm ơn"}));
     EXPECT_GE(backup.createdAt, before);
@@ -92,6 +92,10 @@ TEST_F(BackupTest, ExportRefusesSnippetsWhoseImagesCannotBeBackedUp) {
         {"empty", "e.png", "", std::string(kInvalid) + "ảnh e.png bị lỗi hoặc quá lớn"},
         {"not an image", "t.jpeg", "hello",
          std::string(kInvalid) + "ảnh t.jpeg bị lỗi hoặc quá lớn"},
+        {"a PNG named jpeg", "p.jpeg", imageBytes("p"),
+         std::string(kInvalid) + "ảnh p.jpeg bị lỗi hoặc quá lớn"},
+        {"an SVG named png", "s.png", platform::sim::SimImageCodec::svg({4, 4}, "s"),
+         std::string(kInvalid) + "ảnh s.png bị lỗi hoặc quá lớn"},
         {"too large", "big.tiff", big, std::string(kInvalid) + "ảnh big.tiff bị lỗi hoặc quá lớn"},
     };
     for (const Case& c : cases) {
@@ -119,6 +123,16 @@ TEST_F(BackupTest, LoadRefusesAnOversizedFileBeforeReadingIt) {
     EXPECT_EQ(backupErrorOf([&] { BackupService::load(file, ports()); }),
               "Bản sao lưu vượt giới hạn 200 MB.");
     EXPECT_THROW(BackupService::load(temporary_ / "missing.json", ports()), std::system_error);
+
+    // Only a regular file is read: a pipe without a writer is refused at
+    // once, a folder or a device too.
+    const fs::path pipe = temporary_ / "pipe.json";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const fs::path& notAFile : {pipe, temporary_.path(), fs::path("/dev/zero")}) {
+        EXPECT_EQ(backupErrorOf([&] { BackupService::load(notAFile, ports()); }),
+                  std::string(kInvalid) + "không phải là một file")
+            << notAFile;
+    }
 }
 
 /// An archive of two snippets, one with an image, for the validation cases.
@@ -175,6 +189,17 @@ TEST(BackupValidationTest, RefusesInOrderWithTheFirstFailure) {
         {"empty image", [](auto& b) { b.images.begin()->second.data.clear(); },
          invalid + "có ảnh bị lỗi hoặc quá lớn"},
         {"not an image", [](auto& b) { b.images.begin()->second.data = asBytes("GIF89a"); },
+         invalid + "có ảnh bị lỗi hoặc quá lớn"},
+        // Images the decoder reads, but not of the declared type: an SVG
+        // document (which could draw local files) and a JPEG.
+        {"an SVG declared png",
+         [](auto& b) {
+             b.images.begin()->second.data =
+                 asBytes(platform::sim::SimImageCodec::svg({4, 4}, "<image href=\"/etc/x\"/>"));
+         },
+         invalid + "có ảnh bị lỗi hoặc quá lớn"},
+        {"a JPEG declared png",
+         [](auto& b) { b.images.begin()->second.data = asBytes(imageBytes("p", "JPEG")); },
          invalid + "có ảnh bị lỗi hoặc quá lớn"},
         {"25,000,001 bytes",
          [](auto& b) {
@@ -460,7 +485,8 @@ TEST_F(BackupTest, TheStreamedExportHoldsWhatTheArchiveEncodedWholeHolds) {
     setProfile(defaults_, "VCB", true);
     const snippets::Snippet a = addWithImage(";anh", imageBytes("a"));
     store().append(makeSnippet("chao"));
-    const snippets::Snippet b = addWithImage(";hai", imageBytes(std::string(300'000, 'b')), "tiff");
+    const snippets::Snippet b =
+        addWithImage(";hai", imageBytes(std::string(300'000, 'b'), "TIFF"), "tiff");
     const fs::path file = exported();
     const std::string written = TemporaryFolder::read(file);
     const CheckedBackup loaded = BackupService::load(file, ports());

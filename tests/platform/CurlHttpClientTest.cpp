@@ -203,6 +203,34 @@ TEST(CurlHttpClientFailureTest, UntrustedCertificateIsRefused) {
     EXPECT_TRUE(server.requests().empty());
 }
 
+TEST(CurlHttpClientFailureTest, HttpsNeverFollowsARedirectToPlainHttp) {
+    const std::string dir = HALVORA_TESTBED_TLS_DIR;
+    TestBedServer secure(testbed::TlsIdentity{dir + "/loopback.crt", dir + "/loopback.key"});
+    TestBedServer plain;
+    CurlHttpClient::Options options;
+    options.certificateAuthorities = dir + "/loopback.crt";
+    CurlHttpClient client(options);
+
+    testbed::DirectoryBehaviour downgrade;
+    downgrade.redirectTo = plain.baseUrl() + "/v2/banks";
+    secure.setDirectory(downgrade);
+    const auto result = client.get({secure.baseUrl() + "/v2/banks?x", {}, cap});
+    EXPECT_NE(std::get_if<PlatformError>(&result), nullptr) << "followed https to http";
+    EXPECT_TRUE(plain.requests().empty());
+
+    // Redirects that stay on HTTPS are followed, and plain HTTP may still go to HTTPS.
+    testbed::DirectoryBehaviour staySecure;
+    staySecure.redirectTo =
+        secure.baseUrl() + "/image/970436-0123456789-compact2.svg?accountName=NGUYEN%20VAN%20A";
+    secure.setDirectory(staySecure);
+    EXPECT_EQ(response(client.get({secure.baseUrl() + "/v2/banks", {}, cap})).status, 200);
+    secure.reset();
+    testbed::DirectoryBehaviour upgrade;
+    upgrade.redirectTo = secure.baseUrl() + "/v2/banks";
+    plain.setDirectory(upgrade);
+    EXPECT_EQ(response(client.get({plain.baseUrl() + "/v2/banks", {}, cap})).status, 200);
+}
+
 TEST(CurlHttpClientFailureTest, OnlyHttpAndHttpsAreFetched) {
     CurlHttpClient client;
     for (const char* url : {"file:///etc/hostname", "ftp://127.0.0.1/x", "not a url", ""}) {

@@ -11,11 +11,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace halvora::platform {
 namespace {
@@ -96,10 +99,22 @@ TEST_F(JsonFileUserDefaultsTest, ValuesOfAnotherTypeAreNotConverted) {
 }
 
 TEST_F(JsonFileUserDefaultsTest, UnparseableFileIsMovedAsideAndDefaultsStartEmpty) {
-    const std::vector<std::string> contents = {"",         "{",    "{\"a\": 1,}",      "[true]",
-                                               "\"text\"", "null", "{\"a\": \"\xff\"}"};
+    const std::string deep(60'000, '[');
+    const std::vector<std::string> contents = {
+        "",
+        "{",
+        "{\"a\": 1,}",
+        "[true]",
+        "\"text\"",
+        "null",
+        "{\"a\": \"\xff\"}",
+        // Nested past the limit: loading it once crashed every later save.
+        "{\"a\": " + deep + std::string(deep.size(), ']') + "}",
+        // Larger than any settings file.
+        "{" + std::string(JsonFileUserDefaults::maxFileBytes, ' ') + "}",
+    };
     for (const std::string& content : contents) {
-        SCOPED_TRACE(content);
+        SCOPED_TRACE(content.substr(0, 40));
         TemporaryFolder settings;
         const fs::path path = settings / "defaults.json";
         TemporaryFolder::write(path, content);
@@ -169,6 +184,76 @@ TEST_F(JsonFileUserDefaultsTest, AFileThatCannotBeReadIsNeverOverwritten) {
     EXPECT_EQ(defaults.boolValue("modernTone"), false) << "changes still apply in memory";
     EXPECT_TRUE(fs::is_directory(file()));
     EXPECT_FALSE(log_.messages.empty());
+}
+
+TEST_F(JsonFileUserDefaultsTest, ABatchIsSavedInOneWriteOrNotAtAll) {
+    JsonFileUserDefaults defaults = open();
+    defaults.set("qr.bankID", "VCB");
+    defaults.set("qr.amount", "5");
+    const std::vector<DefaultsChange> changes = {
+        {"qr.bankID", DefaultsValue(std::string("ACB"))},
+        {"qr.accountNumber", DefaultsValue(std::string("0123456"))},
+        {"qr.amount", std::nullopt},
+    };
+    defaults.apply(changes);
+    JsonFileUserDefaults reopened = open();
+    EXPECT_EQ(reopened.stringValue("qr.bankID"), "ACB");
+    EXPECT_EQ(reopened.stringValue("qr.accountNumber"), "0123456");
+    EXPECT_EQ(reopened.object("qr.amount"), std::nullopt);
+
+    // The folder is no longer one: the write fails, and nothing changed.
+    fs::remove_all(file().parent_path());
+    TemporaryFolder::write(file().parent_path(), "not a folder");
+    const std::vector<DefaultsChange> more = {{"qr.bankID", DefaultsValue(std::string("TCB"))},
+                                              {"qr.accountName", DefaultsValue(std::string("A"))}};
+    EXPECT_THROW(defaults.apply(more), DefaultsSaveError);
+    EXPECT_EQ(defaults.stringValue("qr.bankID"), "ACB");
+    EXPECT_EQ(defaults.object("qr.accountName"), std::nullopt);
+
+    // A settings file that cannot be read refuses every batch.
+    fs::remove(file().parent_path());
+    fs::create_directories(file());
+    JsonFileUserDefaults unreadable = open();
+    EXPECT_THROW(unreadable.apply(changes), DefaultsSaveError);
+    EXPECT_EQ(unreadable.object("qr.bankID"), std::nullopt);
+    EXPECT_TRUE(fs::is_directory(file()));
+}
+
+TEST_F(JsonFileUserDefaultsTest, OnlyARegularFileIsReadAndNothingElseIsReplaced) {
+    // A device that never ends and a pipe without a writer: neither is read
+    // (nor waited on), both stay where they are.
+    fs::create_directories(file().parent_path());
+    const auto makeFifo = [](const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); };
+    const std::vector<std::function<void(const fs::path&)>> makers = {
+        [](const fs::path& path) { fs::create_symlink("/dev/zero", path); }, makeFifo};
+    for (const auto& make : makers) {
+        fs::remove(file());
+        make(file());
+        log_.messages.clear();
+        JsonFileUserDefaults defaults = open();
+        EXPECT_FALSE(defaults.persisting());
+        EXPECT_EQ(log_.messages.size(), 1u);
+        defaults.set("modernTone", false);
+        EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(file())));
+    }
+}
+
+TEST_F(JsonFileUserDefaultsTest, ALinkedSettingsFileIsReplacedThroughTheLink) {
+    // A dotfiles set-up: the settings file is a (relative) link into a repository.
+    const fs::path real = folder_ / "dotfiles" / "halvora.json";
+    TemporaryFolder::write(real, R"({"modernTone": true})");
+    fs::create_directories(file().parent_path());
+    fs::create_symlink("../dotfiles/halvora.json", file());
+    open().set("modernTone", false);
+    const std::vector<DefaultsChange> batch = {{"suggestionsEnabled", DefaultsValue(false)}};
+    open().apply(batch);
+    EXPECT_TRUE(fs::is_symlink(file()));
+    EXPECT_EQ(fs::read_symlink(file()), "../dotfiles/halvora.json");
+    const auto written = nlohmann::json::parse(TemporaryFolder::read(real));
+    EXPECT_EQ(written,
+              nlohmann::json::parse(R"({"modernTone": false, "suggestionsEnabled": false})"));
+    EXPECT_EQ(TemporaryFolder::names(file().parent_path()),
+              std::vector<std::string>{"defaults.json"});
 }
 
 TEST(JsonFileUserDefaultsPathTest, DefaultFileFollowsXdgConfigHome) {

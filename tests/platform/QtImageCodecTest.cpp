@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <stdlib.h>
 
 namespace halvora::platform::qt {
 namespace {
@@ -120,6 +126,59 @@ TEST(QtImageCodecTest, SvgIsRasterisedAtItsOwnSize) {
     const Bytes bytes(document.begin(), document.end());
     EXPECT_EQ(codec.decode(bytes), image);
     EXPECT_EQ(codec.pixelSize(bytes), (PixelSize{123, 45}));
+}
+
+TEST(QtImageCodecTest, SvgIsDrawnWithoutAnythingOutsideTheDocument) {
+    // A red picture on the disk, and SVG documents (as a QR service could
+    // answer) that try to draw it over a transparent canvas.
+    const QtImageCodec codec;
+    const Bytes red = encodedWithQt("PNG");  // its top left quadrant is red
+    char folderTemplate[] = "/tmp/halvora-svg-XXXXXX";
+    ASSERT_NE(::mkdtemp(folderTemplate), nullptr);
+    const std::string folder = folderTemplate;
+    const std::string file = folder + "/red.png";
+    {
+        QFile out(QString::fromStdString(file));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(reinterpret_cast<const char*>(red.data()), static_cast<qint64>(red.size()));
+    }
+    const std::string redBase64 =
+        QByteArray(reinterpret_cast<const char*>(red.data()), static_cast<qsizetype>(red.size()))
+            .toBase64()
+            .toStdString();
+    const auto document = [](const std::string& image) {
+        return "<svg xmlns=\"http://www.w3.org/2000/svg\" "
+               "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"30\" height=\"20\">" +
+               image + "</svg>";
+    };
+    const auto imageOf = [](const std::string& attribute, const std::string& reference) {
+        return "<image x=\"0\" y=\"0\" width=\"30\" height=\"20\" " + attribute + "=\"" +
+               reference + "\"/>";
+    };
+    const std::string nested =
+        QByteArray::fromStdString(document(imageOf("xlink:href", file))).toBase64().toStdString();
+    const std::vector<std::string> hostile = {
+        document(imageOf("xlink:href", file)),
+        document(imageOf("href", file)),
+        document(imageOf("xlink:href", "file://" + file)),
+        document(imageOf("xlink:href", "&#x2F;" + file.substr(1))),
+        document(imageOf("xlink:href", "data:image/svg+xml;base64," + nested)),
+        "<!DOCTYPE svg [<!ENTITY where \"" + file + "\">]>" +
+            document(imageOf("xlink:href", "&where;")),
+    };
+    for (const std::string& svg : hostile) {
+        SCOPED_TRACE(svg);
+        const auto image = codec.rasterizeSvg(svg);
+        if (image) {
+            EXPECT_EQ(pixel(*image, 5, 5)[3], 0) << "the local file was drawn";
+        }
+    }
+    // An embedded picture is drawn: the check above would see one.
+    const auto embedded =
+        codec.rasterizeSvg(document(imageOf("xlink:href", "data:image/png;base64," + redBase64)));
+    ASSERT_TRUE(embedded.has_value());
+    EXPECT_EQ(pixel(*embedded, 5, 5), (std::array{255, 0, 0, 255}));
+    std::filesystem::remove_all(folder);
 }
 
 TEST(QtImageCodecTest, SvgWithOnlyAViewBoxTakesItsSizeFromIt) {

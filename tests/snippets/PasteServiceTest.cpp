@@ -2,16 +2,20 @@
 
 #include "TemporaryFolder.h"
 #include "platform/sim/SimDesktop.h"
+#include "platform/sim/SimImageCodec.h"
 #include "snippets/SnippetStore.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace halvora::snippets {
 namespace {
+
+namespace fs = std::filesystem;
 
 using platform::Bytes;
 using platform::PasteboardItem;
@@ -47,6 +51,12 @@ class PasteServiceTest : public ::testing::Test {
         testing::TemporaryFolder::write(folder / "anh.png",
                                         std::string(image.begin(), image.end()));
         testing::TemporaryFolder::write(folder / "hong.png", "not an image");
+        // The decoder draws SVG, and SVG can name local files to draw.
+        testing::TemporaryFolder::write(
+            folder / "ve.png",
+            platform::sim::SimImageCodec::svg({4, 4}, "<image href=\"/etc/anh.png\"/>"));
+        testing::TemporaryFolder::write(folder / "ong.png", "");
+        fs::create_symlink("/dev/zero", folder / "vo-tan.png");
     }
 
     Snippet snippet(std::string text, std::optional<std::string> imageFilename = std::nullopt) {
@@ -146,6 +156,9 @@ TEST_F(PasteServiceTest, UnusableImagesFallBackToTheTextAlone) {
     const Case cases[] = {
         {"missing file", "khong-co.png"},
         {"undecodable file", "hong.png"},
+        {"an SVG document named png", "ve.png"},
+        {"an empty file", "ong.png"},
+        {"a device that never ends", "vo-tan.png"},
         {"path outside the folder", "../anh.png"},
         {"no image", std::nullopt},
     };

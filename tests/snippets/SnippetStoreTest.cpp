@@ -3,16 +3,22 @@
 #include "TemporaryFolder.h"
 #include "platform/Log.h"
 #include "qr/DynamicQRProfile.h"
+#include "snippets/ImageType.h"
 #include "snippets/SnippetJson.h"
+#include "text/Unicode.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace halvora::snippets {
 namespace {
@@ -354,15 +360,136 @@ TEST_F(SnippetStoreTest, ImportImage) {
     EXPECT_EQ(store.imagePath(store.snippets()[0]), folder_ / name);
 
     // A second import replaces the file of the same name.
-    TemporaryFolder::write(sources / "other.png", "second");
+    const std::string second = bytes.substr(0, 8) + "second";
+    TemporaryFolder::write(sources / "other.png", second);
     store.importImage(sources / "other.png", target.id);
-    EXPECT_EQ(TemporaryFolder::read(folder_ / name), "second");
+    EXPECT_EQ(TemporaryFolder::read(folder_ / name), second);
+
+    // Content of another type than the name says (an SVG document, which
+    // could draw local files; a JPEG) is refused with a sentence for the user.
+    TemporaryFolder::write(sources / "fake.png", "<svg><image href=\"/etc/x.png\"/></svg>");
+    TemporaryFolder::write(sources / "photo.tiff", "\xFF\xD8\xFF\xE0 jpeg");
+    for (const char* fake : {"fake.png", "photo.tiff"}) {
+        try {
+            store.importImage(sources / fake, target.id);
+            ADD_FAILURE() << fake << " was imported";
+        } catch (const ImageTypeMismatch& error) {
+            EXPECT_EQ(std::string(error.what()).find("Nội dung file không phải ảnh "), 0u);
+        }
+    }
+    EXPECT_EQ(std::string(ImageTypeMismatch(imageTypeMismatchMessage("jpg")).what()),
+              "Nội dung file không phải ảnh JPEG như tên file ghi.");
+    EXPECT_EQ(TemporaryFolder::read(folder_ / name), second);
+    EXPECT_FALSE(fs::exists(folder_ / (target.id.text() + ".tiff")));
 
     // A failed copy is reported and changes nothing.
     store.update(target.id, [](Snippet& s) { s.imageFilename.reset(); });
     EXPECT_THROW(store.importImage(sources / "missing.jpg", target.id), std::system_error);
     EXPECT_FALSE(store.snippets()[0].imageFilename.has_value());
     EXPECT_FALSE(fs::exists(folder_ / (target.id.text() + ".jpg")));
+}
+
+TEST_F(SnippetStoreTest, ASnippetsFileThatIsNotASmallRegularFlatFileIsNotRead) {
+    // Each starts an empty list, is logged, and stays as it is; none is read
+    // whole (the device never ends, the pipe has no writer, the large file is
+    // refused from its size) and the deep one is kept aside at the next save.
+    const std::string deep(100'000, '[');
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        bool keptAside;
+    };
+    const Case cases[] = {
+        {"a device", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); }, false},
+        {"a pipe", [](const fs::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); }, false},
+        {"too large",
+         [](const fs::path& f) {
+             TemporaryFolder::write(f, "[]");
+             fs::resize_file(f, SnippetStore::maxFileBytes + 1);  // sparse
+         },
+         true},
+        {"nested too deep",
+         [&](const fs::path& f) {
+             TemporaryFolder::write(f, deep + std::string(deep.size(), ']'));
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder folder;
+        c.make(folder / "snippets.json");
+        log_.messages.clear();
+        SnippetStore store(folder.path(), log_);
+        EXPECT_TRUE(store.snippets().empty());
+        EXPECT_FALSE(log_.messages.empty());
+        if (c.keptAside) {
+            store.append(snippet(";moi", "x"));
+            const auto names = TemporaryFolder::names(folder.path());
+            EXPECT_EQ(std::ranges::count_if(names,
+                                            [](const std::string& n) {
+                                                return n.starts_with("snippets.unreadable-");
+                                            }),
+                      1);
+        }
+    }
+}
+
+TEST_F(SnippetStoreTest, ALinkedSnippetsFileIsSavedThroughTheLink) {
+    TemporaryFolder elsewhere;
+    TemporaryFolder::write(elsewhere / "snippets.json", "[]");
+    fs::create_symlink(elsewhere / "snippets.json", file());
+    open().append(snippet(";a", "x"));
+    EXPECT_TRUE(fs::is_symlink(file()));
+    EXPECT_EQ(decodeSnippetsFile(TemporaryFolder::read(elsewhere / "snippets.json")).size(), 1u);
+}
+
+TEST_F(SnippetStoreTest, LeftoversOfInterruptedWritesAreRemovedOnceOld) {
+    const std::string id = std::string(kIdA);
+    const std::string other = std::string(kIdB);
+    Snippet pictured = snippet(";anh", "");
+    pictured.imageFilename = "import-" + other + ".png";
+    {
+        SnippetStore store = open();
+        store.setSnippets({pictured});
+    }
+    struct Entry {
+        std::string name;
+        bool removed;
+    };
+    const std::vector<Entry> entries = {
+        {".snippets.json.a1B2c3", true},
+        {".import-" + id + ".png.Zz9Yy8", true},
+        {"." + id + ".jpeg.abcdef", true},
+        {".truoc-khi-nhap-" + id + ".halvora.json.QWERTY", true},
+        {"import-" + id + ".heic", true},     // no snippet names it
+        {"import-" + other + ".png", false},  // the snippet's image
+        {id + ".png", false},                 // the user's own image, never an import
+        {".snippets.json.a1B2c", false},      // not a name this program makes
+        {".snippets.json.a1B2c3.bak", false},
+        {".notes.txt.a1B2c3", false},
+        {"import-" + text::lowercased(id) + ".png", false},
+        {"import-" + id + ".gif", false},
+        {"truoc-khi-nhap-" + id + ".halvora.json", false},
+    };
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    for (const Entry& entry : entries) {
+        TemporaryFolder::write(folder_ / entry.name, "x");
+        fs::last_write_time(folder_ / entry.name, old);
+    }
+    TemporaryFolder::write(folder_ / ".snippets.json.young1", "being written");
+
+    SnippetStore store = open();  // start-up
+    for (const Entry& entry : entries) {
+        EXPECT_EQ(fs::exists(folder_ / entry.name), !entry.removed) << entry.name;
+    }
+    EXPECT_TRUE(fs::exists(folder_ / ".snippets.json.young1"));
+    EXPECT_EQ(store.removeLeftovers(std::chrono::seconds(0)), 1u);
+
+    // An image that a kept-aside unreadable snippets file names stays.
+    TemporaryFolder::write(folder_ / "snippets.unreadable-20261208T000000Z.json",
+                           "{\"imageFilename\":\"import-" + id + ".png\"");
+    TemporaryFolder::write(folder_ / ("import-" + id + ".png"), "x");
+    EXPECT_EQ(store.removeLeftovers(std::chrono::seconds(0)), 0u);
 }
 
 TEST_F(SnippetStoreTest, ImageNamesThatAreNotPlainFileNamesAreNeverUsed) {

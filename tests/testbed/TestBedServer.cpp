@@ -109,6 +109,10 @@ struct TestBedServer::State {
             behaviour = directory;
         }
         pause(behaviour.delay);
+        if (behaviour.redirectTo) {
+            response.set_redirect(*behaviour.redirectTo, 302);
+            return;
+        }
         std::string body = bankDirectoryJson(behaviour.code, behaviour.binAsNumber);
         if (behaviour.invalidJson) {
             body.resize(body.size() / 2);

@@ -21,6 +21,8 @@ struct DirectoryBehaviour {
     bool invalidJson = false;
     /// Waits this long before answering.
     std::chrono::milliseconds delay{0};
+    /// Answers 302 with this Location instead of the directory.
+    std::optional<std::string> redirectTo{};
 
     bool operator==(const DirectoryBehaviour&) const = default;
 };

@@ -63,7 +63,7 @@ TEST(XdgLoginItemsTest, TheAutostartEntryIsTheLoginItem) {
     EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
     EXPECT_EQ(items.registerLoginItem(), std::nullopt);  // creates the folder too
     EXPECT_EQ(items.status(), LoginItemStatus::enabled);
-    const std::string text = util::readFile(entry);
+    const std::string text = util::readFile(entry, 1 << 20);
     EXPECT_NE(text.find("[Desktop Entry]\n"), std::string::npos);
     EXPECT_NE(text.find("Type=Application\n"), std::string::npos);
     EXPECT_NE(text.find("Exec=\"/opt/Halvora Beta/halvora-desktop\"\n"), std::string::npos);

@@ -179,7 +179,8 @@ TEST_F(BackupViewModelTest, AnImportDecodesEachArchiveImageOnce) {
     snippet.title = "Ảnh";
     snippet.trigger = "anh";
     store_.append(snippet);
-    halvora::testing::TemporaryFolder::write(folder_ / "photo.png", "png bytes");
+    halvora::testing::TemporaryFolder::write(folder_ / "photo.png",
+                                             std::string("\x89PNG\r\n\x1a\n", 8) + "png bytes");
     store_.importImage(folder_ / "photo.png", snippet.id);
     ASSERT_TRUE(store_.imagePath(*store_.find(snippet.id)));
 

@@ -6,10 +6,17 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/sim/SimImageCodec.h"
+
 namespace halvora::workspace {
 namespace {
 
 using snippets::WorkspacePage;
+
+/// Bytes that begin as a PNG file does, as an imported image must.
+std::string pngBytes() {
+    return std::string("\x89PNG\r\n\x1a\n", 8) + "png bytes";
+}
 
 class SnippetsViewModelTest : public testing::WorkspaceFixture {
   protected:
@@ -191,7 +198,7 @@ TEST_F(SnippetsViewModelTest, DeletionAsksFirstAndSelectsTheFirstSnippet) {
 
 TEST_F(SnippetsViewModelTest, DeletionKeepsTheImageFile) {
     const util::Uuid id = addSnippet("Ảnh", "anh");
-    halvora::testing::TemporaryFolder::write(folder_ / "photo.png", "png bytes");
+    halvora::testing::TemporaryFolder::write(folder_ / "photo.png", pngBytes());
     ASSERT_TRUE(model_.chooseImage(id, folder_ / "photo.png"));
     const std::filesystem::path image = *store_.imagePath(*store_.find(id));
     model_.requestDelete(id);
@@ -204,23 +211,28 @@ TEST_F(SnippetsViewModelTest, ChoosingAnImage) {
     struct Case {
         const char* name;
         bool taken;
+        const char* format;  // what the content begins as
     };
     const Case cases[] = {
-        {"a.png", true},  {"b.JPG", true},  {"c.jpeg", true}, {"d.heic", true},
-        {"e.tiff", true}, {"f.tif", false}, {"g.gif", false}, {"noextension", false},
+        {"a.png", true, "PNG"},   {"b.JPG", true, "JPEG"},    {"c.jpeg", true, "JPEG"},
+        {"d.heic", true, "HEIC"}, {"e.tiff", true, "TIFF"},   {"f.tif", false, "TIFF"},
+        {"g.gif", false, ""},     {"noextension", false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::size_t alertsBefore = desktop_.alerts().shown().size();
         store_.update(id, [](snippets::Snippet& s) { s.imageFilename.reset(); });
-        halvora::testing::TemporaryFolder::write(folder_ / c.name, "image bytes");
+        const platform::Bytes encoded =
+            platform::sim::SimImageCodec::encoded({4, 4}, "x", c.format);
+        const std::string content(encoded.begin(), encoded.end());
+        halvora::testing::TemporaryFolder::write(folder_ / c.name, content);
         EXPECT_EQ(model_.chooseImage(id, folder_ / c.name), c.taken);
         EXPECT_EQ(store_.find(id)->imageFilename.has_value(), c.taken);
         EXPECT_EQ(model_.errorMessage(), std::nullopt) << "the alert clears it";
         if (c.taken) {
             EXPECT_EQ(desktop_.alerts().shown().size(), alertsBefore);
             EXPECT_EQ(halvora::testing::TemporaryFolder::read(*store_.imagePath(*store_.find(id))),
-                      "image bytes");
+                      content);
         } else {
             ASSERT_EQ(desktop_.alerts().shown().size(), alertsBefore + 1);
             const platform::Alert& alert = desktop_.alerts().shown().back();
@@ -229,6 +241,11 @@ TEST_F(SnippetsViewModelTest, ChoosingAnImage) {
             EXPECT_EQ(alert.buttons, std::vector<std::string>{"OK"});
         }
     }
+    // Content of another type than the name says is refused with a reason.
+    halvora::testing::TemporaryFolder::write(folder_ / "h.png", "<svg/>");
+    EXPECT_FALSE(model_.chooseImage(id, folder_ / "h.png"));
+    EXPECT_EQ(desktop_.alerts().shown().back().informativeText,
+              "Nội dung file không phải ảnh PNG như tên file ghi.");
 }
 
 TEST_F(SnippetsViewModelTest, AFailedImageCopyIsShownWithTheSystemsText) {
@@ -293,7 +310,7 @@ TEST_F(SnippetsViewModelTest, EditorRemovesTheImageButKeepsItsFile) {
     const util::Uuid id = addSnippet("Ảnh", "anh");
     SnippetEditorModel editor(store_, id);
     EXPECT_FALSE(editor.hasImage());
-    halvora::testing::TemporaryFolder::write(folder_ / "p.png", "png");
+    halvora::testing::TemporaryFolder::write(folder_ / "p.png", pngBytes());
     ASSERT_TRUE(model_.chooseImage(id, folder_ / "p.png"));
     ASSERT_TRUE(editor.hasImage());
     const std::filesystem::path file = *editor.imagePath();

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 namespace halvora::platform::curl {
 namespace {
@@ -51,6 +52,21 @@ PlatformError failure(CURLcode code, const char* errorBuffer) {
     return PlatformError{curl_easy_strerror(code)};
 }
 
+/// Whether the URL's scheme is https, in any case (as libcurl reads it).
+bool isHttps(std::string_view url) {
+    constexpr std::string_view scheme = "https:";
+    if (url.size() < scheme.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < scheme.size(); ++i) {
+        const char c = url[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != scheme[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 CurlHttpClient::CurlHttpClient() : CurlHttpClient(Options{}) {}
@@ -95,11 +111,17 @@ HttpResult CurlHttpClient::get(const HttpRequest& request) {
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A request made over TLS never goes on in plain text: its redirects
+    // may lead to HTTPS only.
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR,
+                     isHttps(request.url) ? "https" : "http,https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!options_.certificateAuthorities.empty()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, options_.certificateAuthorities.c_str());
+    }
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, milliseconds(options_.connectTimeout));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, milliseconds(options_.totalTimeout));
     // Worker threads must not receive the signals libcurl would otherwise use

@@ -18,6 +18,9 @@ class CurlHttpClient final : public HttpClient {
         std::chrono::milliseconds connectTimeout{15'000};
         /// Time allowed for the whole request, body included.
         std::chrono::milliseconds totalTimeout{60'000};
+        /// Certificates to trust instead of the system's (a PEM file), for
+        /// a service with its own authority; empty: the system's.
+        std::string certificateAuthorities{};
     };
 
     /// Initialises libcurl for this client's lifetime (libcurl counts the

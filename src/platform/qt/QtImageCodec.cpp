@@ -1,5 +1,7 @@
 #include "platform/qt/QtImageCodec.h"
 
+#include "platform/qt/SafeSvg.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QCoreApplication>
@@ -120,13 +122,10 @@ Reading readImage(const QtImageCodec& codec, std::span<const std::uint8_t> bytes
     QImageReader reader(&buffer);
     reader.setAutoTransform(autoTransform);
     if (reader.format().startsWith("svg")) {
-        // Compressed SVG, which the sniffing above cannot see into: whether it
-        // holds text is unknown, so it needs the GUI application.
-        // (rasterizeSvg renders it as rasterize would; the fonts are there.)
-        if (fontsAvailable()) {
-            svg = codec.rasterizeSvg(std::string_view(data.constData(), data.size()));
-        }
-        return svg ? Reading::svg : Reading::unreadable;
+        // Compressed SVG, which the sniffing above cannot see into: its
+        // references cannot be checked without inflating it, so it is not
+        // drawn at all (nothing the program takes in needs it).
+        return Reading::unreadable;
     }
     const QSize announced = reader.size();
     if (announced.isValid() && !acceptableSize(announced)) {
@@ -198,8 +197,14 @@ std::optional<Image> QtImageCodec::rasterizeSvg(std::string_view svg) const {
     return rasterize(view(svg.data(), svg.size()));
 }
 
-std::optional<Image> QtImageCodec::rasterize(const QByteArray& svg) {
-    QSvgRenderer renderer(svg);
+std::optional<Image> QtImageCodec::rasterize(const QByteArray& document) {
+    // Drawn without any reference outside the document: an answer of the
+    // QR service, like any other SVG, must not make the renderer read files.
+    const std::optional<QByteArray> svg = withoutExternalReferences(document);
+    if (!svg) {
+        return std::nullopt;
+    }
+    QSvgRenderer renderer(*svg);
     if (!renderer.isValid() || !acceptableSize(renderer.defaultSize())) {
         return std::nullopt;
     }
@@ -218,7 +223,11 @@ std::optional<Image> QtImageCodec::rasterize(const QByteArray& svg) {
 std::optional<PixelSize> QtImageCodec::pixelSize(const Bytes& bytes) const {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (looksLikeSvg(text)) {
-        const QSvgRenderer renderer(view(bytes));
+        const std::optional<QByteArray> svg = withoutExternalReferences(view(bytes));
+        if (!svg) {
+            return std::nullopt;
+        }
+        const QSvgRenderer renderer(*svg);
         const QSize size = renderer.defaultSize();
         if (!renderer.isValid() || !acceptableSize(size)) {
             return std::nullopt;

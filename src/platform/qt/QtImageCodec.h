@@ -34,7 +34,9 @@ class QtImageCodec final : public ImageCodec {
     std::optional<Bytes> encodeTiff(const Image& image) const override;
 
   private:
-    /// Renders an SVG document (plain or gzip-compressed) at its own size.
+    /// Renders a plain SVG document at its own size, without any reference
+    /// outside it (see withoutExternalReferences); compressed SVG is not
+    /// drawn.
     static std::optional<Image> rasterize(const QByteArray& svg);
 };
 

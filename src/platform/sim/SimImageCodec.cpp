@@ -27,7 +27,38 @@ std::optional<int> parseDimension(std::string_view text) {
     return value;
 }
 
+/// What a real file of the format begins with, so that a simulated image
+/// passes the check of its declared type as a real one would.
+std::string_view signatureOf(std::string_view format) {
+    using namespace std::string_view_literals;
+    if (format == "PNG") {
+        return "\x89PNG\r\n\x1a\n"sv;
+    }
+    if (format == "JPEG") {
+        return "\xFF\xD8\xFF"sv;
+    }
+    if (format == "TIFF") {
+        return "II*\0"sv;
+    }
+    if (format == "HEIC") {
+        return "\0\0\0\x10"
+               "ftypheic\0\0\0\0"sv;
+    }
+    return {};
+}
+
 std::optional<Header> parseHeader(std::string_view bytes) {
+    // Bytes of the form: [the format's signature] "SIM-" FORMAT ...
+    const std::string_view whole = bytes;
+    std::size_t skipped = 0;
+    if (!bytes.starts_with(magic)) {
+        const auto at = bytes.find(magic);
+        if (at == std::string_view::npos || at > 16) {
+            return std::nullopt;
+        }
+        skipped = at;
+        bytes.remove_prefix(at);
+    }
     if (!bytes.starts_with(magic)) {
         return std::nullopt;
     }
@@ -46,7 +77,11 @@ std::optional<Header> parseHeader(std::string_view bytes) {
     if (!width || !height || firstSpace == 0) {
         return std::nullopt;
     }
-    return Header{std::string(line.substr(0, firstSpace)), {*width, *height}, lineEnd + 1};
+    std::string format(line.substr(0, firstSpace));
+    if (skipped != 0 && whole.substr(0, skipped) != signatureOf(format)) {
+        return std::nullopt;
+    }
+    return Header{std::move(format), {*width, *height}, skipped + lineEnd + 1};
 }
 
 std::string_view asText(const Bytes& bytes) {
@@ -77,8 +112,9 @@ bool looksLikeSvg(std::string_view text) {
 }  // namespace
 
 Bytes SimImageCodec::encoded(PixelSize size, std::string_view payload, std::string_view format) {
-    std::string text = std::string(magic) + std::string(format) + " " + std::to_string(size.width) +
-                       " " + std::to_string(size.height) + "\n" + std::string(payload);
+    std::string text = std::string(signatureOf(format)) + std::string(magic) + std::string(format) +
+                       " " + std::to_string(size.width) + " " + std::to_string(size.height) + "\n" +
+                       std::string(payload);
     return Bytes(text.begin(), text.end());
 }
 

@@ -8,7 +8,9 @@
 namespace halvora::platform::sim {
 
 /// A stand-in image format that keeps tests free of real pixels. An encoded
-/// image is a header line "SIM-<FORMAT> <width> <height>" followed by its
+/// image is the real format's signature (for PNG, JPEG, TIFF and HEIC, so
+/// that it passes the check of its declared type), a header line
+/// "SIM-<FORMAT> <width> <height>" followed by its
 /// pixel bytes; in the simulation those bytes are the text of the QR code
 /// the image shows (see SimBarcodeReader). SVG documents are read too: the
 /// size from the width and height of the <svg> element, the pixels from the
