@@ -15,7 +15,7 @@ constexpr int kLetters = 26;
 // ASCII, so a character that does not lower-case to a to z ends every match.
 struct WordTree {
     std::vector<std::array<std::int32_t, kLetters>> next;
-    std::vector<bool> terminal;
+    std::vector<char> terminal;
 
     WordTree() {
         addNode();
@@ -28,13 +28,13 @@ struct WordTree {
                 }
                 node = next[node][c - 'a'];
             }
-            terminal[node] = true;
+            terminal[node] = 1;
         }
     }
 
     std::int32_t addNode() {
         next.push_back({});
-        terminal.push_back(false);
+        terminal.push_back(0);
         return static_cast<std::int32_t>(next.size() - 1);
     }
 };
@@ -77,18 +77,19 @@ void EnglishWordMatcher::advance(char32_t c) {
     if (node_ < 0) {
         return;
     }
+    matches_ = false;
     // İ lower-cases to i plus a combining dot, never a plain i.
-    const char32_t lower = c == U'\u0130' ? c : text::lowerChar(c);
+    const char32_t lower = c < 0x80         ? ((c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c)
+                           : c == U'\u0130' ? c
+                                            : text::lowerChar(c);
     if (lower < U'a' || lower > U'z') {
         node_ = -1;
         return;
     }
-    const std::int32_t child = wordTree().next[node_][lower - U'a'];
+    const WordTree& tree = wordTree();
+    const std::int32_t child = tree.next[node_][lower - U'a'];
     node_ = child == 0 ? -1 : child;
-}
-
-bool EnglishWordMatcher::matches() const {
-    return node_ > 0 && wordTree().terminal[node_];
+    matches_ = child != 0 && tree.terminal[child] != 0;
 }
 
 bool isEnglishWord(std::u32string_view raw) {

@@ -22,15 +22,19 @@ bool isEnglishWord(std::string_view utf8Raw);
 class EnglishWordMatcher {
   public:
     /// Back to the empty word.
-    void reset() { node_ = 0; }
+    void reset() {
+        node_ = 0;
+        matches_ = false;
+    }
     /// Extends the word by one character.
     void advance(char32_t c);
     /// Whether the characters so far, lower-cased, are one of the words.
-    bool matches() const;
+    bool matches() const { return matches_; }
 
   private:
     // Index of the tree node reached; -1 once no word can match any more.
     std::int32_t node_ = 0;
+    bool matches_ = false;
 };
 
 }  // namespace halvora::engine

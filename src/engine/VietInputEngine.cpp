@@ -329,15 +329,24 @@ InputAction VietInputEngine::feed(std::string_view key) {
     if (continues) {
         const std::size_t oldBytes = composed.size();
         const std::size_t oldCharacters = word_.graphemes();
-        rawKeystrokes.append(key);
+        if (key.size() == 1) {
+            rawKeystrokes.push_back(key.front());
+        } else {
+            rawKeystrokes.append(key);
+        }
         word_.add(key);
         const std::size_t keep = word_.settle();
         const std::string_view next = word_.text();
         // When the new text is the old one plus the key, the key types itself.
-        const bool typesItself = keep == oldBytes && next.size() == oldBytes + key.size() &&
-                                 next.substr(oldBytes) == key;
-        composed.resize(keep);
-        composed.append(next.substr(keep));
+        const bool typesItself =
+            keep == oldBytes && next.size() == oldBytes + key.size() &&
+            (key.size() == 1 ? next.back() == key.front() : next.substr(oldBytes) == key);
+        if (next.size() == keep + 1 && keep == oldBytes) {
+            composed.push_back(next.back());
+        } else {
+            composed.resize(keep);
+            composed.append(next.substr(keep));
+        }
         if (typesItself) {
             return InputAction::passThrough();
         }
@@ -386,7 +395,8 @@ std::string VietInputEngine::peekCommitText(bool autoRestore, char32_t /*boundar
         return composed;
     }
     const bool english = known ? word_.english() : isEnglishWord(std::string_view(rawKeystrokes));
-    if (english || !VietnameseSyllable::isValid(std::string_view(composed))) {
+    if (english || !(known ? word_.textIsSyllable()
+                           : VietnameseSyllable::isValid(std::string_view(composed)))) {
         return rawKeystrokes;
     }
     return composed;

@@ -141,6 +141,13 @@ char32_t lower(char32_t c) {
     if (c < 0x80) {
         return (c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c;
     }
+    // Vowels and đ without a call into ICU.
+    if (const VowelMap::detail::Position p = VowelMap::detail::find(c); p.row >= 0) {
+        return VowelMap::detail::kLowerRows[p.row][p.column];
+    }
+    if (c == U'Đ') {
+        return U'đ';
+    }
     return text::lowerChar(c);
 }
 

@@ -1,5 +1,6 @@
 #include "engine/WordState.h"
 
+#include "engine/VietnameseSyllable.h"
 #include "text/Unicode.h"
 
 #include <unicode/utf8.h>
@@ -57,16 +58,28 @@ int telexToneIndex(char32_t key) {
     }
 }
 
-// Which of the a, e, o, u position lists an unshaped vowel belongs to.
-int baseList(char32_t c) {
-    switch (VowelMap::base(c)) {
-        case U'a':
+// Table rows of the vowels the summaries look at.
+constexpr int kRowA = 0;
+constexpr int kRowE = 3;
+constexpr int kRowO = 6;
+constexpr int kRowU = 9;
+constexpr int kRowUHorn = 10;
+
+int rowOf(char32_t c) {
+    return VowelMap::detail::find(c).row;
+}
+
+// Which of the a, e, o, u position lists an unshaped vowel of this row
+// belongs to.
+int baseList(int row) {
+    switch (row) {
+        case kRowA:
             return 0;
-        case U'e':
+        case kRowE:
             return 1;
-        case U'o':
+        case kRowO:
             return 2;
-        case U'u':
+        case kRowU:
             return 3;
         default:
             return -1;
@@ -145,14 +158,43 @@ bool containsSorted(const Buffer& buffer, T value) {
     return std::binary_search(buffer.begin(), buffer.end(), value);
 }
 
+// Byte comparison that stays inline for the few bytes of a typical word:
+// two overlapping loads cover any length from 4 to 16.
+bool sameBytes(const char* a, const char* b, std::size_t n) {
+    const auto load4 = [](const char* p) {
+        std::uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    };
+    const auto load8 = [](const char* p) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        return v;
+    };
+    if (n >= 8) {
+        if (n > 16) {
+            return std::memcmp(a, b, n) == 0;
+        }
+        return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
+    }
+    if (n >= 4) {
+        return load4(a) == load4(b) && load4(a + n - 4) == load4(b + n - 4);
+    }
+    for (; n > 0; ++a, ++b, --n) {
+        if (*a != *b) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool WordState::describes(std::string_view raw, std::string_view shown, bool vni,
                           bool modernTone) const {
     return settled_ && vni == vni_ && modernTone == modernTone_ && raw.size() == raw8_.size() &&
-           shown.size() == text8_.size() &&
-           std::memcmp(raw.data(), raw8_.data(), raw.size()) == 0 &&
-           std::memcmp(shown.data(), text8_.data(), shown.size()) == 0;
+           shown.size() == text8_.size() && sameBytes(raw.data(), raw8_.data(), raw.size()) &&
+           sameBytes(shown.data(), text8_.data(), shown.size());
 }
 
 bool WordState::extends(std::string_view raw, std::string_view shown, bool vni,
@@ -194,10 +236,15 @@ void WordState::start(bool vni, bool modernTone) {
     nonSimple_ = 0;
     settled_ = false;
     textIsRaw_ = false;
+    marksValid_ = false;
 }
 
 void WordState::add(std::string_view utf8) {
-    raw8_.append(utf8.data(), utf8.size());
+    if (utf8.size() == 1) {
+        raw8_.push_back(utf8.front());
+    } else {
+        raw8_.append(utf8.data(), utf8.size());
+    }
     // Decoded exactly as text::toUtf32 decodes the whole raw text: each
     // malformed sequence stands for U+FFFD.
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
@@ -294,45 +341,50 @@ void WordState::push(char32_t ch) {
     }
 }
 
-void WordState::append(char32_t ch) {
+inline void WordState::append(char32_t ch) {
     const auto p = static_cast<Index>(list_.size());
     list_.push_back(ch);
     touched_.push_back(p);
-    if (VowelMap::toneIndex(ch) != 0) {
+    const VowelMap::detail::Position at = VowelMap::detail::find(ch);
+    if (at.row < 0) {
+        if (vni_ && lowerKey(ch) == U'd') {
+            ds_.push_back(p);
+        }
+        if (vowelCount_ > 0) {
+            gapSinceVowel_ = true;
+        }
+        return;
+    }
+    if (at.column != 0) {
         toned_.push_back(p);
     }
-    if (VowelMap::isShaped(ch)) {
+    if (((VowelMap::detail::kShapedRows >> at.row) & 1u) != 0) {
         lastShaped_ = p;
     }
-    if (const int b = baseList(ch); b >= 0) {
+    if (const int b = baseList(at.row); b >= 0) {
         bases_[b].push_back(p);
     }
-    if (vni_ && lowerKey(ch) == U'd') {
-        ds_.push_back(p);
+    if (at.row == kRowO && p >= 1 && rowOf(list_[p - 1]) == kRowUHorn) {
+        pairs_.push_back(p);
     }
-    recheckPair(p);
-    if (VowelMap::isVowel(ch)) {
-        if (vowelCount_ == 0) {
-            firstVowel_ = p;
-        } else {
-            if (gapSinceVowel_) {
-                interrupted_ = true;
-            }
-            if (vowelCount_ == 1) {
-                secondVowel_ = p;
-            }
+    if (vowelCount_ == 0) {
+        firstVowel_ = p;
+    } else {
+        if (gapSinceVowel_) {
+            interrupted_ = true;
         }
-        lastVowel_ = p;
-        ++vowelCount_;
-        gapSinceVowel_ = false;
-    } else if (vowelCount_ > 0) {
-        gapSinceVowel_ = true;
+        if (vowelCount_ == 1) {
+            secondVowel_ = p;
+        }
     }
+    lastVowel_ = p;
+    ++vowelCount_;
+    gapSinceVowel_ = false;
 }
 
 // Every change of a character already in the list goes through here, so the
 // summaries follow it.
-void WordState::setChar(Index p, char32_t c) {
+inline void WordState::setChar(Index p, char32_t c) {
     const char32_t before = list_[p];
     if (before == c) {
         return;
@@ -343,16 +395,18 @@ void WordState::setChar(Index p, char32_t c) {
     list_[p] = c;
     touched_.push_back(p);
 
-    const bool tonedBefore = VowelMap::toneIndex(before) != 0;
-    const bool tonedAfter = VowelMap::toneIndex(c) != 0;
+    const VowelMap::detail::Position was = VowelMap::detail::find(before);
+    const VowelMap::detail::Position now = VowelMap::detail::find(c);
+    const bool tonedBefore = was.column != 0;
+    const bool tonedAfter = now.column != 0;
     if (tonedBefore && !tonedAfter) {
         eraseValue(toned_, p);
     } else if (!tonedBefore && tonedAfter) {
         toned_.push_back(p);
     }
 
-    const int listBefore = baseList(before);
-    const int listAfter = baseList(c);
+    const int listBefore = baseList(was.row);
+    const int listAfter = baseList(now.row);
     if (listBefore != listAfter) {
         if (listBefore >= 0) {
             eraseValue(bases_[listBefore], p);
@@ -388,7 +442,7 @@ void WordState::setChar(Index p, char32_t c) {
         }
     }
 
-    if (VowelMap::base(before) != VowelMap::base(c)) {
+    if (was.row != now.row) {  // only vowel rows make ươ pairs
         recheckPair(p);
         if (p + 1 < list_.size()) {
             recheckPair(p + 1);
@@ -396,7 +450,7 @@ void WordState::setChar(Index p, char32_t c) {
     }
 }
 
-void WordState::recheckPair(Index j) {
+inline void WordState::recheckPair(Index j) {
     const bool pair =
         j >= 1 && VowelMap::base(list_[j - 1]) == U'ư' && VowelMap::base(list_[j]) == U'o';
     if (pair) {
@@ -503,11 +557,11 @@ bool WordState::shapeLastVowel(Shape shape) {
 // a key only the positions the key changed and the old and new marks can
 // show something new; `settle` recomputes exactly those.
 
-bool WordState::completes(Index p) const {
-    return p + 1 < list_.size() && containsSorted(pairs_, p);
+inline bool WordState::completes(Index p) const {
+    return !pairs_.empty() && p + 1 < list_.size() && containsSorted(pairs_, p);
 }
 
-WordState::FinalForm WordState::finalForm() const {
+inline WordState::FinalForm WordState::finalForm() const {
     FinalForm form;
     if (toned_.empty()) {
         return form;
@@ -530,8 +584,11 @@ WordState::FinalForm WordState::finalForm() const {
     return form;
 }
 
-char32_t WordState::finalAt(Index p, const FinalForm& form) const {
+inline char32_t WordState::finalAt(Index p, const FinalForm& form) const {
     char32_t c = list_[p];
+    if (pairs_.empty() && !form.anyTone) {
+        return c;
+    }
     if (completes(p)) {
         c = VowelMap::withShape(U'ơ', c);
     }
@@ -541,8 +598,11 @@ char32_t WordState::finalAt(Index p, const FinalForm& form) const {
     return c;
 }
 
-void WordState::collectMarks(const FinalForm& form, SmallBuffer<Index, 16>& marks) const {
+inline void WordState::collectMarks(const FinalForm& form, SmallBuffer<Index, 16>& marks) const {
     marks.clear();
+    if (pairs_.empty() && toned_.empty()) {
+        return;
+    }
     for (Index j : pairs_) {
         if (completes(j)) {
             marks.push_back(j);
@@ -558,11 +618,11 @@ void WordState::collectMarks(const FinalForm& form, SmallBuffer<Index, 16>& mark
 // consonant between vowels unless a doubled key escaped (when the list equals
 // the raw keys both choices are the same text). Vowel positions never change
 // once appended, so "interrupted" only turns on, and "escaped" only on too.
-bool WordState::showsRaw() const {
+inline bool WordState::showsRaw() const {
     return english_.matches() || (!escaped_ && interrupted_);
 }
 
-void WordState::setOut(Index p, char32_t c, bool fresh, Index& lowest) {
+inline void WordState::setOut(Index p, char32_t c, bool fresh, Index& lowest) {
     if (!fresh) {
         const char32_t before = text32_[p];
         if (before == c) {
@@ -581,17 +641,12 @@ std::size_t WordState::settle() {
     const bool raw = showsRaw();
     Index lowest = oldCount;
 
-    if (!settled_ || raw != textIsRaw_) {
-        // A new word, or the choice between list and raw keys changed:
-        // everything is computed again (this happens a bounded number of
-        // times per word: English words are short, the other two flags only
-        // turn on).
-        const FinalForm form = raw ? FinalForm{} : finalForm();
-        const auto count = static_cast<Index>(raw ? raw32_.size() : list_.size());
+    // Writes the whole text anew, noting where it first differs from the old.
+    const auto rewrite = [&](Index count, auto&& at) {
         const Index common = std::min(oldCount, count);
         text32_.resize(count);
         for (Index p = 0; p < count; ++p) {
-            setOut(p, raw ? raw32_[p] : finalAt(p, form), p >= common, lowest);
+            setOut(p, at(p), p >= common, lowest);
         }
         if (count < oldCount) {
             lowest = std::min(lowest, count);
@@ -600,34 +655,58 @@ std::size_t WordState::settle() {
                 nonSimple_ += isSimple(c) ? 0 : 1;
             }
         }
-        if (!raw) {
-            collectMarks(form, marks_);
+    };
+
+    if (raw) {
+        // The choice between list and raw keys changes a bounded number of
+        // times per word: English words are short, and the other two flags
+        // only turn on.
+        if (!settled_ || !textIsRaw_) {
+            rewrite(static_cast<Index>(raw32_.size()), [&](Index p) { return raw32_[p]; });
+        } else {
+            // Raw keys shown: the new characters are the new keys.
+            text32_.resize(raw32_.size());
+            for (Index p = oldCount; p < raw32_.size(); ++p) {
+                setOut(p, raw32_[p], true, lowest);
+            }
         }
-        if (!settled_) {
-            lowest = 0;
-        }
-    } else if (raw) {
-        // Raw keys shown: the new characters are the new keys.
-        text32_.resize(raw32_.size());
-        for (Index p = oldCount; p < raw32_.size(); ++p) {
-            setOut(p, raw32_[p], true, lowest);
+        marksValid_ = false;
+    } else if (settled_ && !textIsRaw_ && marksValid_ && marks_.empty() && toned_.empty() &&
+               pairs_.empty()) {
+        // No marks before or after this key: the text is the list itself, so
+        // only the positions the key touched can read differently.
+        const auto count = static_cast<Index>(list_.size());
+        text32_.resize(count);
+        for (Index p : touched_) {
+            setOut(p, list_[p], p >= oldCount, lowest);
         }
     } else {
         const FinalForm form = finalForm();
-        SmallBuffer<Index, 16> marks;
-        collectMarks(form, marks);
-        text32_.resize(list_.size());
-        for (Index p = oldCount; p < list_.size(); ++p) {
-            setOut(p, finalAt(p, form), true, lowest);
-        }
-        for (const SmallBuffer<Index, 16>* positions : {&touched_, &marks_, &marks}) {
-            for (Index p : *positions) {
-                if (p < oldCount) {
-                    setOut(p, finalAt(p, form), false, lowest);
-                }
+        const auto count = static_cast<Index>(list_.size());
+        if (!settled_ || textIsRaw_ || !marksValid_) {
+            rewrite(count, [&](Index p) { return finalAt(p, form); });
+            collectMarks(form, marks_);
+            marksValid_ = true;
+        } else {
+            text32_.resize(count);
+            for (Index p = oldCount; p < count; ++p) {
+                setOut(p, finalAt(p, form), true, lowest);
             }
+            const auto refresh = [&](const SmallBuffer<Index, 16>& positions) {
+                for (Index p : positions) {
+                    if (p < oldCount) {
+                        setOut(p, finalAt(p, form), false, lowest);
+                    }
+                }
+            };
+            refresh(touched_);
+            refresh(marks_);
+            collectMarks(form, marks_);
+            refresh(marks_);
         }
-        marks_ = marks;
+    }
+    if (!settled_) {
+        lowest = 0;
     }
     touched_.clear();
     settled_ = true;
@@ -660,6 +739,10 @@ std::size_t WordState::settle() {
         text8_.append(bytes.data(), static_cast<std::size_t>(length));
     }
     return keep;
+}
+
+bool WordState::textIsSyllable() const {
+    return VietnameseSyllable::isValid(std::u32string_view(text32_.data(), text32_.size()));
 }
 
 std::size_t WordState::graphemes() const {

@@ -40,6 +40,8 @@ class WordState {
 
     /// The composed text, as `render` gives it for the keystrokes added.
     std::string_view text() const { return {text8_.data(), text8_.size()}; }
+    /// VietnameseSyllable::isValid of `text()`.
+    bool textIsSyllable() const;
     /// User-perceived characters of `text()` as of the last `settle`.
     std::size_t graphemes() const;
     /// Whether a doubled modifier key undid a transformation in the word
@@ -131,6 +133,8 @@ class WordState {
     std::size_t nonSimple_ = 0;
     bool settled_ = false;
     bool textIsRaw_ = false;
+    // Whether marks_ holds the marks of the text as last settled.
+    bool marksValid_ = false;
 };
 
 }  // namespace halvora::engine
