@@ -3,11 +3,46 @@
 #include "text/Unicode.h"
 
 #include <array>
+#include <vector>
 
 namespace halvora::engine {
 namespace {
 
 constexpr std::size_t kLongestWord = 16;
+constexpr int kLetters = 26;
+
+// A tree of the words, one level per letter. Every listed word is lower-case
+// ASCII, so a character that does not lower-case to a to z ends every match.
+struct WordTree {
+    std::vector<std::array<std::int32_t, kLetters>> next;
+    std::vector<char> terminal;
+
+    WordTree() {
+        addNode();
+        for (std::string_view word : englishWords()) {
+            std::int32_t node = 0;
+            for (char c : word) {
+                if (next[node][c - 'a'] == 0) {
+                    const std::int32_t child = addNode();  // may move `next`
+                    next[node][c - 'a'] = child;
+                }
+                node = next[node][c - 'a'];
+            }
+            terminal[node] = 1;
+        }
+    }
+
+    std::int32_t addNode() {
+        next.push_back({});
+        terminal.push_back(0);
+        return static_cast<std::int32_t>(next.size() - 1);
+    }
+};
+
+const WordTree& wordTree() {
+    static const WordTree tree;
+    return tree;
+}
 
 }  // namespace
 
@@ -38,6 +73,25 @@ const std::unordered_set<std::string_view>& englishWords() {
     return words;
 }
 
+void EnglishWordMatcher::advance(char32_t c) {
+    if (node_ < 0) {
+        return;
+    }
+    matches_ = false;
+    // İ lower-cases to i plus a combining dot, never a plain i.
+    const char32_t lower = c < 0x80         ? ((c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c)
+                           : c == U'\u0130' ? c
+                                            : text::lowerChar(c);
+    if (lower < U'a' || lower > U'z') {
+        node_ = -1;
+        return;
+    }
+    const WordTree& tree = wordTree();
+    const std::int32_t child = tree.next[node_][lower - U'a'];
+    node_ = child == 0 ? -1 : child;
+    matches_ = child != 0 && tree.terminal[child] != 0;
+}
+
 bool isEnglishWord(std::u32string_view raw) {
     // Every listed word is short ASCII, so a longer or non-ASCII word is never
     // one of them; lower-casing into a stack buffer keeps this allocation-free.
@@ -57,6 +111,23 @@ bool isEnglishWord(std::u32string_view raw) {
         buffer[i] = static_cast<char>(lower);
     }
     return englishWords().contains(std::string_view(buffer.data(), raw.size()));
+}
+
+bool isEnglishWord(std::string_view utf8Raw) {
+    if (utf8Raw.empty() || utf8Raw.size() > 4 * kLongestWord) {
+        return false;
+    }
+    EnglishWordMatcher matcher;
+    for (char c : utf8Raw) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            // Rare (a word typed over shown diacritics, say); a few characters
+            // outside ASCII lower-case into it (the Kelvin sign gives k).
+            return isEnglishWord(std::u32string_view(text::toUtf32(utf8Raw)));
+        }
+        matcher.advance(byte);
+    }
+    return utf8Raw.size() <= kLongestWord && matcher.matches();
 }
 
 }  // namespace halvora::engine

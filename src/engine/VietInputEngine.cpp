@@ -304,23 +304,65 @@ RenderResult VietInputEngine::render(std::string_view raw, bool vni, bool modern
 }
 
 InputAction VietInputEngine::feed(char32_t key) {
-    std::string keyText;
-    text::appendUtf8(keyText, key);
-    return feed(std::string_view(keyText));
+    char buffer[4];
+    std::size_t length = 0;
+    if (key < 0x80) {
+        buffer[length++] = static_cast<char>(key);
+    } else {
+        std::string keyText;
+        text::appendUtf8(keyText, key);
+        return feed(std::string_view(keyText));
+    }
+    return feed(std::string_view(buffer, length));
 }
 
+// The result is the one of composing the whole raw keystrokes with `render`
+// and comparing with the old shown text; WordState keeps render's state after
+// the previous key, so only the new key is folded in and only what changed in
+// the shown text is compared and encoded (see WordState for why that gives
+// the same text). When the kept state does not describe the word as it stands
+// (a new word, Backspace, or fields changed by the owner), it is built from
+// the whole raw keystrokes, which is render itself.
 InputAction VietInputEngine::feed(std::string_view key) {
-    rawKeystrokes.append(key);
-    const std::u32string raw32 = text::toUtf32(rawKeystrokes);
-    std::string next = text::toUtf8(render(std::u32string_view(raw32), vniMode, modernTone).text);
+    const std::string_view before(rawKeystrokes);
+    const bool continues = !before.empty() && word_.extends(before, composed, vniMode, modernTone);
+    if (continues) {
+        const std::size_t oldBytes = composed.size();
+        const std::size_t oldCharacters = word_.graphemes();
+        if (key.size() == 1) {
+            rawKeystrokes.push_back(key.front());
+        } else {
+            rawKeystrokes.append(key);
+        }
+        word_.add(key);
+        const std::size_t keep = word_.settle();
+        const std::string_view next = word_.text();
+        // When the new text is the old one plus the key, the key types itself.
+        const bool typesItself =
+            keep == oldBytes && next.size() == oldBytes + key.size() &&
+            (key.size() == 1 ? next.back() == key.front() : next.substr(oldBytes) == key);
+        if (next.size() == keep + 1 && keep == oldBytes) {
+            composed.push_back(next.back());
+        } else {
+            composed.resize(keep);
+            composed.append(next.substr(keep));
+        }
+        if (typesItself) {
+            return InputAction::passThrough();
+        }
+        return InputAction::replace(static_cast<int>(oldCharacters), composed);
+    }
 
-    // When the new text is the old one plus the key, the key types itself.
+    rawKeystrokes.append(key);
+    word_.start(vniMode, modernTone);
+    word_.add(rawKeystrokes);
+    word_.settle();
+    const std::string_view next = word_.text();
     const bool typesItself = next.size() == composed.size() + key.size() &&
-                             std::string_view(next).starts_with(composed) &&
-                             std::string_view(next).ends_with(key);
+                             next.starts_with(composed) && next.ends_with(key);
     const int deleteCount =
         typesItself ? 0 : static_cast<int>(text::graphemeCount(std::string_view(composed)));
-    composed = std::move(next);
+    composed.assign(next);
     if (typesItself) {
         return InputAction::passThrough();
     }
@@ -343,12 +385,18 @@ std::string VietInputEngine::peekCommitText(bool autoRestore, char32_t /*boundar
     if (!autoRestore || rawKeystrokes == composed) {
         return composed;
     }
-    const std::u32string raw32 = text::toUtf32(rawKeystrokes);
-    if (render(std::u32string_view(raw32), vniMode, modernTone).escaped) {
+    // The kept state already knows both answers for the word it describes.
+    const bool known = word_.describes(rawKeystrokes, composed, vniMode, modernTone);
+    const bool escaped = known
+                             ? word_.escaped()
+                             : render(std::string_view(rawKeystrokes), vniMode, modernTone).escaped;
+    if (escaped) {
         // A doubled key undid a transformation somewhere: the shown text stands.
         return composed;
     }
-    if (isEnglishWord(raw32) || !VietnameseSyllable::isValid(std::string_view(composed))) {
+    const bool english = known ? word_.english() : isEnglishWord(std::string_view(rawKeystrokes));
+    if (english || !(known ? word_.textIsSyllable()
+                           : VietnameseSyllable::isValid(std::string_view(composed)))) {
         return rawKeystrokes;
     }
     return composed;

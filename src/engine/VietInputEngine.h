@@ -1,10 +1,11 @@
 #pragma once
 
 // The composition engine: keeps the raw keystrokes of the word being typed and
-// re-composes the whole word from them on every key.
+// shows, after every key, what composing the whole word from them gives.
 
 #include "engine/InputAction.h"
 #include "engine/VowelMap.h"
+#include "engine/WordState.h"
 
 #include <string>
 #include <string_view>
@@ -63,6 +64,13 @@ struct VietInputEngine {
     /// The same by shape name; a name that is not one of the four shapes has
     /// no table of new vowels, so nothing is shaped and the answer is false.
     static bool shapeLastVowel(std::u32string& word, std::string_view shapeName);
+
+  private:
+    // The word's composition after the last key, so that a key does not
+    // compose the whole word again. Checked against `rawKeystrokes` and
+    // `composed` before each use: when the owner changed them, it is built
+    // again from them.
+    WordState word_;
 };
 
 }  // namespace halvora::engine

@@ -20,6 +20,21 @@ TEST(VowelMapTest, TableRowsAreTwelveVowelsWithSixDistinctForms) {
     EXPECT_EQ(seen.size(), 72u);
 }
 
+// The upper-case forms are spelled out in the table; they must be what the
+// Unicode case mapping gives.
+TEST(VowelMapTest, UpperCaseFormsAreTheUnicodeUpperCaseOfEachForm) {
+    for (std::size_t r = 0; r < VowelMap::rows().size(); ++r) {
+        for (int tone = 0; tone < kToneCount; ++tone) {
+            const char32_t lower = VowelMap::rows()[r][tone];
+            const char32_t upper = text::upperChar(lower);
+            EXPECT_EQ(VowelMap::detail::kUpperRows[r][tone], upper);
+            EXPECT_EQ(VowelMap::copyCase(lower, U'X'), upper);
+            EXPECT_EQ(VowelMap::toneIndex(upper), tone);
+            EXPECT_EQ(VowelMap::base(upper), VowelMap::rows()[r][0]);
+        }
+    }
+}
+
 TEST(VowelMapTest, WithToneKeepsCaseAndLeavesNonVowelsAlone) {
     struct Case {
         char32_t in;

@@ -1,0 +1,755 @@
+#include "engine/WordState.h"
+
+#include "engine/VietnameseSyllable.h"
+#include "text/Unicode.h"
+
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace halvora::engine {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+char32_t lowerKey(char32_t c) {
+    if (c < 0x80) {
+        return (c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c;
+    }
+    return text::lowerChar(c);
+}
+
+bool isModifierKey(char32_t key, bool vni) {
+    if (vni) {
+        return key >= U'1' && key <= U'9';
+    }
+    switch (key) {
+        case U'a':
+        case U'd':
+        case U'e':
+        case U'o':
+        case U'w':
+        case U's':
+        case U'f':
+        case U'r':
+        case U'x':
+        case U'j':
+            return true;
+        default:
+            return false;
+    }
+}
+
+int telexToneIndex(char32_t key) {
+    switch (key) {
+        case U's':
+            return 1;
+        case U'f':
+            return 2;
+        case U'r':
+            return 3;
+        case U'x':
+            return 4;
+        case U'j':
+            return 5;
+        default:
+            return 0;
+    }
+}
+
+// Table rows of the vowels the summaries look at.
+constexpr int kRowA = 0;
+constexpr int kRowE = 3;
+constexpr int kRowO = 6;
+constexpr int kRowU = 9;
+constexpr int kRowUHorn = 10;
+
+int rowOf(char32_t c) {
+    return VowelMap::detail::find(c).row;
+}
+
+// Which of the a, e, o, u position lists an unshaped vowel of this row
+// belongs to.
+int baseList(int row) {
+    switch (row) {
+        case kRowA:
+            return 0;
+        case kRowE:
+            return 1;
+        case kRowO:
+            return 2;
+        case kRowU:
+            return 3;
+        default:
+            return -1;
+    }
+}
+
+// The base lists a shape looks through, and the vowel it makes of each base.
+unsigned shapeLists(Shape shape) {
+    switch (shape) {
+        case Shape::circumflex:
+            return 0b0111;  // a e o
+        case Shape::horn:
+            return 0b1100;  // o u
+        case Shape::breve:
+            return 0b0001;  // a
+        case Shape::hornOrBreve:
+            return 0b1101;  // a o u
+    }
+    return 0;
+}
+
+char32_t shapedVowel(Shape shape, char32_t base) {
+    const bool circumflex = shape == Shape::circumflex;
+    switch (base) {
+        case U'a':
+            return circumflex ? U'â' : U'ă';
+        case U'e':
+            return U'ê';
+        case U'o':
+            return circumflex ? U'ô' : U'ơ';
+        default:
+            return U'ư';
+    }
+}
+
+// Code points that always stand alone as one user-perceived character
+// (printable ASCII and the Latin letter blocks Vietnamese text is made of),
+// so a text made only of them counts its characters by counting code points.
+bool isSimple(char32_t c) {
+    return (c >= 0x20 && c < 0x7F) || (c >= 0xC0 && c < 0x250) || (c >= 0x1E00 && c < 0x1F00);
+}
+
+template <class Buffer, class T>
+void eraseValue(Buffer& buffer, T value) {
+    if (!buffer.empty() && buffer.back() == value) {
+        buffer.pop_back();
+        return;
+    }
+    T* end = buffer.end();
+    T* found = std::find(buffer.begin(), end, value);
+    if (found != end) {
+        std::copy(found + 1, end, found);
+        buffer.pop_back();
+    }
+}
+
+template <class Buffer, class T>
+void insertSorted(Buffer& buffer, T value, std::size_t from = 0) {
+    if (buffer.size() == from || buffer.back() < value) {
+        buffer.push_back(value);
+        return;
+    }
+    T* at = std::lower_bound(buffer.begin() + from, buffer.end(), value);
+    if (at != buffer.end() && *at == value) {
+        return;
+    }
+    const std::size_t offset = static_cast<std::size_t>(at - buffer.begin());
+    buffer.push_back(value);
+    T* slot = buffer.begin() + offset;
+    std::copy_backward(slot, buffer.end() - 1, buffer.end());
+    *slot = value;
+}
+
+template <class Buffer, class T>
+bool containsSorted(const Buffer& buffer, T value) {
+    return std::binary_search(buffer.begin(), buffer.end(), value);
+}
+
+// Byte comparison that stays inline for the few bytes of a typical word:
+// two overlapping loads cover any length from 4 to 16.
+bool sameBytes(const char* a, const char* b, std::size_t n) {
+    const auto load4 = [](const char* p) {
+        std::uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    };
+    const auto load8 = [](const char* p) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        return v;
+    };
+    if (n >= 8) {
+        if (n > 16) {
+            return std::memcmp(a, b, n) == 0;
+        }
+        return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
+    }
+    if (n >= 4) {
+        return load4(a) == load4(b) && load4(a + n - 4) == load4(b + n - 4);
+    }
+    for (; n > 0; ++a, ++b, --n) {
+        if (*a != *b) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WordState::describes(std::string_view raw, std::string_view shown, bool vni,
+                          bool modernTone) const {
+    return settled_ && vni == vni_ && modernTone == modernTone_ && raw.size() == raw8_.size() &&
+           shown.size() == text8_.size() && sameBytes(raw.data(), raw8_.data(), raw.size()) &&
+           sameBytes(shown.data(), text8_.data(), shown.size());
+}
+
+bool WordState::extends(std::string_view raw, std::string_view shown, bool vni,
+                        bool modernTone) const {
+    // A raw text ending inside a UTF-8 sequence may decode differently once
+    // more bytes follow; such a word is composed again from its start.
+    return !malformedTail_ && describes(raw, shown, vni, modernTone);
+}
+
+void WordState::start(bool vni, bool modernTone) {
+    vni_ = vni;
+    modernTone_ = modernTone;
+    malformedTail_ = false;
+    raw8_.clear();
+    raw32_.clear();
+    list_.clear();
+    lastModifier_ = 0;
+    escaped_ = false;
+    english_.reset();
+    vowelCount_ = 0;
+    firstVowel_ = secondVowel_ = lastVowel_ = kNone;
+    gapSinceVowel_ = false;
+    interrupted_ = false;
+    toned_.clear();
+    lastShaped_ = kNone;
+    for (auto& positions : bases_) {
+        positions.clear();
+    }
+    ds_.clear();
+    dFront_ = 0;
+    pairs_.clear();
+    changes_.clear();
+    recording_ = false;
+    lastShapedBefore_ = kNone;
+    touched_.clear();
+    text32_.clear();
+    text8_.clear();
+    marks_.clear();
+    nonSimple_ = 0;
+    settled_ = false;
+    textIsRaw_ = false;
+    marksValid_ = false;
+}
+
+void WordState::add(std::string_view utf8) {
+    if (utf8.size() == 1) {
+        raw8_.push_back(utf8.front());
+    } else {
+        raw8_.append(utf8.data(), utf8.size());
+    }
+    // Decoded exactly as text::toUtf32 decodes the whole raw text: each
+    // malformed sequence stands for U+FFFD.
+    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto length = static_cast<int32_t>(utf8.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c = s[i];
+        if (c < 0x80) {
+            ++i;
+            malformedTail_ = false;
+        } else {
+            U8_NEXT(s, i, length, c);
+            malformedTail_ = c < 0;
+            if (c < 0) {
+                c = static_cast<UChar32>(kReplacement);
+            }
+        }
+        raw32_.push_back(static_cast<char32_t>(c));
+        push(static_cast<char32_t>(c));
+    }
+}
+
+// ---------------------------------------------------------------- the fold
+
+// One step of render's loop, with the same rules in the same order; only the
+// bookkeeping differs (see the summaries in the header).
+void WordState::push(char32_t ch) {
+    english_.advance(ch);
+    const char32_t key = lowerKey(ch);
+
+    if (lastModifier_ != 0 && lastModifier_ == key) {
+        // render sets the list to its snapshot, the list before the previous
+        // key. The snapshot is taken at every modifier key and only a key
+        // that transformed the word leaves the last modifier set, so that
+        // previous key changed the list in place without appending, and
+        // undoing its recorded changes gives back exactly the snapshot.
+        undoLastKey();
+        append(ch);
+        lastModifier_ = 0;
+        escaped_ = true;
+        return;
+    }
+
+    const bool modifier = isModifierKey(key, vni_);
+    lastModifier_ = modifier ? key : 0;
+    if (modifier) {
+        changes_.clear();
+        lastShapedBefore_ = lastShaped_;
+    }
+    recording_ = modifier;
+
+    if (key == (vni_ ? U'0' : U'z') && !toned_.empty()) {
+        while (!toned_.empty()) {
+            const Index p = toned_.back();
+            setChar(p, VowelMap::withTone(list_[p], 0));
+        }
+        recording_ = false;
+        return;
+    }
+
+    bool consumed = false;
+    if (!vni_) {
+        const char32_t lastBase = list_.empty() ? 0 : VowelMap::base(list_.back());
+        if (key == U'd' && (lastBase == U'd' || lastBase == U'đ')) {
+            const Index last = static_cast<Index>(list_.size() - 1);
+            setChar(last, VowelMap::copyCase(U'đ', list_[last]));
+            consumed = true;
+        } else if ((key == U'a' || key == U'e' || key == U'o') && lastBase == key) {
+            consumed = shapeLastVowel(Shape::circumflex);
+        } else if (key == U'w') {
+            consumed = shapeLastVowel(Shape::hornOrBreve);
+        } else if (const int tone = telexToneIndex(key); tone != 0) {
+            consumed = applyTone(tone);
+        }
+    } else {
+        if (key == U'9') {
+            if (dFront_ < ds_.size()) {
+                const Index p = ds_[dFront_];
+                setChar(p, VowelMap::copyCase(U'đ', list_[p]));
+                consumed = true;
+            }
+        } else if (key == U'6' || key == U'7' || key == U'8') {
+            consumed = shapeLastVowel(key == U'6'   ? Shape::circumflex
+                                      : key == U'7' ? Shape::horn
+                                                    : Shape::breve);
+        } else if (key >= U'1' && key <= U'5') {
+            consumed = applyTone(static_cast<int>(key - U'0'));
+        }
+    }
+    recording_ = false;
+
+    if (!consumed) {
+        lastModifier_ = 0;
+        append(ch);
+    }
+}
+
+inline void WordState::append(char32_t ch) {
+    const auto p = static_cast<Index>(list_.size());
+    list_.push_back(ch);
+    touched_.push_back(p);
+    const VowelMap::detail::Position at = VowelMap::detail::find(ch);
+    if (at.row < 0) {
+        if (vni_ && lowerKey(ch) == U'd') {
+            ds_.push_back(p);
+        }
+        if (vowelCount_ > 0) {
+            gapSinceVowel_ = true;
+        }
+        return;
+    }
+    if (at.column != 0) {
+        toned_.push_back(p);
+    }
+    if (((VowelMap::detail::kShapedRows >> at.row) & 1u) != 0) {
+        lastShaped_ = p;
+    }
+    if (const int b = baseList(at.row); b >= 0) {
+        bases_[b].push_back(p);
+    }
+    if (at.row == kRowO && p >= 1 && rowOf(list_[p - 1]) == kRowUHorn) {
+        pairs_.push_back(p);
+    }
+    if (vowelCount_ == 0) {
+        firstVowel_ = p;
+    } else {
+        if (gapSinceVowel_) {
+            interrupted_ = true;
+        }
+        if (vowelCount_ == 1) {
+            secondVowel_ = p;
+        }
+    }
+    lastVowel_ = p;
+    ++vowelCount_;
+    gapSinceVowel_ = false;
+}
+
+// Every change of a character already in the list goes through here, so the
+// summaries follow it.
+inline void WordState::setChar(Index p, char32_t c) {
+    const char32_t before = list_[p];
+    if (before == c) {
+        return;
+    }
+    if (recording_) {
+        changes_.push_back({p, before});
+    }
+    list_[p] = c;
+    touched_.push_back(p);
+
+    const VowelMap::detail::Position was = VowelMap::detail::find(before);
+    const VowelMap::detail::Position now = VowelMap::detail::find(c);
+    const bool tonedBefore = was.column != 0;
+    const bool tonedAfter = now.column != 0;
+    if (tonedBefore && !tonedAfter) {
+        eraseValue(toned_, p);
+    } else if (!tonedBefore && tonedAfter) {
+        toned_.push_back(p);
+    }
+
+    const int listBefore = baseList(was.row);
+    const int listAfter = baseList(now.row);
+    if (listBefore != listAfter) {
+        if (listBefore >= 0) {
+            eraseValue(bases_[listBefore], p);
+        }
+        if (listAfter >= 0) {
+            insertSorted(bases_[listAfter], p);
+        }
+    }
+
+    if (vni_) {
+        const bool dBefore = lowerKey(before) == U'd';
+        const bool dAfter = lowerKey(c) == U'd';
+        if (dBefore && !dAfter) {
+            if (dFront_ < ds_.size() && ds_[dFront_] == p) {
+                ++dFront_;
+            } else {
+                // Not the first d (no rule of the fold changes another one);
+                // kept correct all the same.
+                Index* end = ds_.end();
+                Index* found =
+                    std::find(ds_.begin() + static_cast<std::ptrdiff_t>(dFront_), end, p);
+                if (found != end) {
+                    std::copy(found + 1, end, found);
+                    ds_.pop_back();
+                }
+            }
+        } else if (!dBefore && dAfter) {
+            if (dFront_ > 0 && ds_[dFront_ - 1] == p) {
+                --dFront_;
+            } else {
+                insertSorted(ds_, p, dFront_);
+            }
+        }
+    }
+
+    if (was.row != now.row) {  // only vowel rows make ươ pairs
+        recheckPair(p);
+        if (p + 1 < list_.size()) {
+            recheckPair(p + 1);
+        }
+    }
+}
+
+inline void WordState::recheckPair(Index j) {
+    const bool pair =
+        j >= 1 && VowelMap::base(list_[j - 1]) == U'ư' && VowelMap::base(list_[j]) == U'o';
+    if (pair) {
+        insertSorted(pairs_, j);
+    } else if (!pairs_.empty() && (pairs_.back() == j || containsSorted(pairs_, j))) {
+        eraseValue(pairs_, j);
+    }
+}
+
+void WordState::undoLastKey() {
+    recording_ = false;
+    for (std::size_t i = changes_.size(); i-- > 0;) {
+        setChar(changes_[i].position, changes_[i].before);
+    }
+    changes_.clear();
+    lastShaped_ = lastShapedBefore_;
+}
+
+// VietInputEngine::applyTone on the list, with the vowel positions taken from
+// the summaries instead of a scan.
+bool WordState::applyTone(int tone) {
+    if (vowelCount_ == 0) {
+        return false;
+    }
+    clearTones();
+    const Index target = toneTarget(lastShaped_);
+    setChar(target, VowelMap::withTone(list_[target], tone));
+    return true;
+}
+
+void WordState::clearTones() {
+    while (!toned_.empty()) {
+        const Index p = toned_.back();
+        const char32_t toneless = VowelMap::withTone(list_[p], 0);
+        if (toneless == list_[p]) {
+            toned_.pop_back();  // cannot happen: only toned vowels are listed
+            continue;
+        }
+        setChar(p, toneless);
+    }
+}
+
+// The placement rule of VietInputEngine::applyTone, in the same order.
+WordState::Index WordState::toneTarget(Index lastShaped) const {
+    if (lastShaped != kNone) {
+        return lastShaped;
+    }
+    const char32_t firstBase = VowelMap::base(list_[firstVowel_]);
+    if (vowelCount_ == 2) {
+        const char32_t secondBase = VowelMap::base(list_[secondVowel_]);
+        if ((firstBase == U'o' && (secondBase == U'a' || secondBase == U'e')) ||
+            (firstBase == U'u' && secondBase == U'y')) {
+            return (!modernTone_ && lastVowel_ == list_.size() - 1) ? firstVowel_ : secondVowel_;
+        }
+    }
+    if (firstBase == U'i' && vowelCount_ >= 2 && firstVowel_ == 1 && lowerKey(list_[0]) == U'g') {
+        return secondVowel_;
+    }
+    if (firstBase == U'u' && vowelCount_ >= 2 && firstVowel_ >= 1 &&
+        lowerKey(list_[firstVowel_ - 1]) == U'q') {
+        return secondVowel_;
+    }
+    if (vowelCount_ == 3) {
+        return secondVowel_;
+    }
+    return firstVowel_;
+}
+
+// VietInputEngine::shapeLastVowel on the list: the last vowel of the shape's
+// bases is the last entry of one of their position lists.
+bool WordState::shapeLastVowel(Shape shape) {
+    const unsigned lists = shapeLists(shape);
+    Index found = kNone;
+    for (int b = 0; b < 4; ++b) {
+        if ((lists >> b) & 1u && !bases_[b].empty() &&
+            (found == kNone || bases_[b].back() > found)) {
+            found = bases_[b].back();
+        }
+    }
+    if (found == kNone) {
+        return false;
+    }
+    const char32_t shaped = shapedVowel(shape, VowelMap::base(list_[found]));
+    setChar(found, VowelMap::withShape(shaped, list_[found]));
+    if (lastShaped_ == kNone || found > lastShaped_) {
+        lastShaped_ = found;
+    }
+    if ((shape == Shape::horn || shape == Shape::hornOrBreve) && shaped == U'ơ' && found >= 1 &&
+        VowelMap::base(list_[found - 1]) == U'u' &&
+        !(found >= 2 && VowelMap::base(list_[found - 2]) == U'q')) {
+        setChar(found - 1, VowelMap::withShape(U'ư', list_[found - 1]));
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- the passes
+
+// render ends with passes over the whole list: ươ completion (an o after ư
+// takes the horn when a letter follows it), the tone placed again for the
+// word as it stands, and the choice of the list or the raw keys. Their
+// outcome differs from the list only at a few positions: the completed o's,
+// the toned vowels (cleared) and the tone's new place. Those positions are
+// the marks. A position that is not marked shows its list character, so after
+// a key only the positions the key changed and the old and new marks can
+// show something new; `settle` recomputes exactly those.
+
+inline bool WordState::completes(Index p) const {
+    return !pairs_.empty() && p + 1 < list_.size() && containsSorted(pairs_, p);
+}
+
+inline WordState::FinalForm WordState::finalForm() const {
+    FinalForm form;
+    if (toned_.empty()) {
+        return form;
+    }
+    // The tone of the first toned character in word order (completion keeps
+    // tones), placed for the completed word.
+    const Index firstToned = *std::min_element(toned_.begin(), toned_.end());
+    form.anyTone = true;
+    form.tone = VowelMap::toneIndex(list_[firstToned]);
+    Index lastShaped = lastShaped_;
+    for (std::size_t i = pairs_.size(); i-- > 0;) {
+        if (completes(pairs_[i])) {
+            if (lastShaped == kNone || pairs_[i] > lastShaped) {
+                lastShaped = pairs_[i];
+            }
+            break;
+        }
+    }
+    form.target = toneTarget(lastShaped);
+    return form;
+}
+
+inline char32_t WordState::finalAt(Index p, const FinalForm& form) const {
+    char32_t c = list_[p];
+    if (pairs_.empty() && !form.anyTone) {
+        return c;
+    }
+    if (completes(p)) {
+        c = VowelMap::withShape(U'ơ', c);
+    }
+    if (form.anyTone) {
+        c = VowelMap::withTone(c, p == form.target ? form.tone : 0);
+    }
+    return c;
+}
+
+inline void WordState::collectMarks(const FinalForm& form, SmallBuffer<Index, 16>& marks) const {
+    marks.clear();
+    if (pairs_.empty() && toned_.empty()) {
+        return;
+    }
+    for (Index j : pairs_) {
+        if (completes(j)) {
+            marks.push_back(j);
+        }
+    }
+    marks.append(toned_.data(), toned_.size());
+    if (form.anyTone) {
+        marks.push_back(form.target);
+    }
+}
+
+// render shows the raw keys for an English word, and for a word with a
+// consonant between vowels unless a doubled key escaped (when the list equals
+// the raw keys both choices are the same text). Vowel positions never change
+// once appended, so "interrupted" only turns on, and "escaped" only on too.
+inline bool WordState::showsRaw() const {
+    return english_.matches() || (!escaped_ && interrupted_);
+}
+
+inline void WordState::setOut(Index p, char32_t c, bool fresh, Index& lowest) {
+    if (!fresh) {
+        const char32_t before = text32_[p];
+        if (before == c) {
+            return;
+        }
+        nonSimple_ -= isSimple(before) ? 0 : 1;
+        lowest = std::min(lowest, p);
+    }
+    nonSimple_ += isSimple(c) ? 0 : 1;
+    text32_[p] = c;
+}
+
+std::size_t WordState::settle() {
+    const auto oldCount = static_cast<Index>(text32_.size());
+    const std::size_t oldBytes = text8_.size();
+    const bool raw = showsRaw();
+    Index lowest = oldCount;
+
+    // Writes the whole text anew, noting where it first differs from the old.
+    const auto rewrite = [&](Index count, auto&& at) {
+        const Index common = std::min(oldCount, count);
+        text32_.resize(count);
+        for (Index p = 0; p < count; ++p) {
+            setOut(p, at(p), p >= common, lowest);
+        }
+        if (count < oldCount) {
+            lowest = std::min(lowest, count);
+            nonSimple_ = 0;
+            for (char32_t c : text32_) {
+                nonSimple_ += isSimple(c) ? 0 : 1;
+            }
+        }
+    };
+
+    if (raw) {
+        // The choice between list and raw keys changes a bounded number of
+        // times per word: English words are short, and the other two flags
+        // only turn on.
+        if (!settled_ || !textIsRaw_) {
+            rewrite(static_cast<Index>(raw32_.size()), [&](Index p) { return raw32_[p]; });
+        } else {
+            // Raw keys shown: the new characters are the new keys.
+            text32_.resize(raw32_.size());
+            for (Index p = oldCount; p < raw32_.size(); ++p) {
+                setOut(p, raw32_[p], true, lowest);
+            }
+        }
+        marksValid_ = false;
+    } else if (settled_ && !textIsRaw_ && marksValid_ && marks_.empty() && toned_.empty() &&
+               pairs_.empty()) {
+        // No marks before or after this key: the text is the list itself, so
+        // only the positions the key touched can read differently.
+        const auto count = static_cast<Index>(list_.size());
+        text32_.resize(count);
+        for (Index p : touched_) {
+            setOut(p, list_[p], p >= oldCount, lowest);
+        }
+    } else {
+        const FinalForm form = finalForm();
+        const auto count = static_cast<Index>(list_.size());
+        if (!settled_ || textIsRaw_ || !marksValid_) {
+            rewrite(count, [&](Index p) { return finalAt(p, form); });
+            collectMarks(form, marks_);
+            marksValid_ = true;
+        } else {
+            text32_.resize(count);
+            for (Index p = oldCount; p < count; ++p) {
+                setOut(p, finalAt(p, form), true, lowest);
+            }
+            const auto refresh = [&](const SmallBuffer<Index, 16>& positions) {
+                for (Index p : positions) {
+                    if (p < oldCount) {
+                        setOut(p, finalAt(p, form), false, lowest);
+                    }
+                }
+            };
+            refresh(touched_);
+            refresh(marks_);
+            collectMarks(form, marks_);
+            refresh(marks_);
+        }
+    }
+    if (!settled_) {
+        lowest = 0;
+    }
+    touched_.clear();
+    settled_ = true;
+    textIsRaw_ = raw;
+
+    // The bytes before the first changed character stay; the rest is encoded
+    // again (for a key that appends, that is only the new character).
+    std::size_t keep = 0;
+    if (lowest == oldCount) {
+        keep = oldBytes;
+    } else if (lowest > 0) {
+        keep = oldBytes;
+        for (Index n = oldCount - lowest; n > 0;) {
+            --keep;
+            if ((static_cast<unsigned char>(text8_[keep]) & 0xC0) != 0x80) {
+                --n;
+            }
+        }
+    }
+    text8_.resize(keep);
+    std::array<char, 4> bytes{};
+    for (Index p = lowest; p < text32_.size(); ++p) {
+        const char32_t c = text32_[p];
+        if (c < 0x80) {
+            text8_.push_back(static_cast<char>(c));
+            continue;
+        }
+        int32_t length = 0;
+        U8_APPEND_UNSAFE(bytes.data(), length, static_cast<UChar32>(c));
+        text8_.append(bytes.data(), static_cast<std::size_t>(length));
+    }
+    return keep;
+}
+
+bool WordState::textIsSyllable() const {
+    return VietnameseSyllable::isValid(std::u32string_view(text32_.data(), text32_.size()));
+}
+
+std::size_t WordState::graphemes() const {
+    if (nonSimple_ == 0) {
+        return text32_.size();
+    }
+    return text::graphemeCount(text());
+}
+
+}  // namespace halvora::engine
