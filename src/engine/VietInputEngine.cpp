@@ -12,23 +12,6 @@ namespace {
 constexpr std::u32string_view kTelexModifiers = U"adeowsfrxj";
 constexpr std::u32string_view kVniModifiers = U"123456789";
 
-int telexToneIndex(char32_t key) {
-    switch (key) {
-        case U's':
-            return 1;
-        case U'f':
-            return 2;
-        case U'r':
-            return 3;
-        case U'x':
-            return 4;
-        case U'j':
-            return 5;
-        default:
-            return 0;
-    }
-}
-
 bool isModifierKey(char32_t key, bool vni) {
     return (vni ? kVniModifiers : kTelexModifiers).find(key) != std::u32string_view::npos;
 }

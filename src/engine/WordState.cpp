@@ -41,23 +41,6 @@ bool isModifierKey(char32_t key, bool vni) {
     }
 }
 
-int telexToneIndex(char32_t key) {
-    switch (key) {
-        case U's':
-            return 1;
-        case U'f':
-            return 2;
-        case U'r':
-            return 3;
-        case U'x':
-            return 4;
-        case U'j':
-            return 5;
-        default:
-            return 0;
-    }
-}
-
 // Table rows of the vowels the summaries look at.
 constexpr int kRowA = 0;
 constexpr int kRowE = 3;
@@ -750,6 +733,23 @@ std::size_t WordState::graphemes() const {
         return text32_.size();
     }
     return text::graphemeCount(text());
+}
+
+int telexToneIndex(char32_t key) {
+    switch (key) {
+        case U's':
+            return 1;
+        case U'f':
+            return 2;
+        case U'r':
+            return 3;
+        case U'x':
+            return 4;
+        case U'j':
+            return 5;
+        default:
+            return 0;
+    }
 }
 
 }  // namespace halvora::engine

@@ -21,6 +21,10 @@
 
 namespace halvora::engine {
 
+/// The tone a Telex key sets (1 sắc, 2 huyền, 3 hỏi, 4 ngã, 5 nặng); 0 for
+/// any other key.
+int telexToneIndex(char32_t key);
+
 class WordState {
   public:
     /// Whether the state was built from exactly these keystrokes and shows
