@@ -12,7 +12,9 @@
 # (halvora-client-qt: multi-line field). HALVORA_CLIENTS="qt gtk" picks some,
 # HALVORA_FRAMEWORK=ibus goes through IBus instead of fcitx5,
 # HALVORA_PACES="80 5" the xdotool delays in ms, HALVORA_CASES a regular
-# expression of case names, HALVORA_MATRIX_KEEP=1 keeps the logs of the
+# expression of case names, HALVORA_MATRIX_RETRIES how many times a failed
+# cell is typed again (default 1; it is reported with its first failure),
+# HALVORA_MATRIX_KEEP=1 keeps the logs of the
 # last chain (fcitx5, halvora-desktop, the client). Prints the matrix (also written to
 # BUILD_DIR/tests/clients/typing-matrix.md) and exits 1 on any mismatch,
 # 77 when nothing failed but a client or a tool is not installed (its cells
@@ -301,32 +303,56 @@ with_prints() { sed 's/^key return$/print\nkey return/'; }
 results=()  # "target|case|pace|status|detail"
 record() { results+=("$1|$2|$3|$4|$5"); }
 
+# One cell: the case typed into the field once, its result recorded.
+run_cell() {
+  local target="$1" field="$2" enter="$3" app="$4" i="$5" pace="$6" name="${case_names[$5]}"
+  if ! reset_into "$field" 4>"$work/notes"; then
+    record "$target" "$name" "$pace" fail "harness: could not empty the field and click into it: $(cat "$work/notes")"
+    return
+  fi
+  local script notes observed expected sim
+  script="$(type_case "${case_steps[$i]}" "$pace" 3>&1 4>>"$work/notes" >/dev/null)"
+  observed="$(settle | jq -c '{text, sent: (.sent // []), images}')"
+  close_panels 4>>"$work/notes"
+  notes="$(paste -sd ';' "$work/notes")"
+  sim="$(run_simulate "$app" "$(with_prints <<<"$script")"$'\n')"
+  expected="$(expected_state "$sim" "$enter")"
+  if jq -e '.error' >/dev/null <<<"$expected"; then
+    record "$target" "$name" "$pace" fail "no expectation: $(jq -r .error <<<"$expected")"
+  elif [ "$(jq -S . <<<"$observed")" = "$(jq -S . <<<"$expected")" ]; then
+    record "$target" "$name" "$pace" ok "$notes"
+  else
+    record "$target" "$name" "$pace" fail "expected $expected, got $observed${notes:+ ($notes)}"
+  fi
+}
+
+# A cell that fails is typed once more (HALVORA_MATRIX_RETRIES, default 1):
+# it passes only if the second try lands exactly, and the first failure
+# stays in the report beside it, so that a rare loss is still seen.
 run_cases_in() {
-  local target="$1" field="$2" enter="$3" app="$4" kind="$5" pace i
+  local target="$1" field="$2" enter="$3" app="$4" kind="$5" pace i attempt first status detail
   for pace in $paces; do
     for i in "${!case_names[@]}"; do
       local name="${case_names[$i]}"
       [[ "$name" =~ $case_filter ]] || continue
       [ "$kind" = main ] || [ "${case_kinds[$i]}" = all ] || continue
-      if ! reset_into "$field" 4>"$work/notes"; then
-        record "$target" "$name" "$pace" fail "harness: could not empty the field and click into it: $(cat "$work/notes")"
-        continue
+      first=""
+      for attempt in $(seq $((1 + ${HALVORA_MATRIX_RETRIES:-1}))); do
+        run_cell "$target" "$field" "$enter" "$app" "$i" "$pace"
+        local last="${results[-1]}"
+        IFS='|' read -r _ _ _ status detail <<<"$last"
+        [ "$status" = fail ] || break
+        [ -n "$first" ] || first="$detail"
+        # Not the last try: the failure is kept as a note of the next.
+        if [ "$attempt" -le "${HALVORA_MATRIX_RETRIES:-1}" ]; then
+          unset 'results[-1]'
+          printf '%-18s %-12s %3s ms  failed, typed once more: %s\n' "$target" "$name" "$pace" "$detail" >&2
+        fi
+      done
+      if [ -n "$first" ] && [ "$status" = ok ]; then
+        results[-1]="$target|$name|$pace|ok|on the second try; the first: $first"
       fi
-      local script notes observed expected sim
-      script="$(type_case "${case_steps[$i]}" "$pace" 3>&1 4>>"$work/notes" >/dev/null)"
-      observed="$(settle | jq -c '{text, sent: (.sent // []), images}')"
-      close_panels 4>>"$work/notes"
-      notes="$(paste -sd ';' "$work/notes")"
-      sim="$(run_simulate "$app" "$(with_prints <<<"$script")"$'\n')"
-      expected="$(expected_state "$sim" "$enter")"
-      if jq -e '.error' >/dev/null <<<"$expected"; then
-        record "$target" "$name" "$pace" fail "no expectation: $(jq -r .error <<<"$expected")"
-      elif [ "$(jq -S . <<<"$observed")" = "$(jq -S . <<<"$expected")" ]; then
-        record "$target" "$name" "$pace" ok "$notes"
-      else
-        record "$target" "$name" "$pace" fail "expected $expected, got $observed${notes:+ ($notes)}"
-      fi
-      local last="${results[-1]}"
+      last="${results[-1]}"
       printf '%-18s %-12s %3s ms  %s\n' "$target" "$name" "$pace" "${last#*|*|*|}" >&2
     done
   done
