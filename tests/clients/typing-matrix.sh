@@ -64,7 +64,9 @@ done <"$here/cases.txt"
 mkdir -p "$work/sim-data"
 sim_data_template="$work/sim-data-template"
 cp -r "$here/data" "$sim_data_template"
-for picture in "$sim_data_template"/*.png; do printf 'SIM-PNG 32 32\npicture' >"$picture"; done
+# It begins with PNG's signature: a picture whose bytes are not of its
+# declared type is not pasted.
+for picture in "$sim_data_template"/*.png; do printf '\x89PNG\r\n\x1a\nSIM-PNG 32 32\npicture' >"$picture"; done
 
 # xdotool key names as the simulated keyboard spells them.
 sim_key() {
