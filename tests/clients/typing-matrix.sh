@@ -195,8 +195,16 @@ screen_point() {
   jq -r "($1) as \$p | (.off // [0, 0]) as \$o | \"\(\$p[0] + \$o[0]) \(\$p[1] + \$o[1])\"" <<<"$2"
 }
 
+# xdotool's "mousemove --sync" waits for the pointer to move, forever when it
+# is already there (a second click into the same field).
 click_at() {
-  xdotool mousemove --sync $1 click 1
+  local X Y SCREEN WINDOW
+  eval "$(xdotool getmouselocation --shell 2>/dev/null)"
+  if [ "${X:-} ${Y:-}" = "$1" ]; then
+    xdotool click 1
+  else
+    timeout 5 xdotool mousemove --sync $1 click 1 || xdotool click 1
+  fi
 }
 
 # Brings the client's window to the front, as the user would before typing
@@ -447,7 +455,9 @@ PREFS
       ;;
   esac
   window=""
-  for _ in $(seq 300); do
+  # A browser's first start in a fresh root builds its profile and font
+  # caches first: Firefox has taken over 30 s there.
+  for _ in $(seq 1200); do
     window="$(xdotool search --onlyvisible --name "$window_name" 2>/dev/null | head -1)"
     [ -n "$window" ] && break
     sleep 0.1
