@@ -100,12 +100,30 @@ PROFILE
   # A window manager, as on a desktop: without one, Firefox never gives its
   # input context the focus, and nobody hands the focus back when a panel of
   # halvora-desktop closes.
-  openbox >"$chain_dir/openbox.log" 2>&1 &
-  chain_pids+=($!)
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW' && break
-    sleep 0.1
+  # A chain without one types into windows that never get the focus (raw
+  # letters, a paste that never finds its chat), so it is not a chain: the
+  # manager is started again, and the start fails if it never comes up.
+  local wm
+  for attempt in 1 2 3; do
+    openbox >"$chain_dir/openbox.log" 2>&1 &
+    wm=$!
+    for _ in $(seq 100); do
+      kill -0 "$wm" 2>/dev/null || break
+      xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW' && break
+      sleep 0.1
+    done
+    if kill -0 "$wm" 2>/dev/null && xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW'; then
+      chain_pids+=($wm)
+      chain_wm=$wm
+      break
+    fi
+    echo "openbox did not come up (attempt $attempt): $(tail -2 "$chain_dir/openbox.log")" >&2
+    kill "$wm" 2>/dev/null
+    wait "$wm" 2>/dev/null
+    wm=""
+    sleep 0.5
   done
+  [ -n "$wm" ] || return 1
   export QT_QPA_PLATFORM=xcb
   if [ "$chain_framework" = fcitx5 ]; then
     export XMODIFIERS=@im=fcitx GTK_IM_MODULE=fcitx QT_IM_MODULE=fcitx

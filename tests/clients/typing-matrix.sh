@@ -236,6 +236,7 @@ reset_into() {
   local field="$1" state resets
   # An alert can come up after its case settled (a paste that kept failing).
   close_panels 4> >(sed 's/^/before this case: /' >&4)
+  kill -0 "$chain_wm" 2>/dev/null || { echo "the window manager is gone" >&4; return 1; }
   give_focus
   state="$(client_state)"
   resets="$(jq '.resets' <<<"$state")"
@@ -544,16 +545,16 @@ for client in $clients; do
   fi
   for variant in $(variants_of "$client"); do
     chain_stop
-    rm -rf "$work/chain" "$state_file"
+    rm -rf "$work/chain-$variant" "$state_file"
     echo "$variant: starting the chain" >&2
     # One more try on a loaded machine, where a program now and then does
     # not come up in time; a client that cannot start twice fails.
-    if ! { chain_start "$build" "$work/chain" "$here/data" && start_client "$variant"; } &&
+    if ! { chain_start "$build" "$work/chain-$variant" "$here/data" && start_client "$variant"; } &&
       ! {
         echo "$variant: the chain or the client did not come up; once more" >&2
         chain_stop
-        rm -rf "$work/chain" "$state_file"
-        chain_start "$build" "$work/chain" "$here/data" && start_client "$variant"
+        rm -rf "$work/chain-$variant" "$state_file"
+        chain_start "$build" "$work/chain-$variant" "$here/data" && start_client "$variant"
       }; then
       while read -r target _; do record "$target" - - fail "the client did not start"; done < <(fields_of "$variant")
       continue
