@@ -266,7 +266,7 @@ TEST_F(SnippetsViewModelTest, AFailedImageCopyIsShownWithTheSystemsText) {
 
 TEST_F(SnippetsViewModelTest, EditorWritesEachChangeIntoTheSavedFile) {
     const util::Uuid id = addSnippet("Mục", "");
-    SnippetEditorModel editor(store_, id);
+    SnippetEditorModel editor(store_, id, platform_.words);
 
     EXPECT_TRUE(editor.setTitle("QR Vietcombank"));
     EXPECT_TRUE(editor.setTrigger(";vcbq"));
@@ -299,7 +299,7 @@ TEST_F(SnippetsViewModelTest, EditorWritesEachChangeIntoTheSavedFile) {
 TEST_F(SnippetsViewModelTest, AnEditedCodeExpandsAtTheNextKeystroke) {
     platform::sim::SimTextField& chat = openChat();
     model_.addSnippet();
-    SnippetEditorModel editor(store_, *model_.selectedSnippetID());
+    SnippetEditorModel editor(store_, *model_.selectedSnippetID(), platform_.words);
     editor.setTrigger("ck");
     editor.setText("Cảm ơn anh");
     type(";ck ");
@@ -308,7 +308,7 @@ TEST_F(SnippetsViewModelTest, AnEditedCodeExpandsAtTheNextKeystroke) {
 
 TEST_F(SnippetsViewModelTest, EditorRemovesTheImageButKeepsItsFile) {
     const util::Uuid id = addSnippet("Ảnh", "anh");
-    SnippetEditorModel editor(store_, id);
+    SnippetEditorModel editor(store_, id, platform_.words);
     EXPECT_FALSE(editor.hasImage());
     halvora::testing::TemporaryFolder::write(folder_ / "p.png", pngBytes());
     ASSERT_TRUE(model_.chooseImage(id, folder_ / "p.png"));
@@ -320,8 +320,9 @@ TEST_F(SnippetsViewModelTest, EditorRemovesTheImageButKeepsItsFile) {
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 
-TEST(SnippetEditorModel, HotkeyChoices) {
-    const std::vector<HotkeyChoice> choices = SnippetEditorModel::hotkeyChoices();
+TEST_F(SnippetsViewModelTest, HotkeyChoices) {
+    const std::vector<HotkeyChoice> choices =
+        SnippetEditorModel(store_, util::Uuid(), platform_.words).hotkeyChoices();
     ASSERT_EQ(choices.size(), 10u);
     EXPECT_EQ(choices[0], (HotkeyChoice{"Không dùng", std::nullopt}));
     EXPECT_EQ(choices[1], (HotkeyChoice{"⌥⌘1", 1}));
