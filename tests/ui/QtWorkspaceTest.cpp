@@ -7,6 +7,8 @@
 #include "platform/qt/DesktopEntries.h"
 #include "platform/qt/QtWorkspace.h"
 
+#include "ProcessEvents.h"
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -25,13 +27,7 @@
 namespace halvora::platform::qt {
 namespace {
 
-void processEventsFor(int milliseconds, const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-}
+using halvora::testing::processEventsFor;
 
 TEST(DesktopEntriesTest, IdentifiersFindTheirApplicationsEntry) {
     testing::TemporaryFolder folder;

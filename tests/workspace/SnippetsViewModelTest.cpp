@@ -259,7 +259,9 @@ TEST_F(SnippetsViewModelTest, AFailedImageCopyIsShownWithTheSystemsText) {
     EXPECT_FALSE(model_.chooseImage(id, folder_ / "missing.png"));
     ASSERT_EQ(desktop_.alerts().shown().size(), 1u);
     EXPECT_EQ(desktop_.alerts().shown()[0].message, "Không thêm được ảnh");
-    EXPECT_FALSE(desktop_.alerts().shown()[0].informativeText.empty());
+    const std::string& text = desktop_.alerts().shown()[0].informativeText;
+    EXPECT_TRUE(text.starts_with("Không chép được ảnh vào thư mục dữ liệu. ")) << text;
+    EXPECT_GT(text.size(), SnippetsViewModel::imageCopyFailurePrefix.size());
     EXPECT_EQ(shownWhileOpen, desktop_.alerts().shown()[0].informativeText);
     EXPECT_EQ(store_.find(id)->imageFilename, std::nullopt);
 }

@@ -120,7 +120,7 @@ void QtWorkspace::revealFile(std::string_view path) {
         QStringLiteral("org.freedesktop.FileManager1"),
         QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList{QUrl::fromLocalFile(file).toString()} << QString();
+    call << QStringList{QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)} << QString();
     // Not waited for: the bus may first have to start the file manager.
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
