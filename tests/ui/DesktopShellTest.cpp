@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -83,6 +85,17 @@ TEST_F(DesktopShellTest, QtsOwnButtonsAndMenusAreInVietnamese) {
         EXPECT_EQ(titles.mid(0, 7), (QStringList{"&Hoàn tác", "&Làm lại", "&Cắt", "&Sao chép",
                                                  "&Dán", "Xóa", "Chọn tất cả"}))
             << titles.join(u'|').toStdString();
+
+        QFileDialog files(nullptr, QString(), QString(), QStringLiteral("JSON (*.json)"));
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        QStringList labels;
+        for (const QLabel* label : files.findChildren<QLabel*>()) {
+            labels << label->text();
+        }
+        EXPECT_TRUE(labels.contains(QStringLiteral("Xem trong:")))
+            << labels.join(u'|').toStdString();
+        EXPECT_TRUE(labels.contains(QStringLiteral("&Tên file:")))
+            << labels.join(u'|').toStdString();
     }
     // Gone with the program's objects.
     QDialogButtonBox buttons(QDialogButtonBox::Cancel);
