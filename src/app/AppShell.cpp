@@ -44,12 +44,12 @@ std::string statusTitle(const StatusSnapshot& state) {
     return state.enabled ? "Vi" : "En";
 }
 
-std::string statusToolTip(const StatusSnapshot& state) {
+std::string statusToolTip(const StatusSnapshot& state, const platform::DesktopWords& words) {
     if (state.conflictingInputApp) {
         return "Halvora tạm dừng vì " + *state.conflictingInputApp + " đang chạy";
     }
     if (state.suggestionReplacement) {
-        return "Nhấn ⌥⌘; để dùng gợi ý sửa lỗi vừa hiện";
+        return "Nhấn " + words.optionCommand(";") + " để dùng gợi ý sửa lỗi vừa hiện";
     }
     return "Halvora Independent Beta";
 }
@@ -88,16 +88,17 @@ StatusSnapshot StatusSnapshot::of(const input::KeyboardController& keyboard) {
     return state;
 }
 
-platform::StatusMenu buildStatusMenu(const StatusSnapshot& state) {
+platform::StatusMenu buildStatusMenu(const StatusSnapshot& state,
+                                     const platform::DesktopWords& words) {
     platform::StatusMenu menu;
     menu.title = statusTitle(state);
-    menu.toolTip = statusToolTip(state);
+    menu.toolTip = statusToolTip(state, words);
 
     auto& items = menu.items;
     if (!state.isRunning) {
-        items.push_back(disabledItem(
-            state.conflictingInputApp ? *state.conflictingInputApp + " đang chạy — Halvora tạm dừng"
-                                      : std::string("Cần cấp quyền Trợ năng")));
+        items.push_back(disabledItem(state.conflictingInputApp ? *state.conflictingInputApp +
+                                                                     " đang chạy — Halvora tạm dừng"
+                                                               : words.keystrokesUnavailableTitle));
     }
     if (state.qrFailed && state.qrStatus) {
         items.push_back(disabledItem(*state.qrStatus));
@@ -113,7 +114,7 @@ platform::StatusMenu buildStatusMenu(const StatusSnapshot& state) {
     items.push_back(platform::MenuItem::makeSeparator());
     items.push_back(item("Cài đặt…", MenuAction::openPreferences));
     if (!state.isRunning && !state.conflictingInputApp) {
-        items.push_back(item("Mở quyền Trợ năng…", MenuAction::openAccessibility));
+        items.push_back(item(words.openKeystrokesHelpTitle, MenuAction::openAccessibility));
     }
     items.push_back(item("Thoát", MenuAction::quit));
     return menu;
@@ -209,7 +210,7 @@ void AppShell::rebuildMenu() {
     if (!statusItemCreated_ || !keyboard_) {
         return;
     }
-    menu_ = buildStatusMenu(StatusSnapshot::of(*keyboard_));
+    menu_ = buildStatusMenu(StatusSnapshot::of(*keyboard_), platform_.words);
     std::weak_ptr<int> alive = lifetime_;
     statusItem_.show(menu_, [this, alive](int action) {
         if (alive.lock()) {

@@ -53,8 +53,10 @@ struct StatusSnapshot {
     static StatusSnapshot of(const input::KeyboardController& keyboard);
 };
 
-/// The status title, tooltip and menu for a state: a pure function.
-platform::StatusMenu buildStatusMenu(const StatusSnapshot& state);
+/// The status title, tooltip and menu for a state, in the desktop's words: a
+/// pure function.
+platform::StatusMenu buildStatusMenu(const StatusSnapshot& state,
+                                     const platform::DesktopWords& words);
 
 /// The global hot keys: Option+Command+; (key code 41) accepts the typo
 /// suggestion, Option+Command+K (key code 40) opens the picker. Signature
@@ -67,7 +69,7 @@ inline constexpr std::uint32_t kPickerHotKeyId = 2;
 inline constexpr const char* kOpenKeyBundleId = "com.dorvane.openkey";
 inline constexpr const char* kHalvoraBetaBundleId = "com.mirelen.HalvoraBeta";
 
-/// The URL "Mở quyền Trợ năng…" opens.
+/// The URL the menu's way to the keystroke permission opens on the Mac.
 inline constexpr const char* kAccessibilitySettingsUrl =
     "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
 
@@ -114,8 +116,8 @@ class AppShell {
     /// The hot-key handler's decision: true when the hot key was handled.
     bool handleHotKey(const platform::HotKeyId& id);
 
-    /// Where "Mở quyền Trợ năng…" leads; each desktop points it at its own
-    /// permission settings or help page.
+    /// Where the menu's way to the keystroke permission leads; each desktop
+    /// points it at its own permission settings or help page.
     void setAccessibilityHelpUrl(std::string url) { accessibilityUrl_ = std::move(url); }
 
     /// The menu last shown (empty before start-up).

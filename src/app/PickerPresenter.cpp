@@ -20,9 +20,10 @@ void PickerPresenter::openPicker(std::optional<snippets::ReplyPasteTarget> targe
         return;
     }
     if (!target) {
-        platform_.alerts.runModal(platform::Alert{"Chọn ô chat trước khi mở bảng mẫu",
-                                                  "Đặt con trỏ vào ô cần dán, rồi nhấn ⌥⌘K.",
-                                                  {"OK"}});
+        platform_.alerts.runModal(platform::Alert{
+            "Chọn ô chat trước khi mở bảng mẫu",
+            "Đặt con trỏ vào ô cần dán, rồi nhấn " + platform_.words.optionCommand("K") + ".",
+            {"OK"}});
         return;
     }
     if (platform_.keyboardState.isSecureInputEnabled()) {
@@ -71,13 +72,13 @@ void PickerPresenter::chosen(snippets::Snippet snippet, snippets::ReplyPasteTarg
         keyboard_.scheduleReplyPrompt(snippet, target);
         return;
     }
-    platform_.workspace.activate(target.pid());
+    target.activate(platform_.workspace);
     keyboard_.finishPickerPaste(snippet, target, 0);
 }
 
 void PickerPresenter::cancelled(snippets::ReplyPasteTarget target) {
     closePanel();
-    platform_.workspace.activate(target.pid());
+    target.activate(platform_.workspace);
 }
 
 }  // namespace halvora::app

@@ -141,10 +141,10 @@ std::string_view typeName(platform::PasteboardType type) {
 }
 
 platform::Platform withDefaults(const platform::Platform& p, platform::UserDefaults& defaults) {
-    return platform::Platform{p.eventTap,   p.textOutput,    p.keyboardState, p.accessibility,
-                              p.workspace,  p.pasteboard,    p.mainQueue,     p.workerQueue,
-                              p.hotKeys,    p.loginItems,    p.alerts,        p.httpClient,
-                              p.imageCodec, p.barcodeReader, defaults,        p.log};
+    return platform::Platform{
+        p.eventTap,   p.textOutput,    p.keyboardState, p.accessibility, p.workspace, p.pasteboard,
+        p.mainQueue,  p.workerQueue,   p.hotKeys,       p.loginItems,    p.alerts,    p.httpClient,
+        p.imageCodec, p.barcodeReader, defaults,        p.log,           p.words};
 }
 
 // The QR image of a simulated paste is made for real: bank directory and image

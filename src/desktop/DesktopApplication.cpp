@@ -62,6 +62,14 @@ DesktopApplication::DesktopApplication(DesktopOptions options,
       log_(std::make_unique<platform::StderrLog>()),
       keystrokes_(keystrokes ? std::move(keystrokes)
                              : std::make_unique<platform::UnconnectedKeystrokeSource>()) {
+    // Debian ships no Vietnamese translation of Qt; the program carries its
+    // own for the dialogs and menus Qt draws itself.
+    qtTranslator_ = std::make_unique<QTranslator>();
+    if (qtTranslator_->load(QString::fromLatin1(kQtTranslation))) {
+        QCoreApplication::installTranslator(qtTranslator_.get());
+    } else {
+        log_->message(std::string("Halvora could not load ") + kQtTranslation);
+    }
     workspace_ = std::make_unique<platform::qt::QtWorkspace>(*keystrokes_, kBundleIdentifier);
     // Replacements and pastes wait for the hot key's modifiers to be let go;
     // only the X server knows them (the input method sees no keys while a
@@ -100,10 +108,10 @@ DesktopApplication::DesktopApplication(DesktopOptions options,
     codec_ = std::make_unique<platform::heif::HeifImageCodec>(*qtCodec_);
     reader_ = std::make_unique<platform::zxing::ZXingBarcodeReader>();
     defaults_ = std::make_unique<platform::JsonFileUserDefaults>(defaultsFile(options_), *log_);
-    platform_ = std::make_unique<platform::Platform>(
-        platform::Platform{*keystrokes_, *keystrokes_, *keyboardState_, *keystrokes_, *workspace_,
-                           *pasteboard_, *mainQueue_, *workerQueue_, *hotKeys_, *loginItems_,
-                           *alerts_, *http_, *codec_, *reader_, *defaults_, *log_});
+    platform_ = std::make_unique<platform::Platform>(platform::Platform{
+        *keystrokes_, *keystrokes_, *keyboardState_, *keystrokes_, *workspace_, *pasteboard_,
+        *mainQueue_, *workerQueue_, *hotKeys_, *loginItems_, *alerts_, *http_, *codec_, *reader_,
+        *defaults_, *log_, platform::DesktopWords::linuxDesktop()});
     qrGenerator_ = std::make_unique<qr::DynamicQRGenerator>(qr::DynamicQRGenerator::Ports{
         *defaults_, *workerQueue_, *mainQueue_, *http_, *codec_, *reader_});
     statusItem_ = std::make_unique<platform::qt::QtStatusItem>();
@@ -120,6 +128,7 @@ DesktopApplication::~DesktopApplication() {
         shell_->willTerminate();
     }
     delete window_.data();
+    QCoreApplication::removeTranslator(qtTranslator_.get());
     shell_.reset();
     panels_.reset();
     statusItem_.reset();

@@ -11,6 +11,7 @@
 #include "ui/WorkspaceWindow.h"
 
 #include <QPointer>
+#include <QTranslator>
 
 #include <filesystem>
 #include <memory>
@@ -55,8 +56,8 @@ struct DesktopOptions {
     /// The folder of the settings file "defaults.json";
     /// $XDG_CONFIG_HOME/HalvoraIndependentBeta by default.
     std::optional<std::filesystem::path> configFolder;
-    /// What "Mở quyền Trợ năng…" opens: the help on enabling the input
-    /// method.
+    /// What "Mở hướng dẫn bật bộ gõ…" opens: the help on enabling the
+    /// input method.
     std::string inputMethodHelpUrl;
     /// The program the autostart entry starts; this process's own when empty.
     std::filesystem::path autostartProgram;
@@ -69,6 +70,8 @@ class DesktopApplication final : public app::ShellHost {
     /// The entry name of the autostart file.
     static constexpr const char* kAutostartName = "halvora-desktop";
     static constexpr const char* kBundleIdentifier = "vn.halvora.IndependentBeta";
+    /// The Vietnamese translation of Qt's own texts, built into the program.
+    static constexpr const char* kQtTranslation = ":/translations/qt_vi.qm";
 
     /// `keystrokes` is the keystroke side (an unconnected one when null).
     explicit DesktopApplication(DesktopOptions options,
@@ -114,6 +117,9 @@ class DesktopApplication final : public app::ShellHost {
     std::unique_ptr<platform::qt::QtStatusItem> statusItem_;
     std::unique_ptr<ui::QtPanelHost> panels_;
     std::unique_ptr<app::AppShell> shell_;
+    /// Qt's own texts (file dialogs, text fields' menus, standard buttons)
+    /// in Vietnamese; installed while this object lives.
+    std::unique_ptr<QTranslator> qtTranslator_;
     QPointer<ui::WorkspaceWindow> window_;
     bool launched_ = false;
     bool terminated_ = false;

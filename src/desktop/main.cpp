@@ -89,8 +89,8 @@ bool isFile(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-/// What "Mở quyền Trợ năng…" opens: the installed README, else the project's
-/// page.
+/// What "Mở hướng dẫn bật bộ gõ…" opens: the installed README, else the
+/// project's page.
 std::string defaultHelpUrl() {
     // Installed under the configured prefix, or under the one it was
     // installed to after all (bin/..).
@@ -144,7 +144,8 @@ int main(int argc, char** argv) {
         "config", "Folder of defaults.json (default $XDG_CONFIG_HOME/HalvoraIndependentBeta).",
         "DIR");
     const QCommandLineOption helpUrl(
-        "help-url", "Page \"Mở quyền Trợ năng…\" opens (default: the installed README).", "URL");
+        "help-url", "Page \"Mở hướng dẫn bật bộ gõ…\" opens (default: the installed README).",
+        "URL");
     const QCommandLineOption show("show", "Demonstration: show VIEW (see below).", "VIEW");
     const QCommandLineOption query("query", "Picker demonstration: search text typed in.", "TEXT");
     const QCommandLineOption down("down", "Picker demonstration: arrow-down presses.", "N");

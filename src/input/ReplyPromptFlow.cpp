@@ -42,7 +42,7 @@ void ReplyPromptFlow::schedule(const snippets::Snippet& snippet,
             if (!rendered) {
                 return;
             }
-            platform_.workspace.activate(target.pid());
+            target.activate(platform_.workspace);
             finishPaste(*rendered, target, 0);
         };
         auto onCancel = [this, alive = lifetime_.token(), target] {
@@ -50,7 +50,7 @@ void ReplyPromptFlow::schedule(const snippets::Snippet& snippet,
                 return;
             }
             release();
-            platform_.workspace.activate(target.pid());
+            target.activate(platform_.workspace);
         };
         // A prompt still shown from before is replaced; it reports nothing more.
         release();
@@ -88,7 +88,8 @@ void ReplyPromptFlow::finishPaste(const std::string& text, const snippets::Reply
             {platform::PasteboardItem{{platform::PasteboardRepresentation::string(text)}}});
         pasteRetry::showAlert(
             platform_.alerts, "Không dán tự động được vào ô chat cũ",
-            "Halvora đã chép nội dung vào clipboard. Anh chọn lại ô chat rồi nhấn ⌘V để dán.");
+            "Halvora đã chép nội dung vào clipboard. Anh chọn lại ô chat rồi nhấn " +
+                platform_.words.pasteShortcut() + " để dán.");
         return;
     }
     platform_.mainQueue.asyncAfter(

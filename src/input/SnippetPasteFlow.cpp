@@ -81,7 +81,8 @@ void SnippetPasteFlow::finishPickerPaste(const snippets::Snippet& snippet,
             snippets::PasteService::writeContents(platform_, snippet, store_);
             pasteRetry::showAlert(
                 platform_.alerts, "Không dán tự động được vào ô chat cũ",
-                "Halvora đã chép mẫu vào clipboard. Anh chọn lại ô chat rồi nhấn ⌘V để dán.");
+                "Halvora đã chép mẫu vào clipboard. Anh chọn lại ô chat rồi nhấn " +
+                    platform_.words.pasteShortcut() + " để dán.");
         }
         return;
     }

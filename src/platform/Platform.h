@@ -3,6 +3,7 @@
 #include "platform/Accessibility.h"
 #include "platform/Alerts.h"
 #include "platform/BarcodeReader.h"
+#include "platform/DesktopWords.h"
 #include "platform/HotKeys.h"
 #include "platform/HttpClient.h"
 #include "platform/ImageCodec.h"
@@ -39,6 +40,8 @@ struct Platform {
     BarcodeReader& barcodeReader;
     UserDefaults& userDefaults;
     Log& log;
+    /// The desktop's own words in the texts the user reads.
+    const DesktopWords& words;
 };
 
 }  // namespace halvora::platform

@@ -7,7 +7,7 @@ namespace halvora::platform {
 /// The keystroke side of a desktop where nothing carries keys to this
 /// program yet: never trusted, no tap, nothing posted, no focused element,
 /// no frontmost application. The shell then keeps the keyboard controller
-/// stopped and shows "Cần cấp quyền Trợ năng", while everything that needs
+/// stopped and says the keys are not reaching it, while everything that needs
 /// no keystrokes (the workspace window, the panels, the status item) works.
 class UnconnectedKeystrokeSource final : public KeystrokeSource {
   public:

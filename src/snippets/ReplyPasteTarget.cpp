@@ -11,7 +11,17 @@ std::optional<ReplyPasteTarget> ReplyPasteTarget::capture(const platform::Platfo
     if (!field || field->pid != app->pid) {
         return std::nullopt;
     }
-    return ReplyPasteTarget(std::move(*app), *field);
+    // Read while the chat still has the focus: once a panel is up, the
+    // window manager may hand it to any window of this program when the
+    // panel closes, and only the window tells the chat apart.
+    return ReplyPasteTarget(std::move(*app), *field, platform.workspace.activeWindow());
+}
+
+void ReplyPasteTarget::activate(platform::Workspace& workspace) const {
+    if (window_ && workspace.activateWindow(*window_)) {
+        return;
+    }
+    workspace.activate(app_.pid);
 }
 
 bool ReplyPasteTarget::refocusAndVerify(const platform::Platform& platform) const {

@@ -7,8 +7,12 @@
 
 namespace halvora::ui {
 
+// An ordinary top-level window, not a dialog: Qt makes a dialog without a
+// parent transient for the whole program (WM_TRANSIENT_FOR its group
+// leader on X11), so window managers raise the workspace window with the
+// panel and hand the focus to it, not to the chat, when the panel closes.
 PanelWindow::PanelWindow(const QString& title, QSize contentSize, QWidget* content)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       content_(content) {
     setWindowTitle(title);

@@ -7,7 +7,9 @@
 namespace halvora::ui {
 
 /// A floating panel window: titled and closable only, a fixed content size,
-/// above ordinary windows, centred on the screen. Escape asks for cancel;
+/// above ordinary windows, centred on the screen, tied to no other window of
+/// the program (closing it leaves the focus to the window manager's choice,
+/// which is the window that had it before: the chat). Escape asks for cancel;
 /// the close button reports that the user closed the window. Closing it from
 /// the program (`closeQuietly`) reports nothing.
 class PanelWindow final : public QDialog {

@@ -301,9 +301,8 @@ void WorkspaceWindow::rebuildStatusMenuArea() {
         itemTitle->setFont(Typography::caption());
         itemTitle->setAttribute(Qt::WA_TransparentForMouseEvents);
         row->addWidget(itemTitle, 1);
-        const QKeySequence shortcut = platform::qt::shortcutFor(item);
-        if (!shortcut.isEmpty()) {
-            auto* keys = new QLabel(shortcut.toString(QKeySequence::NativeText));
+        if (const QString shortcut = platform::qt::shortcutText(item); !shortcut.isEmpty()) {
+            auto* keys = new QLabel(shortcut);
             keys->setFont(Typography::caption2());
             keys->setAttribute(Qt::WA_TransparentForMouseEvents);
             HalvoraBetaStyle::makeSecondary(*keys);

@@ -3,6 +3,7 @@
 // The about page: what the program is, its version, and who makes it, with
 // two links opened in the default browser.
 
+#include "platform/DesktopWords.h"
 #include "platform/Workspace.h"
 
 #include <string>
@@ -14,8 +15,6 @@ class AboutViewModel {
   public:
     static constexpr std::string_view heading = "Giới thiệu";
     static constexpr std::string_view productTitle = "Halvora Independent Beta";
-    static constexpr std::string_view tagline =
-        "Bộ gõ tiếng Việt, gõ tắt và trả lời nhanh cho macOS.";
     static constexpr std::string_view authorCardTitle = "Tác giả Halvora";
     static constexpr std::string_view authorName = "Nhóm phát triển Halvora";
     static constexpr std::string_view authorDescription =
@@ -27,7 +26,11 @@ class AboutViewModel {
         "nhóm.";
     static constexpr std::string_view supportButtonTitle = "Xem dự án và ủng hộ";
 
-    explicit AboutViewModel(platform::Workspace& workspace) : workspace_(workspace) {}
+    AboutViewModel(platform::Workspace& workspace, const platform::DesktopWords& words)
+        : workspace_(workspace), words_(words) {}
+
+    /// What the program is, for the desktop it runs on.
+    const std::string& tagline() const { return words_.aboutTagline; }
 
     /// The version of this build.
     static std::string_view version();
@@ -45,6 +48,7 @@ class AboutViewModel {
 
   private:
     platform::Workspace& workspace_;
+    const platform::DesktopWords& words_;
 };
 
 }  // namespace halvora::workspace

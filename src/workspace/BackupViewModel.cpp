@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 #include <exception>
+#include <system_error>
 
 namespace halvora::workspace {
 
@@ -126,6 +127,9 @@ bool BackupViewModel::attempt(const std::function<void()>& work) {
         return true;
     } catch (const backup::BackupError& error) {
         fail(error.localizedDescription());
+    } catch (const std::system_error& error) {
+        // The system's words (often English) follow a sentence the user reads.
+        fail(std::string(fileFailurePrefix) + error.what());
     } catch (const std::exception& error) {
         fail(error.what());
     }

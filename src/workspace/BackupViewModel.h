@@ -54,6 +54,8 @@ class BackupViewModel {
     static constexpr std::string_view cancelTitle = "Hủy";
 
     static constexpr std::string_view errorTitle = "Không hoàn tất được";
+    /// Put before the system's own description of a failed file operation.
+    static constexpr std::string_view fileFailurePrefix = "Không đọc hoặc ghi được file. ";
     static constexpr std::string_view okTitle = "OK";
 
     /// `ports` carries the check of archive images and the file writer; it

@@ -11,8 +11,24 @@ namespace keys = platform::DefaultsKeys;
 
 SettingsViewModel::SettingsViewModel(input::KeyboardController& keyboard,
                                      platform::UserDefaults& defaults,
-                                     platform::LoginItems& loginItems)
-    : keyboard_(keyboard), defaults_(defaults), loginItems_(loginItems) {}
+                                     platform::LoginItems& loginItems,
+                                     const platform::Workspace& workspace,
+                                     const platform::DesktopWords& words)
+    : keyboard_(keyboard),
+      defaults_(defaults),
+      loginItems_(loginItems),
+      workspace_(workspace),
+      words_(words) {}
+
+std::string SettingsViewModel::smartSwitchingNote() const {
+    return "Lựa chọn riêng của từng app được giữ lại khi anh đổi bằng " +
+           words_.optionCommand("0") + ".";
+}
+
+std::string SettingsViewModel::applicationsHint() const {
+    return "Đổi bằng " + words_.optionCommand("0") +
+           " trong một app để ghi nhớ lựa chọn riêng của app đó.";
+}
 
 void SettingsViewModel::setPage(SettingsPage page) {
     page_ = page;
@@ -73,7 +89,7 @@ void SettingsViewModel::refreshLoginState() {
     launchAtLogin_ = status == platform::LoginItemStatus::enabled ||
                      status == platform::LoginItemStatus::requiresApproval;
     if (status == platform::LoginItemStatus::requiresApproval) {
-        loginMessage_ = std::string(approvalMessage);
+        loginMessage_ = words_.loginApprovalMessage;
     } else {
         loginMessage_.reset();
     }
@@ -104,6 +120,14 @@ std::string SettingsViewModel::rememberedCount() const {
 
 std::string_view SettingsViewModel::modeTitle(bool enabled) {
     return enabled ? "Việt" : "Anh";
+}
+
+platform::ApplicationLabel SettingsViewModel::applicationLabel(std::string_view bundleID) const {
+    std::optional<platform::ApplicationLabel> label = workspace_.applicationLabel(bundleID);
+    if (!label || label->name.empty()) {
+        return platform::ApplicationLabel{std::string(bundleID), label ? label->icon : ""};
+    }
+    return std::move(*label);
 }
 
 void SettingsViewModel::resetMode(std::string_view bundleID) {

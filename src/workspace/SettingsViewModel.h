@@ -8,8 +8,10 @@
 
 #include "engine/InputMethod.h"
 #include "input/KeyboardController.h"
+#include "platform/DesktopWords.h"
 #include "platform/LoginItems.h"
 #include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
 #include "util/Signal.h"
 
 #include <cstddef>
@@ -43,10 +45,7 @@ class SettingsViewModel {
     static constexpr std::string_view oldToneTitle = "Kiểu cũ";
     static constexpr std::string_view suggestionsTitle = "Gợi ý sửa lỗi gõ nhầm";
     static constexpr std::string_view smartSwitchingTitle = "Tự chọn Việt / Anh khi đổi ứng dụng";
-    static constexpr std::string_view smartSwitchingNote =
-        "Lựa chọn riêng của từng app được giữ lại khi anh đổi bằng ⌥⌘0.";
     static constexpr std::string_view showApplicationsTitle = "Xem ứng dụng";
-    static constexpr std::string_view launchAtLoginTitle = "Khởi động Halvora cùng macOS";
     static constexpr std::string_view backupLinkTitle = "Sao lưu & khôi phục";
     static constexpr std::string_view aboutLinkTitle = "Giới thiệu";
     static constexpr std::string_view subPageBackTitle = "‹ Cài đặt";
@@ -58,21 +57,23 @@ class SettingsViewModel {
     static constexpr std::string_view applicationsRule =
         "Trình duyệt, Word và Notes mặc định là tiếng Việt. Terminal, VS Code, Xcode và game mặc "
         "định là tiếng Anh.";
-    static constexpr std::string_view applicationsHint =
-        "Đổi bằng ⌥⌘0 trong một app để ghi nhớ lựa chọn riêng của app đó.";
     static constexpr std::string_view rememberedHeading = "Ứng dụng đã chọn riêng";
     static constexpr std::string_view noRememberedModes =
         "Chưa có lựa chọn riêng. Các app sẽ dùng quy tắc mặc định ở trên.";
     static constexpr std::string_view resetTitle = "Đặt lại";
 
-    static constexpr std::string_view approvalMessage =
-        "macOS cần anh cho phép trong System Settings → General → Login Items.";
     static constexpr std::string_view loginFailurePrefix = "Không đổi được mục khởi động: ";
 
     SettingsViewModel(input::KeyboardController& keyboard, platform::UserDefaults& defaults,
-                      platform::LoginItems& loginItems);
+                      platform::LoginItems& loginItems, const platform::Workspace& workspace,
+                      const platform::DesktopWords& words);
     SettingsViewModel(const SettingsViewModel&) = delete;
     SettingsViewModel& operator=(const SettingsViewModel&) = delete;
+
+    // The texts that name the desktop's shortcuts and login items.
+    std::string smartSwitchingNote() const;
+    const std::string& launchAtLoginTitle() const { return words_.launchAtLoginTitle; }
+    std::string applicationsHint() const;
 
     SettingsPage page() const { return page_; }
     void setPage(SettingsPage page);
@@ -114,6 +115,10 @@ class SettingsViewModel {
     std::string rememberedCount() const;
     /// "Việt" or "Anh".
     static std::string_view modeTitle(bool enabled);
+    /// How a remembered application is shown: the name and icon the
+    /// desktop gives it, or its identifier (and no icon) when the desktop
+    /// does not know it.
+    platform::ApplicationLabel applicationLabel(std::string_view bundleID) const;
     /// "Đặt lại": forgets the application's mode and applies the rules again.
     void resetMode(std::string_view bundleID);
 
@@ -129,6 +134,8 @@ class SettingsViewModel {
     input::KeyboardController& keyboard_;
     platform::UserDefaults& defaults_;
     platform::LoginItems& loginItems_;
+    const platform::Workspace& workspace_;
+    const platform::DesktopWords& words_;
     SettingsPage page_ = SettingsPage::overview;
     bool launchAtLogin_ = false;
     std::optional<std::string> loginMessage_;

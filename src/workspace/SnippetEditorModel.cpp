@@ -4,10 +4,10 @@ namespace halvora::workspace {
 
 using snippets::Snippet;
 
-std::vector<HotkeyChoice> SnippetEditorModel::hotkeyChoices() {
+std::vector<HotkeyChoice> SnippetEditorModel::hotkeyChoices() const {
     std::vector<HotkeyChoice> choices{{std::string(noHotkeyTitle), std::nullopt}};
     for (std::int64_t slot = 1; slot <= 9; ++slot) {
-        choices.push_back({"⌥⌘" + std::to_string(slot), slot});
+        choices.push_back({words_.optionCommand(std::to_string(slot)), slot});
     }
     return choices;
 }
@@ -18,7 +18,7 @@ std::string SnippetEditorModel::hotkeyTitle() const {
         return std::string(noHotkeyTitle);
     }
     // A slot outside 1…9 (edited by hand in the file) is still shown as set.
-    return "⌥⌘" + std::to_string(*current->hotkeySlot);
+    return words_.optionCommand(std::to_string(*current->hotkeySlot));
 }
 
 bool SnippetEditorModel::setTitle(std::string title) {

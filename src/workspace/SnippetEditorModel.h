@@ -5,6 +5,7 @@
 // choosing an image and opening the QR account page belong to the page that
 // shows the editor.
 
+#include "platform/DesktopWords.h"
 #include "snippets/Snippet.h"
 #include "snippets/SnippetStore.h"
 #include "util/Uuid.h"
@@ -54,14 +55,17 @@ class SnippetEditorModel {
     static constexpr std::string_view chooseImageTitle = "Chọn ảnh…";
     static constexpr std::string_view chooseImageSymbol = "photo";
 
-    SnippetEditorModel(snippets::SnippetStore& store, util::Uuid id) : store_(store), id_(id) {}
+    SnippetEditorModel(snippets::SnippetStore& store, util::Uuid id,
+                       const platform::DesktopWords& words)
+        : store_(store), id_(id), words_(words) {}
 
     const util::Uuid& id() const { return id_; }
     /// The edited snippet; null once it has left the store.
     const snippets::Snippet* snippet() const { return store_.find(id_); }
 
-    /// "Không dùng", then "⌥⌘1" … "⌥⌘9".
-    static std::vector<HotkeyChoice> hotkeyChoices();
+    /// "Không dùng", then Option+Command with 1 … 9 in the desktop's
+    /// words ("⌥⌘1", "Alt+Super+1").
+    std::vector<HotkeyChoice> hotkeyChoices() const;
     /// The title of the picker's current choice.
     std::string hotkeyTitle() const;
 
@@ -86,6 +90,7 @@ class SnippetEditorModel {
   private:
     snippets::SnippetStore& store_;
     util::Uuid id_;
+    const platform::DesktopWords& words_;
 };
 
 }  // namespace halvora::workspace

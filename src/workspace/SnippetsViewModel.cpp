@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <system_error>
 
 namespace halvora::workspace {
 
@@ -149,6 +150,10 @@ bool SnippetsViewModel::chooseImage(const util::Uuid& id, const std::filesystem:
     }
     try {
         store_.importImage(file, id);
+    } catch (const std::system_error& error) {
+        // The system's words (often English) follow a sentence the user reads.
+        showError(std::string(imageCopyFailurePrefix) + error.what());
+        return false;
     } catch (const std::exception& error) {
         showError(error.what());
         return false;

@@ -71,6 +71,9 @@ class SnippetsViewModel {
 
     static constexpr std::string_view imageErrorTitle = "Không thêm được ảnh";
     /// Shown when the chosen file is not of an image type the store keeps.
+    /// Put before the system's own description of a failed image copy.
+    static constexpr std::string_view imageCopyFailurePrefix =
+        "Không chép được ảnh vào thư mục dữ liệu. ";
     static constexpr std::string_view unsupportedImageMessage =
         "Halvora chỉ nhận ảnh có đuôi .png, .jpg, .jpeg, .heic hoặc .tiff. Anh hãy lưu ảnh "
         "sang một trong các dạng này rồi chọn lại.";

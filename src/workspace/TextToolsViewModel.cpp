@@ -50,7 +50,7 @@ void TextToolsViewModel::copyResult() {
     }
     pasteboard_.clear();
     pasteboard_.writeString(output());
-    message_ = std::string(copiedText);
+    message_ = "Đã sao chép. Anh có thể dán bằng " + words_.pasteShortcut() + ".";
     notify();
 }
 

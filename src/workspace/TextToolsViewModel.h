@@ -5,6 +5,7 @@
 // conversion is remembered in the user defaults.
 
 #include "engine/TextOperation.h"
+#include "platform/DesktopWords.h"
 #include "platform/Pasteboard.h"
 #include "platform/UserDefaults.h"
 #include "util/Signal.h"
@@ -28,11 +29,11 @@ class TextToolsViewModel {
     static constexpr std::string_view resultPlaceholder = "Kết quả sẽ hiện ở đây.";
     static constexpr std::string_view copyTitle = "Sao chép kết quả";
     static constexpr std::string_view noClipboardText = "Clipboard chưa có văn bản.";
-    static constexpr std::string_view copiedText = "Đã sao chép. Anh có thể dán bằng ⌘V.";
     static constexpr int minimumBoxHeight = 110;
 
-    TextToolsViewModel(platform::UserDefaults& defaults, platform::Pasteboard& pasteboard)
-        : defaults_(defaults), pasteboard_(pasteboard) {}
+    TextToolsViewModel(platform::UserDefaults& defaults, platform::Pasteboard& pasteboard,
+                       const platform::DesktopWords& words)
+        : defaults_(defaults), pasteboard_(pasteboard), words_(words) {}
     TextToolsViewModel(const TextToolsViewModel&) = delete;
     TextToolsViewModel& operator=(const TextToolsViewModel&) = delete;
 
@@ -60,8 +61,9 @@ class TextToolsViewModel {
 
     /// "Lấy từ clipboard": the clipboard's text becomes the input.
     void takeFromClipboard();
-    /// "Sao chép kết quả": the output replaces the clipboard's contents.
-    /// Nothing while the button is disabled.
+    /// "Sao chép kết quả": the output replaces the clipboard's contents,
+    /// and the message names the paste shortcut. Nothing while the button
+    /// is disabled.
     void copyResult();
 
     [[nodiscard]] util::Connection observe(std::function<void()> onChange) {
@@ -73,6 +75,7 @@ class TextToolsViewModel {
 
     platform::UserDefaults& defaults_;
     platform::Pasteboard& pasteboard_;
+    const platform::DesktopWords& words_;
     std::string input_;
     std::string message_;
     util::Signal<> changed_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -77,7 +79,7 @@ TEST(StatusMenuTest, TitleAndToolTipFollowTheFirstRuleThatApplies) {
         {"English", english, "En", idle},
     };
     for (const auto& c : cases) {
-        const auto menu = buildStatusMenu(c.state);
+        const auto menu = buildStatusMenu(c.state, platform::DesktopWords::mac());
         EXPECT_EQ(menu.title, c.title) << c.name;
         EXPECT_EQ(menu.toolTip, c.toolTip) << c.name;
     }
@@ -140,14 +142,15 @@ TEST(StatusMenuTest, ItemsFollowTheControllerState) {
           "Thoát"}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(outline(buildStatusMenu(c.state)), c.items) << c.name;
+        EXPECT_EQ(outline(buildStatusMenu(c.state, platform::DesktopWords::mac())), c.items)
+            << c.name;
     }
 }
 
 TEST(StatusMenuTest, ItemsCarryTheirActionsAndKeyEquivalents) {
     auto state = running();
     state.isRunning = false;
-    const auto menu = buildStatusMenu(state);
+    const auto menu = buildStatusMenu(state, platform::DesktopWords::mac());
 
     struct Expected {
         std::string title;
@@ -177,6 +180,41 @@ TEST(StatusMenuTest, ItemsCarryTheirActionsAndKeyEquivalents) {
         EXPECT_EQ(actual[i].action, expected[i].action) << expected[i].title;
         EXPECT_EQ(actual[i].key, expected[i].key) << expected[i].title;
         EXPECT_EQ(actual[i].modifiers, expected[i].modifiers) << expected[i].title;
+    }
+}
+
+}  // namespace
+}  // namespace halvora::app
+
+namespace halvora::app {
+namespace {
+
+TEST(StatusMenuTest, TheDesktopsWordsNameThePermissionAndTheShortcut) {
+    StatusSnapshot state;
+    state.isRunning = false;
+    state.suggestionReplacement = "mới";
+    const struct {
+        const platform::DesktopWords& words;
+        const char* header;
+        const char* help;
+        const char* toolTip;
+    } cases[] = {
+        {platform::DesktopWords::mac(), "Cần cấp quyền Trợ năng", "Mở quyền Trợ năng…",
+         "Nhấn ⌥⌘; để dùng gợi ý sửa lỗi vừa hiện"},
+        {platform::DesktopWords::linuxDesktop(), "Chưa bật bộ gõ Halvora",
+         "Mở hướng dẫn bật bộ gõ…", "Nhấn Alt+Super+; để dùng gợi ý sửa lỗi vừa hiện"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.header);
+        const platform::StatusMenu menu = buildStatusMenu(state, c.words);
+        EXPECT_EQ(menu.toolTip, c.toolTip);
+        ASSERT_FALSE(menu.items.empty());
+        EXPECT_EQ(menu.items.front().title, c.header);
+        const auto help = std::find_if(menu.items.begin(), menu.items.end(), [](const auto& item) {
+            return item.action == static_cast<int>(MenuAction::openAccessibility);
+        });
+        ASSERT_NE(help, menu.items.end());
+        EXPECT_EQ(help->title, c.help);
     }
 }
 

@@ -55,8 +55,13 @@ class BridgeWorkspace final : public platform::Workspace {
     std::optional<std::string> ownBundleIdentifier() const override { return ownIdentifier; }
     bool activate(platform::ProcessId pid) override { return keys_.activate(pid); }
     void activateSelf() override {}
+    std::optional<platform::WindowId> activeWindow() const override { return std::nullopt; }
+    bool activateWindow(platform::WindowId) override { return false; }
     bool openUrl(std::string_view) override { return false; }
     void revealFile(std::string_view) override {}
+    std::optional<platform::ApplicationLabel> applicationLabel(std::string_view) const override {
+        return std::nullopt;
+    }
     platform::Registration onActivate(ApplicationHandler handler) override {
         return keys_.onActivate(std::move(handler));
     }
@@ -89,7 +94,8 @@ struct Desktop {
                    sim.imageCodec(),
                    sim.barcodeReader(),
                    sim.userDefaults(),
-                   sim.log()},
+                   sim.log(),
+                   platform::DesktopWords::linuxDesktop()},
           store(dataFolder, sim.log()),
           controller(
               store, platform, panels, nullptr, [] {}, [](auto) {}) {

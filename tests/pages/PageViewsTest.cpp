@@ -56,7 +56,7 @@ QAbstractButton* buttonTitled(const QWidget& parent, const QString& title) {
 class PageViewsTest : public workspace::testing::WorkspaceFixture {};
 
 TEST_F(PageViewsTest, TextTools) {
-    TextToolsPageView view(desktop_.userDefaults(), desktop_.pasteboard());
+    TextToolsPageView view(desktop_.userDefaults(), desktop_.pasteboard(), platform_.words);
     auto* copy = child<QPushButton>(view, "copy");
     EXPECT_FALSE(copy->isEnabled());
     EXPECT_EQ(child<QPlainTextEdit>(view, "result")->placeholderText(), "Kết quả sẽ hiện ở đây.");
@@ -77,7 +77,7 @@ TEST_F(PageViewsTest, TextTools) {
 }
 
 TEST_F(PageViewsTest, About) {
-    AboutPageView view(desktop_);
+    AboutPageView view(desktop_, platform_.words);
     EXPECT_EQ(child<QLabel>(view, "version")->text().toStdString(),
               workspace::AboutViewModel::versionLine());
     child<QPushButton>(view, "support")->click();
@@ -121,10 +121,14 @@ TEST_F(PageViewsTest, Settings) {
     EXPECT_EQ(desktop_.loginItems().status(), platform::LoginItemStatus::enabled);
     EXPECT_TRUE(child<QCheckBox>(view, "launchAtLogin")->isChecked());
 
+    desktop_.launch("Terminal", "org.gnome.Terminal");
     desktop_.userDefaults().set("mode.org.gnome.Terminal", false);
     view.model().refreshRememberedModes();
     settle();
     EXPECT_EQ(child<QLabel>(view, "modeCount")->text(), "1 app");
+    // The application's name, with its identifier at hand.
+    EXPECT_EQ(child<QLabel>(view, "applicationName")->text(), "Terminal");
+    EXPECT_EQ(child<QLabel>(view, "applicationName")->toolTip(), "org.gnome.Terminal");
     buttonTitled(view, "Đặt lại")->click();
     settle();
     EXPECT_FALSE(desktop_.userDefaults().object("mode.org.gnome.Terminal").has_value());
@@ -163,7 +167,7 @@ TEST_F(PageViewsTest, SnippetsPageShowsTheRightEditorAndDeletes) {
     const util::Uuid reply = addSnippet("Báo giá", ";tl1", "Giá {gia}", true);
     snippets::WorkspaceNavigation navigation;
     SnippetsPageView view(store_, keyboard_, navigation, desktop_.alerts(), desktop_.pasteboard(),
-                          panels_);
+                          panels_, platform_.words);
     view.show();
     settle();
     EXPECT_EQ(view.model().selectedSnippetID(), plain);

@@ -95,6 +95,11 @@ TEST(XdgLoginItemsTest, AnUnwritableFolderIsReportedNotIgnored) {
     const auto error = items.registerLoginItem();
     ASSERT_TRUE(error.has_value());
     EXPECT_FALSE(error->localizedDescription.empty());
+    // A Vietnamese sentence first, then the system's own words.
+    EXPECT_TRUE(error->localizedDescription.starts_with("Không ghi được "))
+        << error->localizedDescription;
+    EXPECT_NE(error->localizedDescription.find("Not a directory"), std::string::npos)
+        << error->localizedDescription;
     EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
 }
 

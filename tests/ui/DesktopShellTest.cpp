@@ -10,12 +10,20 @@
 #include "ui/WorkspaceWindow.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace halvora::desktop {
@@ -52,8 +60,46 @@ TEST_F(DesktopShellTest, StartUpWithoutTrayOrKeystrokesOpensTheWindowAndLogsWhat
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->statusMenuArea()->isVisibleTo(window));
     EXPECT_EQ(desktop.statusItem().statusMenu().title, "Vi");
-    EXPECT_EQ(desktop.statusItem().statusMenu().items.front().title, "Cần cấp quyền Trợ năng");
+    EXPECT_EQ(desktop.statusItem().statusMenu().items.front().title, "Chưa bật bộ gõ Halvora");
     EXPECT_EQ(window->statusLine(), QStringLiteral("Tạm dừng · Vi · Telex"));
+}
+
+TEST_F(DesktopShellTest, QtsOwnButtonsAndMenusAreInVietnamese) {
+    {
+        DesktopApplication desktop(options());
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Open |
+                                 QDialogButtonBox::Yes);
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Hủy"));
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Open)->text(), QStringLiteral("Mở"));
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text(), QStringLiteral("&Có"));
+
+        QLineEdit field;
+        field.setText(QStringLiteral("chào"));
+        const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        QStringList titles;
+        for (const QAction* action : menu->actions()) {
+            if (!action->isSeparator()) {
+                titles << action->text().section(QLatin1Char('\t'), 0, 0);
+            }
+        }
+        EXPECT_EQ(titles.mid(0, 7), (QStringList{"&Hoàn tác", "&Làm lại", "&Cắt", "&Sao chép",
+                                                 "&Dán", "Xóa", "Chọn tất cả"}))
+            << titles.join(u'|').toStdString();
+
+        QFileDialog files(nullptr, QString(), QString(), QStringLiteral("JSON (*.json)"));
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        QStringList labels;
+        for (const QLabel* label : files.findChildren<QLabel*>()) {
+            labels << label->text();
+        }
+        EXPECT_TRUE(labels.contains(QStringLiteral("Xem trong:")))
+            << labels.join(u'|').toStdString();
+        EXPECT_TRUE(labels.contains(QStringLiteral("&Tên file:")))
+            << labels.join(u'|').toStdString();
+    }
+    // Gone with the program's objects.
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancel"));
 }
 
 TEST_F(DesktopShellTest, ThePickerFromTheMenuWithoutAChatExplainsWithAnAlert) {

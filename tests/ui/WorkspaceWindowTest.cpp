@@ -93,7 +93,8 @@ TEST(WorkspaceWindowTest, WithoutATrayTheSidebarShowsTheStatusTitleAndMenu) {
     app::StatusSnapshot state;
     state.isRunning = false;
     state.enabled = false;
-    status.show(app::buildStatusMenu(state), [&](int action) { actions.push_back(action); });
+    status.show(app::buildStatusMenu(state, platform::DesktopWords::mac()),
+                [&](int action) { actions.push_back(action); });
 
     QWidget* area = window.statusMenuArea();
     EXPECT_TRUE(area->isVisibleTo(&window));

@@ -5,6 +5,8 @@
 #include "platform/qt/XcbHotKeys.h"
 #include "platform/qt/XcbKeyboardState.h"
 
+#include "ProcessEvents.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -25,13 +27,7 @@ namespace {
 
 constexpr EventFlags kOptionCommand = eventFlags::option | eventFlags::command;
 
-void processEventsFor(int milliseconds, const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-}
+using halvora::testing::processEventsFor;
 
 TEST(X11HotKeysTest, AGrabbedHotKeyReachesTheHandler) {
     XcbHotKeys hotKeys;

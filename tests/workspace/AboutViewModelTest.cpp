@@ -16,7 +16,7 @@ TEST_F(AboutViewModelTest, VersionComesFromTheBuild) {
 }
 
 TEST_F(AboutViewModelTest, ButtonsOpenTheConfiguredPages) {
-    AboutViewModel model(desktop_);
+    AboutViewModel model(desktop_, platform_.words);
     EXPECT_FALSE(AboutViewModel::authorURL().empty());
     EXPECT_FALSE(AboutViewModel::supportURL().empty());
     model.openAuthorPage();

@@ -150,7 +150,10 @@ TEST_F(BackupViewModelTest, AFailedExportIsShown) {
     model_.exportTo(folder_ / "no" / "such" / "folder" / "a.json");
     ASSERT_EQ(alerts().size(), 1u);
     EXPECT_EQ(alerts()[0].message, "Không hoàn tất được");
-    EXPECT_FALSE(alerts()[0].informativeText.empty());
+    // A Vietnamese sentence, then the system's own words.
+    EXPECT_TRUE(alerts()[0].informativeText.starts_with("Không đọc hoặc ghi được file. "))
+        << alerts()[0].informativeText;
+    EXPECT_GT(alerts()[0].informativeText.size(), BackupViewModel::fileFailurePrefix.size());
     EXPECT_EQ(model_.statusMessage(), std::nullopt);
 
     model_.exportTo(store_.file());

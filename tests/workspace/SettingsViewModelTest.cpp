@@ -10,7 +10,8 @@ using platform::LoginItemStatus;
 
 class SettingsViewModelTest : public testing::WorkspaceFixture {
   protected:
-    SettingsViewModel model_{keyboard_, desktop_.userDefaults(), desktop_.loginItems()};
+    SettingsViewModel model_{keyboard_, desktop_.userDefaults(), desktop_.loginItems(), desktop_,
+                             platform_.words};
 };
 
 TEST_F(SettingsViewModelTest, RememberedModesAreTheBooleanModeKeysSorted) {

@@ -259,14 +259,16 @@ TEST_F(SnippetsViewModelTest, AFailedImageCopyIsShownWithTheSystemsText) {
     EXPECT_FALSE(model_.chooseImage(id, folder_ / "missing.png"));
     ASSERT_EQ(desktop_.alerts().shown().size(), 1u);
     EXPECT_EQ(desktop_.alerts().shown()[0].message, "Không thêm được ảnh");
-    EXPECT_FALSE(desktop_.alerts().shown()[0].informativeText.empty());
+    const std::string& text = desktop_.alerts().shown()[0].informativeText;
+    EXPECT_TRUE(text.starts_with("Không chép được ảnh vào thư mục dữ liệu. ")) << text;
+    EXPECT_GT(text.size(), SnippetsViewModel::imageCopyFailurePrefix.size());
     EXPECT_EQ(shownWhileOpen, desktop_.alerts().shown()[0].informativeText);
     EXPECT_EQ(store_.find(id)->imageFilename, std::nullopt);
 }
 
 TEST_F(SnippetsViewModelTest, EditorWritesEachChangeIntoTheSavedFile) {
     const util::Uuid id = addSnippet("Mục", "");
-    SnippetEditorModel editor(store_, id);
+    SnippetEditorModel editor(store_, id, platform_.words);
 
     EXPECT_TRUE(editor.setTitle("QR Vietcombank"));
     EXPECT_TRUE(editor.setTrigger(";vcbq"));
@@ -299,7 +301,7 @@ TEST_F(SnippetsViewModelTest, EditorWritesEachChangeIntoTheSavedFile) {
 TEST_F(SnippetsViewModelTest, AnEditedCodeExpandsAtTheNextKeystroke) {
     platform::sim::SimTextField& chat = openChat();
     model_.addSnippet();
-    SnippetEditorModel editor(store_, *model_.selectedSnippetID());
+    SnippetEditorModel editor(store_, *model_.selectedSnippetID(), platform_.words);
     editor.setTrigger("ck");
     editor.setText("Cảm ơn anh");
     type(";ck ");
@@ -308,7 +310,7 @@ TEST_F(SnippetsViewModelTest, AnEditedCodeExpandsAtTheNextKeystroke) {
 
 TEST_F(SnippetsViewModelTest, EditorRemovesTheImageButKeepsItsFile) {
     const util::Uuid id = addSnippet("Ảnh", "anh");
-    SnippetEditorModel editor(store_, id);
+    SnippetEditorModel editor(store_, id, platform_.words);
     EXPECT_FALSE(editor.hasImage());
     halvora::testing::TemporaryFolder::write(folder_ / "p.png", pngBytes());
     ASSERT_TRUE(model_.chooseImage(id, folder_ / "p.png"));
@@ -320,8 +322,9 @@ TEST_F(SnippetsViewModelTest, EditorRemovesTheImageButKeepsItsFile) {
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 
-TEST(SnippetEditorModel, HotkeyChoices) {
-    const std::vector<HotkeyChoice> choices = SnippetEditorModel::hotkeyChoices();
+TEST_F(SnippetsViewModelTest, HotkeyChoices) {
+    const std::vector<HotkeyChoice> choices =
+        SnippetEditorModel(store_, util::Uuid(), platform_.words).hotkeyChoices();
     ASSERT_EQ(choices.size(), 10u);
     EXPECT_EQ(choices[0], (HotkeyChoice{"Không dùng", std::nullopt}));
     EXPECT_EQ(choices[1], (HotkeyChoice{"⌥⌘1", 1}));

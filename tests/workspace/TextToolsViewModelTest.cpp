@@ -8,7 +8,7 @@ namespace {
 
 class TextToolsViewModelTest : public testing::WorkspaceFixture {
   protected:
-    TextToolsViewModel model_{desktop_.userDefaults(), desktop_.pasteboard()};
+    TextToolsViewModel model_{desktop_.userDefaults(), desktop_.pasteboard(), platform_.words};
 };
 
 TEST_F(TextToolsViewModelTest, StoredOperationChoosesTheConversion) {

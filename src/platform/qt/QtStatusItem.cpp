@@ -1,5 +1,7 @@
 #include "platform/qt/QtStatusItem.h"
 
+#include "platform/DesktopWords.h"
+
 #include <QAction>
 #include <QCursor>
 #include <QFont>
@@ -33,6 +35,15 @@ QKeySequence shortcutFor(const MenuItem& item) {
     }
     text += QString::fromStdString(item.keyEquivalent).toUpper();
     return QKeySequence::fromString(text, QKeySequence::PortableText);
+}
+
+QString shortcutText(const MenuItem& item) {
+    if (item.keyEquivalent.empty()) {
+        return {};
+    }
+    return QString::fromStdString(DesktopWords::linuxDesktop().shortcut(
+        item.keyEquivalentModifiers,
+        QString::fromStdString(item.keyEquivalent).toUpper().toStdString()));
 }
 
 QIcon titleIcon(const QString& title) {
@@ -90,7 +101,13 @@ void QtStatusItem::show(const StatusMenu& menu, ActionHandler onAction) {
             menuWidget_->addSeparator();
             continue;
         }
-        auto* action = new QAction(QString::fromStdString(item.title), menuWidget_.get());
+        // Qt would write the key sequence its own way ("Meta+Alt+K"); the
+        // text after a tab is what the menu shows as the shortcut instead.
+        QString text = QString::fromStdString(item.title);
+        if (const QString keys = shortcutText(item); !keys.isEmpty()) {
+            text += QLatin1Char('\t') + keys;
+        }
+        auto* action = new QAction(text, menuWidget_.get());
         action->setEnabled(item.enabled);
         action->setShortcut(shortcutFor(item));
         // Shown in the menu only; the global hot keys do the real work.

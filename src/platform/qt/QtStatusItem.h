@@ -17,6 +17,10 @@ namespace halvora::platform::qt {
 /// Alt, Command is Meta (the Super key); empty without a key equivalent.
 QKeySequence shortcutFor(const MenuItem& item);
 
+/// How a menu item's key equivalent is written for the user, in the Linux
+/// desktop's words ("Alt+Super+K"); empty without a key equivalent.
+QString shortcutText(const MenuItem& item);
+
 /// The status title drawn as the tray icon's picture.
 QIcon titleIcon(const QString& title);
 

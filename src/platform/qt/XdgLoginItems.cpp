@@ -62,13 +62,13 @@ LoginItemStatus XdgLoginItems::status() const {
 std::optional<PlatformError> XdgLoginItems::registerLoginItem() {
     const auto file = entryFile();
     if (!file) {
-        return PlatformError{"No home folder is known for the autostart entry."};
+        return PlatformError{"Không tìm thấy thư mục nhà để tạo mục tự khởi động."};
     }
     try {
         std::filesystem::create_directories(file->parent_path());
         util::writeFileAtomically(*file, entryText());
     } catch (const std::system_error& error) {  // filesystem_error too
-        return PlatformError{error.code().message()};
+        return PlatformError{"Không ghi được " + file->string() + ". " + error.code().message()};
     }
     return std::nullopt;
 }
@@ -81,7 +81,7 @@ std::optional<PlatformError> XdgLoginItems::unregisterLoginItem() {
     std::error_code error;
     std::filesystem::remove(*file, error);
     if (error) {
-        return PlatformError{error.message()};
+        return PlatformError{"Không xóa được " + file->string() + ". " + error.message()};
     }
     return std::nullopt;
 }

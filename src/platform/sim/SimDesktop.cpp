@@ -43,9 +43,23 @@ SimDesktop::~SimDesktop() {
 }
 
 Platform SimDesktop::platform() {
-    return Platform{*this,       textOutput_,    *this,         *this,       *this,   pasteboard_,
-                    mainQueue_,  workerQueue_,   hotKeys_,      loginItems_, alerts_, http_,
-                    imageCodec_, barcodeReader_, userDefaults_, log_};
+    return Platform{*this,
+                    textOutput_,
+                    *this,
+                    *this,
+                    *this,
+                    pasteboard_,
+                    mainQueue_,
+                    workerQueue_,
+                    hotKeys_,
+                    loginItems_,
+                    alerts_,
+                    http_,
+                    imageCodec_,
+                    barcodeReader_,
+                    userDefaults_,
+                    log_,
+                    DesktopWords::mac()};
 }
 
 // --- Applications and fields ---
@@ -211,6 +225,15 @@ bool SimDesktop::openUrl(std::string_view url) {
 
 void SimDesktop::revealFile(std::string_view path) {
     revealedFiles_.emplace_back(path);
+}
+
+std::optional<ApplicationLabel> SimDesktop::applicationLabel(std::string_view identifier) const {
+    for (const auto& app : apps_) {
+        if (app.info.bundleIdentifier == identifier) {
+            return ApplicationLabel{app.info.localizedName, {}};
+        }
+    }
+    return std::nullopt;
 }
 
 Registration SimDesktop::onActivate(ApplicationHandler handler) {

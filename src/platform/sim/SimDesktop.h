@@ -151,8 +151,14 @@ class SimDesktop final : public Workspace,
     std::optional<std::string> ownBundleIdentifier() const override;
     bool activate(ProcessId pid) override;
     void activateSelf() override;
+    /// Nothing: the simulated applications are reached by process only.
+    std::optional<WindowId> activeWindow() const override { return std::nullopt; }
+    bool activateWindow(WindowId) override { return false; }
     bool openUrl(std::string_view url) override;
     void revealFile(std::string_view path) override;
+    /// The name of a launched application with that bundle identifier (the
+    /// simulated desktop installs what it launches), without an icon.
+    std::optional<ApplicationLabel> applicationLabel(std::string_view identifier) const override;
     Registration onActivate(ApplicationHandler handler) override;
     Registration onLaunch(ApplicationHandler handler) override;
     Registration onTerminate(ApplicationHandler handler) override;

@@ -10,8 +10,9 @@ namespace halvora::ui {
 
 using workspace::AboutViewModel;
 
-AboutPageView::AboutPageView(platform::Workspace& workspace, QWidget* parent)
-    : QWidget(parent), model_(workspace) {
+AboutPageView::AboutPageView(platform::Workspace& workspace, const platform::DesktopWords& words,
+                             QWidget* parent)
+    : QWidget(parent), model_(workspace, words) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(28, 24, 28, 24);
     layout->addWidget(PageKit::title(AboutViewModel::heading));
@@ -19,7 +20,7 @@ AboutPageView::AboutPageView(platform::Workspace& workspace, QWidget* parent)
     auto* version = new QLabel(qs(AboutViewModel::versionLine()));
     version->setObjectName("version");
     layout->addWidget(version);
-    layout->addWidget(PageKit::note(AboutViewModel::tagline));
+    layout->addWidget(PageKit::note(model_.tagline()));
 
     QVBoxLayout* author = nullptr;
     layout->addWidget(PageKit::card(author));

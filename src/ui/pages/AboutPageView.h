@@ -9,7 +9,8 @@ namespace halvora::ui {
 /// The about page.
 class AboutPageView final : public QWidget {
   public:
-    explicit AboutPageView(platform::Workspace& workspace, QWidget* parent = nullptr);
+    AboutPageView(platform::Workspace& workspace, const platform::DesktopWords& words,
+                  QWidget* parent = nullptr);
 
     workspace::AboutViewModel& model() { return model_; }
 

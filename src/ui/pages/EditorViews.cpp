@@ -132,8 +132,8 @@ void QuickReplyEditorView::refresh() {
 SnippetEditorView::SnippetEditorView(snippets::SnippetStore& store, util::Uuid id,
                                      std::function<void(const util::Uuid&)> onChooseImage,
                                      std::function<void()> onDelete, std::function<void()> onOpenQR,
-                                     QWidget* parent)
-    : QWidget(parent), model_(store, id) {
+                                     const platform::DesktopWords& words, QWidget* parent)
+    : QWidget(parent), model_(store, id, words) {
     auto* layout = new QVBoxLayout(this);
     auto* header = new QHBoxLayout();
     auto* headings = new QVBoxLayout();
@@ -169,13 +169,12 @@ SnippetEditorView::SnippetEditorView(snippets::SnippetStore& store, util::Uuid i
     layout->addWidget(PageKit::heading(SnippetEditorModel::hotkeyLabel));
     hotkey_ = new QComboBox();
     hotkey_->setObjectName("hotkey");
-    for (const workspace::HotkeyChoice& choice : SnippetEditorModel::hotkeyChoices()) {
+    for (const workspace::HotkeyChoice& choice : model_.hotkeyChoices()) {
         hotkey_->addItem(qs(choice.title));
     }
     layout->addWidget(hotkey_, 0, Qt::AlignLeft);
     connect(hotkey_, &QComboBox::activated, this, [this](int index) {
-        model_.setHotkeySlot(
-            SnippetEditorModel::hotkeyChoices().at(static_cast<std::size_t>(index)).slot);
+        model_.setHotkeySlot(model_.hotkeyChoices().at(static_cast<std::size_t>(index)).slot);
     });
 
     dynamicQR_ = new QCheckBox(qs(SnippetEditorModel::qrToggleTitle));

@@ -55,7 +55,7 @@ class SnippetEditorView final : public QWidget {
     SnippetEditorView(snippets::SnippetStore& store, util::Uuid id,
                       std::function<void(const util::Uuid&)> onChooseImage,
                       std::function<void()> onDelete, std::function<void()> onOpenQR,
-                      QWidget* parent = nullptr);
+                      const platform::DesktopWords& words, QWidget* parent = nullptr);
 
     workspace::SnippetEditorModel& model() { return model_; }
     void refresh();

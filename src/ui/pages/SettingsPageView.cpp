@@ -7,6 +7,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,6 +21,17 @@ using workspace::SettingsPage;
 using workspace::SettingsViewModel;
 
 namespace {
+
+constexpr int kApplicationIconSize = 20;
+
+/// An icon of the desktop's theme by name, or an image file by path.
+QIcon applicationIcon(const std::string& icon) {
+    if (icon.empty()) {
+        return {};
+    }
+    const QString name = QString::fromStdString(icon);
+    return icon.front() == '/' ? QIcon(name) : QIcon::fromTheme(name);
+}
 
 int indexOf(SettingsPage page) {
     return static_cast<int>(page);
@@ -46,7 +58,9 @@ void clearLayout(QVBoxLayout& layout) {
 SettingsPageView::SettingsPageView(input::KeyboardController& keyboard,
                                    snippets::SnippetStore& store, platform::Platform& platform,
                                    QWidget* parent)
-    : QWidget(parent), model_(keyboard, platform.userDefaults, platform.loginItems) {
+    : QWidget(parent),
+      model_(keyboard, platform.userDefaults, platform.loginItems, platform.workspace,
+             platform.words) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     pages_ = new QStackedWidget();
@@ -54,7 +68,7 @@ SettingsPageView::SettingsPageView(input::KeyboardController& keyboard,
 
     backup_ = new BackupPageView(store, platform.userDefaults, platform.workspace, platform.alerts,
                                  platform.imageCodec);
-    about_ = new AboutPageView(platform.workspace);
+    about_ = new AboutPageView(platform.workspace, platform.words);
     // In the order of SettingsPage.
     pages_->addWidget(buildOverview());
     pages_->addWidget(withBackButton(SettingsViewModel::subPageBackTitle, backup_));
@@ -109,13 +123,13 @@ QWidget* SettingsPageView::buildOverview() {
             [this](bool on) { model_.setSuggestionsEnabled(on); });
 
     layout->addWidget(smartSwitchingToggle());
-    layout->addWidget(PageKit::note(SettingsViewModel::smartSwitchingNote));
+    layout->addWidget(PageKit::note(model_.smartSwitchingNote()));
     auto* showApps = PageKit::button(SettingsViewModel::showApplicationsTitle);
     layout->addWidget(showApps, 0, Qt::AlignLeft);
     connect(showApps, &QPushButton::clicked, this,
             [this] { model_.setPage(SettingsPage::applications); });
 
-    launchAtLogin_ = new QCheckBox(qs(SettingsViewModel::launchAtLoginTitle));
+    launchAtLogin_ = new QCheckBox(qs(model_.launchAtLoginTitle()));
     launchAtLogin_->setObjectName("launchAtLogin");
     layout->addWidget(launchAtLogin_);
     connect(launchAtLogin_, &QCheckBox::clicked, this,
@@ -168,7 +182,7 @@ QWidget* SettingsPageView::buildApplications() {
     layout->addWidget(PageKit::note(SettingsViewModel::applicationsLine));
     layout->addWidget(smartSwitchingToggle());
     layout->addWidget(PageKit::note(SettingsViewModel::applicationsRule));
-    layout->addWidget(PageKit::note(SettingsViewModel::applicationsHint));
+    layout->addWidget(PageKit::note(model_.applicationsHint()));
 
     auto* header = new QHBoxLayout();
     header->addWidget(PageKit::heading(SettingsViewModel::rememberedHeading));
@@ -197,7 +211,19 @@ void SettingsPageView::rebuildModes() {
     }
     for (const workspace::RememberedMode& mode : model_.rememberedModes()) {
         auto* row = new QHBoxLayout();
-        row->addWidget(new QLabel(qs(mode.bundleID)), 1);
+        const platform::ApplicationLabel application = model_.applicationLabel(mode.bundleID);
+        auto* icon = new QLabel();
+        icon->setObjectName("applicationIcon");
+        icon->setFixedSize(kApplicationIconSize, kApplicationIconSize);
+        const QIcon image = applicationIcon(application.icon);
+        if (!image.isNull()) {
+            icon->setPixmap(image.pixmap(kApplicationIconSize, kApplicationIconSize));
+        }
+        row->addWidget(icon);
+        auto* name = new QLabel(qs(application.name));
+        name->setObjectName("applicationName");
+        name->setToolTip(qs(mode.bundleID));
+        row->addWidget(name, 1);
         row->addWidget(new QLabel(qs(SettingsViewModel::modeTitle(mode.enabled))));
         auto* reset = PageKit::button(SettingsViewModel::resetTitle);
         const std::string bundleID = mode.bundleID;

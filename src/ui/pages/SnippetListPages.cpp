@@ -130,11 +130,13 @@ SnippetsPageView::SnippetsPageView(snippets::SnippetStore& store,
                                    const input::KeyboardController& keyboard,
                                    snippets::WorkspaceNavigation& navigation,
                                    platform::Alerts& alerts, platform::Pasteboard& pasteboard,
-                                   snippets::PanelHost& panels, QWidget* parent)
+                                   snippets::PanelHost& panels, const platform::DesktopWords& words,
+                                   QWidget* parent)
     : QWidget(parent),
       store_(store),
       pasteboard_(pasteboard),
       panels_(panels),
+      words_(words),
       model_(store, keyboard, navigation, alerts) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(28, 24, 28, 24);
@@ -198,7 +200,7 @@ void SnippetsPageView::refresh() {
         } else {
             editor = new SnippetEditorView(
                 store_, id, [this](const util::Uuid& target) { chooseImage(target); }, onDelete,
-                [this] { model_.openQRSetup(); });
+                [this] { model_.openQRSetup(); }, words_);
         }
         return editor;
     });

@@ -5,6 +5,7 @@
 
 #include "input/KeyboardController.h"
 #include "platform/Alerts.h"
+#include "platform/DesktopWords.h"
 #include "platform/Pasteboard.h"
 #include "snippets/PanelHost.h"
 #include "snippets/SnippetStore.h"
@@ -32,7 +33,7 @@ class SnippetsPageView final : public QWidget {
     SnippetsPageView(snippets::SnippetStore& store, const input::KeyboardController& keyboard,
                      snippets::WorkspaceNavigation& navigation, platform::Alerts& alerts,
                      platform::Pasteboard& pasteboard, snippets::PanelHost& panels,
-                     QWidget* parent = nullptr);
+                     const platform::DesktopWords& words, QWidget* parent = nullptr);
 
     workspace::SnippetsViewModel& model() { return model_; }
     /// The editor shown now; null with the empty detail.
@@ -48,6 +49,7 @@ class SnippetsPageView final : public QWidget {
     snippets::SnippetStore& store_;
     platform::Pasteboard& pasteboard_;
     snippets::PanelHost& panels_;
+    const platform::DesktopWords& words_;
     workspace::SnippetsViewModel model_;
     util::Connection connection_;
     PageKit::DeferredRefresh* refresher_ = nullptr;

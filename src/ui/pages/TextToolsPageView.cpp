@@ -15,8 +15,9 @@ namespace halvora::ui {
 using workspace::TextToolsViewModel;
 
 TextToolsPageView::TextToolsPageView(platform::UserDefaults& defaults,
-                                     platform::Pasteboard& pasteboard, QWidget* parent)
-    : QWidget(parent), model_(defaults, pasteboard) {
+                                     platform::Pasteboard& pasteboard,
+                                     const platform::DesktopWords& words, QWidget* parent)
+    : QWidget(parent), model_(defaults, pasteboard, words) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(28, 24, 28, 24);
     layout->addWidget(PageKit::title(TextToolsViewModel::title));

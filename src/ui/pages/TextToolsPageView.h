@@ -18,7 +18,7 @@ class DeferredRefresh;
 class TextToolsPageView final : public QWidget {
   public:
     TextToolsPageView(platform::UserDefaults& defaults, platform::Pasteboard& pasteboard,
-                      QWidget* parent = nullptr);
+                      const platform::DesktopWords& words, QWidget* parent = nullptr);
 
     workspace::TextToolsViewModel& model() { return model_; }
     /// Shows the model's state now.

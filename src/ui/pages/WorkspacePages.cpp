@@ -18,7 +18,7 @@ void installWorkspacePages(const SetPageWidget& setPage, snippets::SnippetStore&
                            snippets::WorkspaceNavigation& navigation, platform::Platform& platform,
                            snippets::PanelHost& panels) {
     auto* snippetsPage = new SnippetsPageView(store, keyboard, navigation, platform.alerts,
-                                              platform.pasteboard, panels);
+                                              platform.pasteboard, panels, platform.words);
     // The window owns the pages; the QR page's link to the snippets page
     // must not outlive it.
     const QPointer<SnippetsPageView> snippetsLink(snippetsPage);
@@ -32,12 +32,12 @@ void installWorkspacePages(const SetPageWidget& setPage, snippets::SnippetStore&
                                                           }
                                                       }));
     setPage(WorkspacePage::textTools,
-            new TextToolsPageView(platform.userDefaults, platform.pasteboard));
+            new TextToolsPageView(platform.userDefaults, platform.pasteboard, platform.words));
     setPage(WorkspacePage::backup,
             new BackupPageView(store, platform.userDefaults, platform.workspace, platform.alerts,
                                platform.imageCodec));
     setPage(WorkspacePage::settings, new SettingsPageView(keyboard, store, platform));
-    setPage(WorkspacePage::about, new AboutPageView(platform.workspace));
+    setPage(WorkspacePage::about, new AboutPageView(platform.workspace, platform.words));
 }
 
 }  // namespace halvora::ui
