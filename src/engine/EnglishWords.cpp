@@ -73,10 +73,7 @@ const std::unordered_set<std::string_view>& englishWords() {
     return words;
 }
 
-void EnglishWordMatcher::advance(char32_t c) {
-    if (node_ < 0) {
-        return;
-    }
+void EnglishWordMatcher::step(char32_t c) {
     matches_ = false;
     // İ lower-cases to i plus a combining dot, never a plain i.
     const char32_t lower = c < 0x80         ? ((c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c)

@@ -27,11 +27,19 @@ class EnglishWordMatcher {
         matches_ = false;
     }
     /// Extends the word by one character.
-    void advance(char32_t c);
+    void advance(char32_t c) {
+        // Most words leave the tree within a letter or two; past that point a
+        // key costs one test.
+        if (node_ >= 0) {
+            step(c);
+        }
+    }
     /// Whether the characters so far, lower-cased, are one of the words.
     bool matches() const { return matches_; }
 
   private:
+    void step(char32_t c);
+
     // Index of the tree node reached; -1 once no word can match any more.
     std::int32_t node_ = 0;
     bool matches_ = false;

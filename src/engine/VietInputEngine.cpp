@@ -307,17 +307,22 @@ InputAction VietInputEngine::feed(char32_t key) {
 // (a new word, Backspace, or fields changed by the owner), it is built from
 // the whole raw keystrokes, which is render itself.
 InputAction VietInputEngine::feed(std::string_view key) {
-    const std::string_view before(rawKeystrokes);
-    const bool continues = !before.empty() && word_.extends(before, composed, vniMode, modernTone);
+    // A new word starts from the empty state, which describes it exactly.
+    const bool fresh = rawKeystrokes.empty() && composed.empty();
+    if (fresh) {
+        word_.start(vniMode, modernTone);
+    }
+    const bool continues = fresh || word_.extends(rawKeystrokes, composed, vniMode, modernTone);
     if (continues) {
         const std::size_t oldBytes = composed.size();
         const std::size_t oldCharacters = word_.graphemes();
-        if (key.size() == 1) {
+        if (key.size() == 1 && static_cast<unsigned char>(key.front()) < 0x80) {
             rawKeystrokes.push_back(key.front());
+            word_.addAscii(key.front());
         } else {
             rawKeystrokes.append(key);
+            word_.add(key);
         }
-        word_.add(key);
         const std::size_t keep = word_.settle();
         const std::string_view next = word_.text();
         // When the new text is the old one plus the key, the key types itself.

@@ -141,51 +141,7 @@ bool containsSorted(const Buffer& buffer, T value) {
     return std::binary_search(buffer.begin(), buffer.end(), value);
 }
 
-// Byte comparison that stays inline for the few bytes of a typical word:
-// two overlapping loads cover any length from 4 to 16.
-bool sameBytes(const char* a, const char* b, std::size_t n) {
-    const auto load4 = [](const char* p) {
-        std::uint32_t v;
-        std::memcpy(&v, p, 4);
-        return v;
-    };
-    const auto load8 = [](const char* p) {
-        std::uint64_t v;
-        std::memcpy(&v, p, 8);
-        return v;
-    };
-    if (n >= 8) {
-        if (n > 16) {
-            return std::memcmp(a, b, n) == 0;
-        }
-        return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
-    }
-    if (n >= 4) {
-        return load4(a) == load4(b) && load4(a + n - 4) == load4(b + n - 4);
-    }
-    for (; n > 0; ++a, ++b, --n) {
-        if (*a != *b) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
-
-bool WordState::describes(std::string_view raw, std::string_view shown, bool vni,
-                          bool modernTone) const {
-    return settled_ && vni == vni_ && modernTone == modernTone_ && raw.size() == raw8_.size() &&
-           shown.size() == text8_.size() && sameBytes(raw.data(), raw8_.data(), raw.size()) &&
-           sameBytes(shown.data(), text8_.data(), shown.size());
-}
-
-bool WordState::extends(std::string_view raw, std::string_view shown, bool vni,
-                        bool modernTone) const {
-    // A raw text ending inside a UTF-8 sequence may decode differently once
-    // more bytes follow; such a word is composed again from its start.
-    return !malformedTail_ && describes(raw, shown, vni, modernTone);
-}
 
 void WordState::start(bool vni, bool modernTone) {
     vni_ = vni;
@@ -201,6 +157,7 @@ void WordState::start(bool vni, bool modernTone) {
     firstVowel_ = secondVowel_ = lastVowel_ = kNone;
     gapSinceVowel_ = false;
     interrupted_ = false;
+    foreign_ = false;
     toned_.clear();
     lastShaped_ = kNone;
     for (auto& positions : bases_) {
@@ -217,17 +174,14 @@ void WordState::start(bool vni, bool modernTone) {
     text8_.clear();
     marks_.clear();
     nonSimple_ = 0;
-    settled_ = false;
+    // The empty word shows the empty text, with nothing marked.
+    settled_ = true;
     textIsRaw_ = false;
-    marksValid_ = false;
+    marksValid_ = true;
 }
 
 void WordState::add(std::string_view utf8) {
-    if (utf8.size() == 1) {
-        raw8_.push_back(utf8.front());
-    } else {
-        raw8_.append(utf8.data(), utf8.size());
-    }
+    raw8_.append(utf8.data(), utf8.size());
     // Decoded exactly as text::toUtf32 decodes the whole raw text: each
     // malformed sequence stands for U+FFFD.
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
@@ -330,6 +284,9 @@ inline void WordState::append(char32_t ch) {
     touched_.push_back(p);
     const VowelMap::detail::Position at = VowelMap::detail::find(ch);
     if (at.row < 0) {
+        if (ch >= 0x80 && ch != U'đ' && ch != U'Đ') {
+            foreign_ = true;
+        }
         if (vni_ && lowerKey(ch) == U'd') {
             ds_.push_back(p);
         }
@@ -556,7 +513,7 @@ inline WordState::FinalForm WordState::finalForm() const {
     form.tone = VowelMap::toneIndex(list_[firstToned]);
     Index lastShaped = lastShaped_;
     for (std::size_t i = pairs_.size(); i-- > 0;) {
-        if (completes(pairs_[i])) {
+        if (pairs_[i] + 1 < list_.size()) {
             if (lastShaped == kNone || pairs_[i] > lastShaped) {
                 lastShaped = pairs_[i];
             }
@@ -587,7 +544,7 @@ inline void WordState::collectMarks(const FinalForm& form, SmallBuffer<Index, 16
         return;
     }
     for (Index j : pairs_) {
-        if (completes(j)) {
+        if (j + 1 < list_.size()) {
             marks.push_back(j);
         }
     }
@@ -618,10 +575,43 @@ inline void WordState::setOut(Index p, char32_t c, bool fresh, Index& lowest) {
     text32_[p] = c;
 }
 
+inline void WordState::appendShown(char32_t c) {
+    nonSimple_ += isSimple(c) ? 0 : 1;
+    text32_.push_back(c);
+    if (c < 0x80) {
+        text8_.push_back(static_cast<char>(c));
+        return;
+    }
+    std::array<char, 4> bytes{};
+    int32_t length = 0;
+    U8_APPEND_UNSAFE(bytes.data(), length, static_cast<UChar32>(c));
+    text8_.append(bytes.data(), static_cast<std::size_t>(length));
+}
+
 std::size_t WordState::settle() {
     const auto oldCount = static_cast<Index>(text32_.size());
     const std::size_t oldBytes = text8_.size();
     const bool raw = showsRaw();
+
+    // The common key appends one character to a text that is the list itself
+    // (no tone, no ươ pair, nothing marked before or after the key) or the
+    // raw keys, and the text stays so: the text gains that one character,
+    // exactly what the general path below computes for it.
+    if (settled_ && raw == textIsRaw_) {
+        if (raw) {
+            if (raw32_.size() == oldCount + 1) {
+                touched_.clear();
+                appendShown(raw32_.back());
+                return oldBytes;
+            }
+        } else if (marksValid_ && marks_.empty() && toned_.empty() && pairs_.empty() &&
+                   touched_.size() == 1 && touched_[0] == oldCount &&
+                   list_.size() == oldCount + 1) {
+            touched_.clear();
+            appendShown(list_.back());
+            return oldBytes;
+        }
+    }
     Index lowest = oldCount;
 
     // Writes the whole text anew, noting where it first differs from the old.
@@ -725,7 +715,24 @@ std::size_t WordState::settle() {
 }
 
 bool WordState::textIsSyllable() const {
-    return VietnameseSyllable::isValid(std::u32string_view(text32_.data(), text32_.size()));
+    if (textIsRaw_) {
+        return VietnameseSyllable::isValid(std::u32string_view(text32_.data(), text32_.size()));
+    }
+    // The text is the list with some vowels changed in tone or shape; every
+    // other character is the list's, and a vowel stays a vowel. So the text's
+    // vowels stand where the summaries say, and the test needs only the
+    // characters around them.
+    // A character outside ASCII and the vowel table might lower-case into a
+    // vowel (İ gives i), which the summaries do not count as one.
+    if (foreign_) {
+        return VietnameseSyllable::isValid(std::u32string_view(text32_.data(), text32_.size()));
+    }
+    if (vowelCount_ == 0 || interrupted_ || lastVowel_ - firstVowel_ >= 3) {
+        return false;
+    }
+    const std::u32string_view list(list_.data(), list_.size());
+    return VietnameseSyllable::isValidAround(list.substr(0, firstVowel_),
+                                             list.substr(lastVowel_ + 1));
 }
 
 std::size_t WordState::graphemes() const {
