@@ -177,6 +177,7 @@ void WordState::start(bool vni, bool modernTone) {
     // The empty word shows the empty text, with nothing marked.
     settled_ = true;
     textIsRaw_ = false;
+    textIsList_ = true;
     marksValid_ = true;
 }
 
@@ -210,7 +211,18 @@ void WordState::add(std::string_view utf8) {
 void WordState::push(char32_t ch) {
     english_.advance(ch);
     const char32_t key = lowerKey(ch);
+    // A key that is no modifier (nor the tone-clearing key) transforms
+    // nothing: render appends it and forgets the last modifier. It cannot
+    // double one either, since only modifier keys are ever remembered.
+    if (!isModifierKey(key, vni_) && key != (vni_ ? U'0' : U'z')) {
+        lastModifier_ = 0;
+        append(ch);
+        return;
+    }
+    pushModifier(ch, key);
+}
 
+void WordState::pushModifier(char32_t ch, char32_t key) {
     if (lastModifier_ != 0 && lastModifier_ == key) {
         // render sets the list to its snapshot, the list before the previous
         // key. The snapshot is taken at every modifier key and only a key
@@ -575,43 +587,61 @@ inline void WordState::setOut(Index p, char32_t c, bool fresh, Index& lowest) {
     text32_[p] = c;
 }
 
+// UTF-8 of one code point, byte by byte: a call to a copy routine would cost
+// more than the two or three bytes of a Vietnamese letter.
+template <class Buffer>
+[[gnu::always_inline]] inline void appendUtf8(Buffer& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
 inline void WordState::appendShown(char32_t c) {
     nonSimple_ += isSimple(c) ? 0 : 1;
     text32_.push_back(c);
-    if (c < 0x80) {
-        text8_.push_back(static_cast<char>(c));
-        return;
-    }
-    std::array<char, 4> bytes{};
-    int32_t length = 0;
-    U8_APPEND_UNSAFE(bytes.data(), length, static_cast<UChar32>(c));
-    text8_.append(bytes.data(), static_cast<std::size_t>(length));
+    appendUtf8(text8_, c);
 }
 
 std::size_t WordState::settle() {
-    const auto oldCount = static_cast<Index>(text32_.size());
-    const std::size_t oldBytes = text8_.size();
-    const bool raw = showsRaw();
-
     // The common key appends one character to a text that is the list itself
     // (no tone, no ươ pair, nothing marked before or after the key) or the
     // raw keys, and the text stays so: the text gains that one character,
-    // exactly what the general path below computes for it.
+    // exactly what the general path computes for it.
+    const auto oldCount = static_cast<Index>(text32_.size());
+    const bool raw = showsRaw();
     if (settled_ && raw == textIsRaw_) {
+        const std::size_t oldBytes = text8_.size();
         if (raw) {
             if (raw32_.size() == oldCount + 1) {
                 touched_.clear();
                 appendShown(raw32_.back());
                 return oldBytes;
             }
-        } else if (marksValid_ && marks_.empty() && toned_.empty() && pairs_.empty() &&
-                   touched_.size() == 1 && touched_[0] == oldCount &&
-                   list_.size() == oldCount + 1) {
+        } else if (textIsList_ && toned_.empty() && pairs_.empty() && touched_.size() == 1 &&
+                   touched_[0] == oldCount && list_.size() == oldCount + 1) {
             touched_.clear();
             appendShown(list_.back());
             return oldBytes;
         }
     }
+    return settleChanges(raw);
+}
+
+std::size_t WordState::settleChanges(bool raw) {
+    const auto oldCount = static_cast<Index>(text32_.size());
+    const std::size_t oldBytes = text8_.size();
     Index lowest = oldCount;
 
     // Writes the whole text anew, noting where it first differs from the old.
@@ -644,8 +674,7 @@ std::size_t WordState::settle() {
             }
         }
         marksValid_ = false;
-    } else if (settled_ && !textIsRaw_ && marksValid_ && marks_.empty() && toned_.empty() &&
-               pairs_.empty()) {
+    } else if (textIsList_ && toned_.empty() && pairs_.empty()) {
         // No marks before or after this key: the text is the list itself, so
         // only the positions the key touched can read differently.
         const auto count = static_cast<Index>(list_.size());
@@ -653,13 +682,19 @@ std::size_t WordState::settle() {
         for (Index p : touched_) {
             setOut(p, list_[p], p >= oldCount, lowest);
         }
+        marks_.clear();
+        marksValid_ = true;
     } else {
         const FinalForm form = finalForm();
         const auto count = static_cast<Index>(list_.size());
-        if (!settled_ || textIsRaw_ || !marksValid_) {
+        if (count <= kShortWord || !settled_ || textIsRaw_ || !marksValid_) {
+            // A short word is cheaper composed whole than through its marks,
+            // which are collected only once it grows past that length.
             rewrite(count, [&](Index p) { return finalAt(p, form); });
-            collectMarks(form, marks_);
-            marksValid_ = true;
+            marksValid_ = count > kShortWord;
+            if (marksValid_) {
+                collectMarks(form, marks_);
+            }
         } else {
             text32_.resize(count);
             for (Index p = oldCount; p < count; ++p) {
@@ -684,6 +719,7 @@ std::size_t WordState::settle() {
     touched_.clear();
     settled_ = true;
     textIsRaw_ = raw;
+    textIsList_ = !raw && toned_.empty() && pairs_.empty();
 
     // The bytes before the first changed character stay; the rest is encoded
     // again (for a key that appends, that is only the new character).
@@ -700,16 +736,8 @@ std::size_t WordState::settle() {
         }
     }
     text8_.resize(keep);
-    std::array<char, 4> bytes{};
     for (Index p = lowest; p < text32_.size(); ++p) {
-        const char32_t c = text32_[p];
-        if (c < 0x80) {
-            text8_.push_back(static_cast<char>(c));
-            continue;
-        }
-        int32_t length = 0;
-        U8_APPEND_UNSAFE(bytes.data(), length, static_cast<UChar32>(c));
-        text8_.append(bytes.data(), static_cast<std::size_t>(length));
+        appendUtf8(text8_, text32_[p]);
     }
     return keep;
 }
@@ -735,10 +763,7 @@ bool WordState::textIsSyllable() const {
                                              list.substr(lastVowel_ + 1));
 }
 
-std::size_t WordState::graphemes() const {
-    if (nonSimple_ == 0) {
-        return text32_.size();
-    }
+std::size_t WordState::countGraphemes() const {
     return text::graphemeCount(text());
 }
 

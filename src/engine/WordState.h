@@ -63,7 +63,7 @@ class WordState {
     /// VietnameseSyllable::isValid of `text()`.
     bool textIsSyllable() const;
     /// User-perceived characters of `text()` as of the last `settle`.
-    std::size_t graphemes() const;
+    std::size_t graphemes() const { return nonSimple_ == 0 ? text32_.size() : countGraphemes(); }
     /// Whether a doubled modifier key undid a transformation in the word
     /// (render reports none for an English word, which it leaves untouched).
     bool escaped() const { return escaped_ && !english_.matches(); }
@@ -107,6 +107,7 @@ class WordState {
     };
 
     void push(char32_t ch);
+    [[gnu::noinline]] void pushModifier(char32_t ch, char32_t key);
     void append(char32_t ch);
     void setChar(Index p, char32_t c);
     void undoLastKey();
@@ -128,6 +129,8 @@ class WordState {
     bool showsRaw() const;
     void setOut(Index p, char32_t c, bool fresh, Index& lowest);
     void appendShown(char32_t c);
+    std::size_t countGraphemes() const;
+    [[gnu::noinline]] std::size_t settleChanges(bool raw);
 
     bool vni_ = false;
     bool modernTone_ = true;
@@ -185,6 +188,11 @@ class WordState {
     bool textIsRaw_ = false;
     // Whether marks_ holds the marks of the text as last settled.
     bool marksValid_ = false;
+    // Whether the text as last settled is the list itself.
+    bool textIsList_ = false;
+    // Up to this many list characters, the text is composed whole when a key
+    // changes more than its end (see settleChanges).
+    static constexpr Index kShortWord = 24;
 };
 
 }  // namespace halvora::engine
