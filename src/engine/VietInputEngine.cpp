@@ -306,7 +306,21 @@ InputAction VietInputEngine::feed(char32_t key) {
 // the same text). When the kept state does not describe the word as it stands
 // (a new word, Backspace, or fields changed by the owner), it is built from
 // the whole raw keystrokes, which is render itself.
-InputAction VietInputEngine::feed(std::string_view key) {
+// InputAction::passThrough() or InputAction::replace(deleteCount, composed),
+// written into `out` so that its text keeps its storage.
+void VietInputEngine::answer(InputAction& out, bool typesItself, int deleteCount) const {
+    if (typesItself) {
+        out.kind = InputAction::Kind::passThrough;
+        out.deleteCount = 0;
+        out.text.clear();
+        return;
+    }
+    out.kind = InputAction::Kind::replace;
+    out.deleteCount = deleteCount;
+    out.text.assign(composed);
+}
+
+void VietInputEngine::feed(std::string_view key, InputAction& out) {
     // A new word starts from the empty state, which describes it exactly.
     const bool fresh = rawKeystrokes.empty() && composed.empty();
     if (fresh) {
@@ -335,10 +349,8 @@ InputAction VietInputEngine::feed(std::string_view key) {
             composed.resize(keep);
             composed.append(next.substr(keep));
         }
-        if (typesItself) {
-            return InputAction::passThrough();
-        }
-        return InputAction::replace(static_cast<int>(oldCharacters), composed);
+        answer(out, typesItself, static_cast<int>(oldCharacters));
+        return;
     }
 
     rawKeystrokes.append(key);
@@ -351,10 +363,7 @@ InputAction VietInputEngine::feed(std::string_view key) {
     const int deleteCount =
         typesItself ? 0 : static_cast<int>(text::graphemeCount(std::string_view(composed)));
     composed.assign(next);
-    if (typesItself) {
-        return InputAction::passThrough();
-    }
-    return InputAction::replace(deleteCount, composed);
+    answer(out, typesItself, deleteCount);
 }
 
 InputAction VietInputEngine::backspace() {
@@ -369,7 +378,12 @@ InputAction VietInputEngine::backspace() {
                                 composed);
 }
 
-std::string VietInputEngine::peekCommitText(bool autoRestore, char32_t /*boundary*/) const {
+void VietInputEngine::peekCommitText(bool autoRestore, char32_t /*boundary*/,
+                                     std::string& out) const {
+    out.assign(commitSource(autoRestore));
+}
+
+const std::string& VietInputEngine::commitSource(bool autoRestore) const {
     if (!autoRestore || rawKeystrokes == composed) {
         return composed;
     }

@@ -487,8 +487,8 @@ bool KeyboardController::handleCharacter(const std::string& character) {
         return true;
     }
     std::string shown = engine_.composed;
-    const engine::InputAction action = engine_.feed(std::string_view(character));
-    return compose(action, std::move(shown));
+    engine_.feed(std::string_view(character), keyAction_);
+    return compose(keyAction_, std::move(shown));
 }
 
 std::optional<bool> KeyboardController::handleShortcut(platform::KeyCode code) {

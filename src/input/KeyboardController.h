@@ -196,6 +196,9 @@ class KeyboardController final : private FlowHost {
 
     std::unique_ptr<platform::InstalledTap> tap_;
     engine::VietInputEngine engine_;
+    // The engine's answer to the last letter, kept so that its text's storage
+    // serves every key.
+    engine::InputAction keyAction_;
     std::string token_;
     std::string activeBundleID_;
     FocusedFieldKind focusedFieldKind_ = FocusedFieldKind::ordinary;
