@@ -208,6 +208,7 @@ class KeyboardController final : private FlowHost {
     std::optional<std::string> conflictingInputApp_;
     /// The edits made while a key is decided; null outside.
     std::vector<platform::TextEdit>* keyEdits_ = nullptr;
+    std::vector<platform::TextEdit> spareEdits_;
     bool suggestionsEnabled_ = true;
     bool enabled_ = true;
     engine::InputMethod method_ = engine::InputMethod::telex;
