@@ -7,7 +7,8 @@
 // counted by replacing operator new.
 //
 // HALVORA_VI_DIC points at another .dic file; without the dictionary the
-// stream benchmarks are skipped.
+// stream benchmarks are skipped. HALVORA_WRITE_STREAM names a file that
+// receives the stream's keys, for timing `halvora compose` on them.
 
 #include "Keystrokes.h"
 
@@ -168,6 +169,10 @@ void BM_DictionaryStreamTelex(benchmark::State& state) {
     if (keys.empty()) {
         state.SkipWithError("hunspell-vi is not installed (/usr/share/hunspell/vi_VN.dic)");
         return;
+    }
+    // For timing a whole `halvora compose` process on the same keys.
+    if (const char* path = std::getenv("HALVORA_WRITE_STREAM")) {
+        std::ofstream(path, std::ios::binary) << keys;
     }
     VietInputEngine engine;
     engine.modernTone = true;

@@ -509,7 +509,7 @@ bool WordState::shapeLastVowel(Shape shape) {
 // a key only the positions the key changed and the old and new marks can
 // show something new; `settle` recomputes exactly those.
 
-inline bool WordState::completes(Index p) const {
+[[gnu::always_inline]] inline bool WordState::completes(Index p) const {
     return !pairs_.empty() && p + 1 < list_.size() && containsSorted(pairs_, p);
 }
 
@@ -536,7 +536,7 @@ inline WordState::FinalForm WordState::finalForm() const {
     return form;
 }
 
-inline char32_t WordState::finalAt(Index p, const FinalForm& form) const {
+[[gnu::always_inline]] inline char32_t WordState::finalAt(Index p, const FinalForm& form) const {
     char32_t c = list_[p];
     if (pairs_.empty() && !form.anyTone) {
         return c;
@@ -574,7 +574,8 @@ inline bool WordState::showsRaw() const {
     return english_.matches() || (!escaped_ && interrupted_);
 }
 
-inline void WordState::setOut(Index p, char32_t c, bool fresh, Index& lowest) {
+[[gnu::always_inline]] inline void WordState::setOut(Index p, char32_t c, bool fresh,
+                                                     Index& lowest) {
     if (!fresh) {
         const char32_t before = text32_[p];
         if (before == c) {
@@ -687,14 +688,28 @@ std::size_t WordState::settleChanges(bool raw) {
     } else {
         const FinalForm form = finalForm();
         const auto count = static_cast<Index>(list_.size());
-        if (count <= kShortWord || !settled_ || textIsRaw_ || !marksValid_) {
+        if (count <= kShortWord && settled_ && !textIsRaw_) {
             // A short word is cheaper composed whole than through its marks,
-            // which are collected only once it grows past that length.
-            rewrite(count, [&](Index p) { return finalAt(p, form); });
-            marksValid_ = count > kShortWord;
-            if (marksValid_) {
-                collectMarks(form, marks_);
+            // which are collected only once it grows past that length. The
+            // list never shrinks, so every old position is still there.
+            text32_.resize(count);
+            std::size_t nonSimple = 0;
+            for (Index p = 0; p < count; ++p) {
+                const char32_t c = finalAt(p, form);
+                if (p >= oldCount || text32_[p] != c) {
+                    if (p < oldCount && p < lowest) {
+                        lowest = p;
+                    }
+                    text32_[p] = c;
+                }
+                nonSimple += isSimple(c) ? 0 : 1;
             }
+            nonSimple_ = nonSimple;
+            marksValid_ = false;
+        } else if (!settled_ || textIsRaw_ || !marksValid_) {
+            rewrite(count, [&](Index p) { return finalAt(p, form); });
+            collectMarks(form, marks_);
+            marksValid_ = true;
         } else {
             text32_.resize(count);
             for (Index p = oldCount; p < count; ++p) {
