@@ -330,14 +330,15 @@ void VietInputEngine::feed(std::string_view key, InputAction& out) {
     if (continues) {
         const std::size_t oldBytes = composed.size();
         const std::size_t oldCharacters = word_.graphemes();
+        std::size_t keep = 0;
         if (key.size() == 1 && static_cast<unsigned char>(key.front()) < 0x80) {
             rawKeystrokes.push_back(key.front());
-            word_.addAscii(key.front());
+            keep = word_.typeAscii(key.front());
         } else {
             rawKeystrokes.append(key);
             word_.add(key);
+            keep = word_.settle();
         }
-        const std::size_t keep = word_.settle();
         const std::string_view next = word_.text();
         // When the new text is the old one plus the key, the key types itself.
         const bool typesItself =

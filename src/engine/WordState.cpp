@@ -640,6 +640,17 @@ std::size_t WordState::settle() {
     return settleChanges(raw);
 }
 
+// Everything it calls that is small enough is inlined into it; the rare
+// paths (a modifier key, a key that changes more than the end of the text)
+// stay calls.
+[[gnu::flatten]] std::size_t WordState::typeAscii(char key) {
+    raw8_.push_back(key);
+    raw32_.push_back(static_cast<char32_t>(key));
+    malformedTail_ = false;
+    push(static_cast<char32_t>(key));
+    return settle();
+}
+
 std::size_t WordState::settleChanges(bool raw) {
     const auto oldCount = static_cast<Index>(text32_.size());
     const std::size_t oldBytes = text8_.size();

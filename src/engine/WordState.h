@@ -47,16 +47,12 @@ class WordState {
     void start(bool vni, bool modernTone);
     /// Appends raw keystrokes (UTF-8), one fold step per character.
     void add(std::string_view utf8);
-    /// The same for one ASCII key.
-    void addAscii(char key) {
-        raw8_.push_back(key);
-        raw32_.push_back(static_cast<char32_t>(key));
-        malformedTail_ = false;
-        push(static_cast<char32_t>(key));
-    }
     /// Brings the shown text up to date with the keys added since the last
     /// call; returns how many leading bytes of the text stayed as they were.
     std::size_t settle();
+    /// `add` of one ASCII key followed by `settle`, in one step: the usual
+    /// key of a word.
+    std::size_t typeAscii(char key);
 
     /// The composed text, as `render` gives it for the keystrokes added.
     std::string_view text() const { return {text8_.data(), text8_.size()}; }
