@@ -652,6 +652,7 @@ std::size_t WordState::settle() {
 }
 
 std::size_t WordState::settleChanges(bool raw) {
+    bool listFinal = false;
     const auto oldCount = static_cast<Index>(text32_.size());
     const std::size_t oldBytes = text8_.size();
     Index lowest = oldCount;
@@ -686,20 +687,24 @@ std::size_t WordState::settleChanges(bool raw) {
             }
         }
         marksValid_ = false;
-    } else if (textIsList_ && toned_.empty() && pairs_.empty()) {
-        // No marks before or after this key: the text is the list itself, so
-        // only the positions the key touched can read differently.
-        const auto count = static_cast<Index>(list_.size());
-        text32_.resize(count);
-        for (Index p : touched_) {
-            setOut(p, list_[p], p >= oldCount, lowest);
-        }
-        marks_.clear();
-        marksValid_ = true;
     } else {
         const FinalForm form = finalForm();
         const auto count = static_cast<Index>(list_.size());
-        if (count <= kShortWord && settled_ && !textIsRaw_) {
+        // The passes leave the list as it is when no ươ pair completes and
+        // the one toned vowel, if any, is where the tone goes (as right after
+        // a tone key).
+        listFinal =
+            pairs_.empty() && (!form.anyTone || (toned_.size() == 1 && form.target == toned_[0]));
+        if (listFinal && textIsList_ && settled_ && !textIsRaw_) {
+            // The text was the list and is the list: only the positions the
+            // key touched (appended ones included) can read differently.
+            text32_.resize(count);
+            for (Index p : touched_) {
+                setOut(p, list_[p], p >= oldCount, lowest);
+            }
+            collectMarks(form, marks_);
+            marksValid_ = true;
+        } else if (count <= kShortWord && settled_ && !textIsRaw_) {
             // A short word is cheaper composed whole than through its marks,
             // which are collected only once it grows past that length. The
             // list never shrinks, so every old position is still there.
@@ -745,7 +750,7 @@ std::size_t WordState::settleChanges(bool raw) {
     touched_.clear();
     settled_ = true;
     textIsRaw_ = raw;
-    textIsList_ = !raw && toned_.empty() && pairs_.empty();
+    textIsList_ = !raw && listFinal;
 
     // The bytes before the first changed character stay; the rest is encoded
     // again (for a key that appends, that is only the new character).
