@@ -286,17 +286,15 @@ RenderResult VietInputEngine::render(std::string_view raw, bool vni, bool modern
     return {text::toUtf8(result.text), result.escaped};
 }
 
-InputAction VietInputEngine::feed(char32_t key) {
-    char buffer[4];
-    std::size_t length = 0;
+void VietInputEngine::feed(char32_t key, InputAction& out) {
     if (key < 0x80) {
-        buffer[length++] = static_cast<char>(key);
-    } else {
-        std::string keyText;
-        text::appendUtf8(keyText, key);
-        return feed(std::string_view(keyText));
+        const char byte = static_cast<char>(key);
+        feed(std::string_view(&byte, 1), out);
+        return;
     }
-    return feed(std::string_view(buffer, length));
+    std::string keyText;
+    text::appendUtf8(keyText, key);
+    feed(std::string_view(keyText), out);
 }
 
 // The result is the one of composing the whole raw keystrokes with `render`

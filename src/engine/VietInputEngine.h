@@ -40,7 +40,13 @@ struct VietInputEngine {
     std::string composed;
 
     /// Adds one character to the word.
-    InputAction feed(char32_t key);
+    InputAction feed(char32_t key) {
+        InputAction action;
+        feed(key, action);
+        return action;
+    }
+    /// The same, with the answer written into `out` (see below).
+    void feed(char32_t key, InputAction& out);
     /// Adds one typed character given as UTF-8; a character made of several
     /// code points (a letter with a combining mark) is added whole.
     InputAction feed(std::string_view key) {

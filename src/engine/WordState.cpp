@@ -597,7 +597,12 @@ template <class Buffer>
     } else if (c < 0x800) {
         out.push_back(static_cast<char>(0xC0 | (c >> 6)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
+    } else if (c < 0x10000 || c > 0x10FFFF) {
+        // As text::toUtf8 writes them: what is no Unicode scalar value
+        // becomes U+FFFD (no fold step makes one; kept exact all the same).
+        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+            c = 0xFFFD;
+        }
         out.push_back(static_cast<char>(0xE0 | (c >> 12)));
         out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
