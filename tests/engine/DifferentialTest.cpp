@@ -171,6 +171,16 @@ std::string describe(const std::vector<Step>& steps, std::size_t upTo) {
     return out;
 }
 
+// The owner's in-place change of one byte, the same in both fields; `key`
+// holds the byte and where it goes, modulo the length.
+void overwrite(std::string& field, std::string& referenceField, const std::string& key) {
+    if (!field.empty()) {
+        const std::size_t at = static_cast<std::size_t>(key[1]) % field.size();
+        field[at] = key[0];
+        referenceField[at] = key[0];
+    }
+}
+
 void runCorpus(bool vni, bool modern, unsigned seed, int words) {
     std::mt19937 rng(seed);
     VietInputEngine engine;
@@ -222,20 +232,10 @@ void runCorpus(bool vni, bool modern, unsigned seed, int words) {
                     reference.composed += step.key;
                     break;
                 case Step::Kind::overwriteRaw:
-                    if (!engine.rawKeystrokes.empty()) {
-                        const std::size_t at =
-                            static_cast<std::size_t>(step.key[1]) % engine.rawKeystrokes.size();
-                        engine.rawKeystrokes[at] = step.key[0];
-                        reference.rawKeystrokes[at] = step.key[0];
-                    }
+                    overwrite(engine.rawKeystrokes, reference.rawKeystrokes, step.key);
                     break;
                 case Step::Kind::overwriteComposed:
-                    if (!engine.composed.empty()) {
-                        const std::size_t at =
-                            static_cast<std::size_t>(step.key[1]) % engine.composed.size();
-                        engine.composed[at] = step.key[0];
-                        reference.composed[at] = step.key[0];
-                    }
+                    overwrite(engine.composed, reference.composed, step.key);
                     break;
                 case Step::Kind::toggleTone:
                     engine.modernTone = reference.modernTone = !reference.modernTone;
