@@ -14,7 +14,7 @@ ComposeSession::ComposeSession(ComposeOptions options) : options_(options) {
 void ComposeSession::type(std::u32string_view characters, std::string& out) {
     for (char32_t c : characters) {
         if (text::isLetter(c) || (options_.vni && text::isNumber(c))) {
-            engine_.feed(c);
+            engine_.feed(c, action_);
             continue;
         }
         endWord(out);

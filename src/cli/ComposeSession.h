@@ -34,6 +34,9 @@ class ComposeSession {
 
     ComposeOptions options_;
     engine::VietInputEngine engine_;
+    // The engine's answer to the last key; kept so that its storage serves
+    // every key.
+    engine::InputAction action_;
     platform::InMemoryUserDefaults defaults_;
 };
 

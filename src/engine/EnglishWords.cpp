@@ -9,42 +9,40 @@ namespace halvora::engine {
 namespace {
 
 constexpr std::size_t kLongestWord = 16;
-constexpr int kLetters = 26;
 
-// A tree of the words, one level per letter. Every listed word is lower-case
-// ASCII, so a character that does not lower-case to a to z ends every match.
-struct WordTree {
-    std::vector<std::array<std::int32_t, kLetters>> next;
-    std::vector<char> terminal;
+}  // namespace
 
-    WordTree() {
-        addNode();
-        for (std::string_view word : englishWords()) {
-            std::int32_t node = 0;
-            for (char c : word) {
-                if (next[node][c - 'a'] == 0) {
-                    const std::int32_t child = addNode();  // may move `next`
-                    next[node][c - 'a'] = child;
-                }
-                node = next[node][c - 'a'];
+namespace detail {
+
+// One level per letter. Every listed word is lower-case ASCII, so a character
+// that does not lower-case to a to z ends every match.
+EnglishWordTree::EnglishWordTree() {
+    addNode();
+    for (std::string_view word : englishWords()) {
+        std::int32_t node = 0;
+        for (char c : word) {
+            if (next[node][c - 'a'] == 0) {
+                const std::int32_t child = addNode();  // may move `next`
+                next[node][c - 'a'] = child;
             }
-            terminal[node] = 1;
+            node = next[node][c - 'a'];
         }
+        terminal[node] = 1;
     }
+}
 
-    std::int32_t addNode() {
-        next.push_back({});
-        terminal.push_back(0);
-        return static_cast<std::int32_t>(next.size() - 1);
-    }
-};
+std::int32_t EnglishWordTree::addNode() {
+    next.push_back({});
+    terminal.push_back(0);
+    return static_cast<std::int32_t>(next.size() - 1);
+}
 
-const WordTree& wordTree() {
-    static const WordTree tree;
+const EnglishWordTree& englishWordTree() {
+    static const EnglishWordTree tree;
     return tree;
 }
 
-}  // namespace
+}  // namespace detail
 
 const std::unordered_set<std::string_view>& englishWords() {
     static const std::unordered_set<std::string_view> words{
@@ -73,23 +71,15 @@ const std::unordered_set<std::string_view>& englishWords() {
     return words;
 }
 
-void EnglishWordMatcher::advance(char32_t c) {
-    if (node_ < 0) {
-        return;
-    }
-    matches_ = false;
+void EnglishWordMatcher::stepOutsideAscii(char32_t c) {
     // İ lower-cases to i plus a combining dot, never a plain i.
-    const char32_t lower = c < 0x80         ? ((c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c)
-                           : c == U'\u0130' ? c
-                                            : text::lowerChar(c);
-    if (lower < U'a' || lower > U'z') {
+    const char32_t lower = c == U'\u0130' ? c : text::lowerChar(c);
+    if (lower >= 0x80) {
         node_ = -1;
+        matches_ = false;
         return;
     }
-    const WordTree& tree = wordTree();
-    const std::int32_t child = tree.next[node_][lower - U'a'];
-    node_ = child == 0 ? -1 : child;
-    matches_ = child != 0 && tree.terminal[child] != 0;
+    stepAscii(lower);
 }
 
 bool isEnglishWord(std::u32string_view raw) {

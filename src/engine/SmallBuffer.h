@@ -42,14 +42,14 @@ class SmallBuffer {
 
     void clear() { size_ = 0; }
     void push_back(T value) {
-        if (size_ == capacity_) {
+        if (size_ == capacity_) [[unlikely]] {
             grow(size_ + 1);
         }
         data_[size_++] = value;
     }
     void pop_back() { --size_; }
     void resize(std::size_t n) {
-        if (n > capacity_) {
+        if (n > capacity_) [[unlikely]] {
             grow(n);
         }
         size_ = n;
@@ -59,7 +59,7 @@ class SmallBuffer {
         append(values, n);
     }
     void append(const T* values, std::size_t n) {
-        if (size_ + n > capacity_) {
+        if (size_ + n > capacity_) [[unlikely]] {
             grow(size_ + n);
         }
         std::copy_n(values, n, data_ + size_);
@@ -67,7 +67,8 @@ class SmallBuffer {
     }
 
   private:
-    void grow(std::size_t needed) {
+    // Out of line: rare, and keeping it out keeps the callers' fast paths short.
+    [[gnu::noinline]] void grow(std::size_t needed) {
         const std::size_t capacity = std::max(needed, capacity_ * 2);
         auto heap = std::make_unique_for_overwrite<T[]>(capacity);
         std::copy_n(data_, size_, heap.get());

@@ -286,17 +286,15 @@ RenderResult VietInputEngine::render(std::string_view raw, bool vni, bool modern
     return {text::toUtf8(result.text), result.escaped};
 }
 
-InputAction VietInputEngine::feed(char32_t key) {
-    char buffer[4];
-    std::size_t length = 0;
+void VietInputEngine::feed(char32_t key, InputAction& out) {
     if (key < 0x80) {
-        buffer[length++] = static_cast<char>(key);
-    } else {
-        std::string keyText;
-        text::appendUtf8(keyText, key);
-        return feed(std::string_view(keyText));
+        const char byte = static_cast<char>(key);
+        feed(std::string_view(&byte, 1), out);
+        return;
     }
-    return feed(std::string_view(buffer, length));
+    std::string keyText;
+    text::appendUtf8(keyText, key);
+    feed(std::string_view(keyText), out);
 }
 
 // The result is the one of composing the whole raw keystrokes with `render`
@@ -306,19 +304,39 @@ InputAction VietInputEngine::feed(char32_t key) {
 // the same text). When the kept state does not describe the word as it stands
 // (a new word, Backspace, or fields changed by the owner), it is built from
 // the whole raw keystrokes, which is render itself.
-InputAction VietInputEngine::feed(std::string_view key) {
-    const std::string_view before(rawKeystrokes);
-    const bool continues = !before.empty() && word_.extends(before, composed, vniMode, modernTone);
+// InputAction::passThrough() or InputAction::replace(deleteCount, composed),
+// written into `out` so that its text keeps its storage.
+void VietInputEngine::answer(InputAction& out, bool typesItself, int deleteCount) const {
+    if (typesItself) {
+        out.kind = InputAction::Kind::passThrough;
+        out.deleteCount = 0;
+        out.text.clear();
+        return;
+    }
+    out.kind = InputAction::Kind::replace;
+    out.deleteCount = deleteCount;
+    out.text.assign(composed);
+}
+
+void VietInputEngine::feed(std::string_view key, InputAction& out) {
+    // A new word starts from the empty state, which describes it exactly.
+    const bool fresh = rawKeystrokes.empty() && composed.empty();
+    if (fresh) {
+        word_.start(vniMode, modernTone);
+    }
+    const bool continues = fresh || word_.extends(rawKeystrokes, composed, vniMode, modernTone);
     if (continues) {
         const std::size_t oldBytes = composed.size();
         const std::size_t oldCharacters = word_.graphemes();
-        if (key.size() == 1) {
+        std::size_t keep = 0;
+        if (key.size() == 1 && static_cast<unsigned char>(key.front()) < 0x80) {
             rawKeystrokes.push_back(key.front());
+            keep = word_.typeAscii(key.front());
         } else {
             rawKeystrokes.append(key);
+            word_.add(key);
+            keep = word_.settle();
         }
-        word_.add(key);
-        const std::size_t keep = word_.settle();
         const std::string_view next = word_.text();
         // When the new text is the old one plus the key, the key types itself.
         const bool typesItself =
@@ -330,10 +348,8 @@ InputAction VietInputEngine::feed(std::string_view key) {
             composed.resize(keep);
             composed.append(next.substr(keep));
         }
-        if (typesItself) {
-            return InputAction::passThrough();
-        }
-        return InputAction::replace(static_cast<int>(oldCharacters), composed);
+        answer(out, typesItself, static_cast<int>(oldCharacters));
+        return;
     }
 
     rawKeystrokes.append(key);
@@ -346,10 +362,7 @@ InputAction VietInputEngine::feed(std::string_view key) {
     const int deleteCount =
         typesItself ? 0 : static_cast<int>(text::graphemeCount(std::string_view(composed)));
     composed.assign(next);
-    if (typesItself) {
-        return InputAction::passThrough();
-    }
-    return InputAction::replace(deleteCount, composed);
+    answer(out, typesItself, deleteCount);
 }
 
 InputAction VietInputEngine::backspace() {
@@ -364,7 +377,12 @@ InputAction VietInputEngine::backspace() {
                                 composed);
 }
 
-std::string VietInputEngine::peekCommitText(bool autoRestore, char32_t /*boundary*/) const {
+void VietInputEngine::peekCommitText(bool autoRestore, char32_t /*boundary*/,
+                                     std::string& out) const {
+    out.assign(commitSource(autoRestore));
+}
+
+const std::string& VietInputEngine::commitSource(bool autoRestore) const {
     if (!autoRestore || rawKeystrokes == composed) {
         return composed;
     }

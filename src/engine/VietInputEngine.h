@@ -40,17 +40,35 @@ struct VietInputEngine {
     std::string composed;
 
     /// Adds one character to the word.
-    InputAction feed(char32_t key);
+    InputAction feed(char32_t key) {
+        InputAction action;
+        feed(key, action);
+        return action;
+    }
+    /// The same, with the answer written into `out` (see below).
+    void feed(char32_t key, InputAction& out);
     /// Adds one typed character given as UTF-8; a character made of several
     /// code points (a letter with a combining mark) is added whole.
-    InputAction feed(std::string_view key);
+    InputAction feed(std::string_view key) {
+        InputAction action;
+        feed(key, action);
+        return action;
+    }
+    /// The same, with the answer written into `out`: a caller that keeps one
+    /// InputAction for every key reuses its text's storage, so that a key
+    /// allocates nothing once the longest word so far has been typed.
+    void feed(std::string_view key, InputAction& out);
     /// Takes back the last shown character; from then on the shown text is the
     /// word's raw keystrokes.
     InputAction backspace();
     /// The text the word should finally read at a boundary: with `autoRestore`,
     /// an English or non-Vietnamese word goes back to the letters as typed.
     /// `boundary` is accepted for the caller's convenience and not used.
-    std::string peekCommitText(bool autoRestore, char32_t boundary) const;
+    std::string peekCommitText(bool autoRestore, char32_t /*boundary*/) const {
+        return commitSource(autoRestore);
+    }
+    /// The same, written into `out` (keeping its storage).
+    void peekCommitText(bool autoRestore, char32_t boundary, std::string& out) const;
 
     /// Composes a whole word from its raw keystrokes. Pure.
     static RenderResult render(std::string_view raw, bool vni, bool modernTone);
@@ -66,6 +84,10 @@ struct VietInputEngine {
     static bool shapeLastVowel(std::u32string& word, std::string_view shapeName);
 
   private:
+    void answer(InputAction& out, bool typesItself, int deleteCount) const;
+    // The field the commit text is, `rawKeystrokes` or `composed`.
+    const std::string& commitSource(bool autoRestore) const;
+
     // The word's composition after the last key, so that a key does not
     // compose the whole word again. Checked against `rawKeystrokes` and
     // `composed` before each use: when the owner changed them, it is built

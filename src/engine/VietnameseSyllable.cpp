@@ -206,6 +206,21 @@ bool isValid(std::string_view utf8Word) {
     return scan.valid();
 }
 
+bool isValidAround(std::u32string_view onset, std::u32string_view coda) {
+    if (onset.size() > 3 || coda.size() > 2) {
+        return false;
+    }
+    std::array<char32_t, 3> lowerOnset{};
+    for (std::size_t i = 0; i < onset.size(); ++i) {
+        lowerOnset[i] = lower(onset[i]);
+    }
+    std::array<char32_t, 2> lowerCoda{};
+    for (std::size_t i = 0; i < coda.size(); ++i) {
+        lowerCoda[i] = lower(coda[i]);
+    }
+    return isOnset(lowerOnset.data(), onset.size()) && isCoda(lowerCoda.data(), coda.size());
+}
+
 bool hasInterruptedVowels(std::u32string_view word) {
     return vowelSpan(word).interrupted;
 }

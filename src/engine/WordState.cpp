@@ -141,51 +141,7 @@ bool containsSorted(const Buffer& buffer, T value) {
     return std::binary_search(buffer.begin(), buffer.end(), value);
 }
 
-// Byte comparison that stays inline for the few bytes of a typical word:
-// two overlapping loads cover any length from 4 to 16.
-bool sameBytes(const char* a, const char* b, std::size_t n) {
-    const auto load4 = [](const char* p) {
-        std::uint32_t v;
-        std::memcpy(&v, p, 4);
-        return v;
-    };
-    const auto load8 = [](const char* p) {
-        std::uint64_t v;
-        std::memcpy(&v, p, 8);
-        return v;
-    };
-    if (n >= 8) {
-        if (n > 16) {
-            return std::memcmp(a, b, n) == 0;
-        }
-        return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
-    }
-    if (n >= 4) {
-        return load4(a) == load4(b) && load4(a + n - 4) == load4(b + n - 4);
-    }
-    for (; n > 0; ++a, ++b, --n) {
-        if (*a != *b) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
-
-bool WordState::describes(std::string_view raw, std::string_view shown, bool vni,
-                          bool modernTone) const {
-    return settled_ && vni == vni_ && modernTone == modernTone_ && raw.size() == raw8_.size() &&
-           shown.size() == text8_.size() && sameBytes(raw.data(), raw8_.data(), raw.size()) &&
-           sameBytes(shown.data(), text8_.data(), shown.size());
-}
-
-bool WordState::extends(std::string_view raw, std::string_view shown, bool vni,
-                        bool modernTone) const {
-    // A raw text ending inside a UTF-8 sequence may decode differently once
-    // more bytes follow; such a word is composed again from its start.
-    return !malformedTail_ && describes(raw, shown, vni, modernTone);
-}
 
 void WordState::start(bool vni, bool modernTone) {
     vni_ = vni;
@@ -201,6 +157,7 @@ void WordState::start(bool vni, bool modernTone) {
     firstVowel_ = secondVowel_ = lastVowel_ = kNone;
     gapSinceVowel_ = false;
     interrupted_ = false;
+    foreign_ = false;
     toned_.clear();
     lastShaped_ = kNone;
     for (auto& positions : bases_) {
@@ -217,17 +174,15 @@ void WordState::start(bool vni, bool modernTone) {
     text8_.clear();
     marks_.clear();
     nonSimple_ = 0;
-    settled_ = false;
+    // The empty word shows the empty text, with nothing marked.
+    settled_ = true;
     textIsRaw_ = false;
-    marksValid_ = false;
+    textIsList_ = true;
+    marksValid_ = true;
 }
 
 void WordState::add(std::string_view utf8) {
-    if (utf8.size() == 1) {
-        raw8_.push_back(utf8.front());
-    } else {
-        raw8_.append(utf8.data(), utf8.size());
-    }
+    raw8_.append(utf8.data(), utf8.size());
     // Decoded exactly as text::toUtf32 decodes the whole raw text: each
     // malformed sequence stands for U+FFFD.
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
@@ -256,7 +211,18 @@ void WordState::add(std::string_view utf8) {
 void WordState::push(char32_t ch) {
     english_.advance(ch);
     const char32_t key = lowerKey(ch);
+    // A key that is no modifier (nor the tone-clearing key) transforms
+    // nothing: render appends it and forgets the last modifier. It cannot
+    // double one either, since only modifier keys are ever remembered.
+    if (!isModifierKey(key, vni_) && key != (vni_ ? U'0' : U'z')) {
+        lastModifier_ = 0;
+        append(ch);
+        return;
+    }
+    pushModifier(ch, key);
+}
 
+void WordState::pushModifier(char32_t ch, char32_t key) {
     if (lastModifier_ != 0 && lastModifier_ == key) {
         // render sets the list to its snapshot, the list before the previous
         // key. The snapshot is taken at every modifier key and only a key
@@ -330,6 +296,9 @@ inline void WordState::append(char32_t ch) {
     touched_.push_back(p);
     const VowelMap::detail::Position at = VowelMap::detail::find(ch);
     if (at.row < 0) {
+        if (ch >= 0x80 && ch != U'đ' && ch != U'Đ') {
+            foreign_ = true;
+        }
         if (vni_ && lowerKey(ch) == U'd') {
             ds_.push_back(p);
         }
@@ -540,7 +509,7 @@ bool WordState::shapeLastVowel(Shape shape) {
 // a key only the positions the key changed and the old and new marks can
 // show something new; `settle` recomputes exactly those.
 
-inline bool WordState::completes(Index p) const {
+[[gnu::always_inline]] inline bool WordState::completes(Index p) const {
     return !pairs_.empty() && p + 1 < list_.size() && containsSorted(pairs_, p);
 }
 
@@ -556,7 +525,7 @@ inline WordState::FinalForm WordState::finalForm() const {
     form.tone = VowelMap::toneIndex(list_[firstToned]);
     Index lastShaped = lastShaped_;
     for (std::size_t i = pairs_.size(); i-- > 0;) {
-        if (completes(pairs_[i])) {
+        if (pairs_[i] + 1 < list_.size()) {
             if (lastShaped == kNone || pairs_[i] > lastShaped) {
                 lastShaped = pairs_[i];
             }
@@ -567,7 +536,7 @@ inline WordState::FinalForm WordState::finalForm() const {
     return form;
 }
 
-inline char32_t WordState::finalAt(Index p, const FinalForm& form) const {
+[[gnu::always_inline]] inline char32_t WordState::finalAt(Index p, const FinalForm& form) const {
     char32_t c = list_[p];
     if (pairs_.empty() && !form.anyTone) {
         return c;
@@ -587,7 +556,7 @@ inline void WordState::collectMarks(const FinalForm& form, SmallBuffer<Index, 16
         return;
     }
     for (Index j : pairs_) {
-        if (completes(j)) {
+        if (j + 1 < list_.size()) {
             marks.push_back(j);
         }
     }
@@ -605,7 +574,8 @@ inline bool WordState::showsRaw() const {
     return english_.matches() || (!escaped_ && interrupted_);
 }
 
-inline void WordState::setOut(Index p, char32_t c, bool fresh, Index& lowest) {
+[[gnu::always_inline]] inline void WordState::setOut(Index p, char32_t c, bool fresh,
+                                                     Index& lowest) {
     if (!fresh) {
         const char32_t before = text32_[p];
         if (before == c) {
@@ -618,10 +588,78 @@ inline void WordState::setOut(Index p, char32_t c, bool fresh, Index& lowest) {
     text32_[p] = c;
 }
 
+// UTF-8 of one code point, byte by byte: a call to a copy routine would cost
+// more than the two or three bytes of a Vietnamese letter.
+template <class Buffer>
+[[gnu::always_inline]] inline void appendUtf8(Buffer& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000 || c > 0x10FFFF) {
+        // As text::toUtf8 writes them: what is no Unicode scalar value
+        // becomes U+FFFD (no fold step makes one; kept exact all the same).
+        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+            c = 0xFFFD;
+        }
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+inline void WordState::appendShown(char32_t c) {
+    nonSimple_ += isSimple(c) ? 0 : 1;
+    text32_.push_back(c);
+    appendUtf8(text8_, c);
+}
+
 std::size_t WordState::settle() {
+    // The common key appends one character to a text that is the list itself
+    // (no tone, no ươ pair, nothing marked before or after the key) or the
+    // raw keys, and the text stays so: the text gains that one character,
+    // exactly what the general path computes for it.
+    const auto oldCount = static_cast<Index>(text32_.size());
+    const bool raw = showsRaw();
+    if (settled_ && raw == textIsRaw_) {
+        const std::size_t oldBytes = text8_.size();
+        if (raw) {
+            if (raw32_.size() == oldCount + 1) {
+                touched_.clear();
+                appendShown(raw32_.back());
+                return oldBytes;
+            }
+        } else if (textIsList_ && toned_.empty() && pairs_.empty() && touched_.size() == 1 &&
+                   touched_[0] == oldCount && list_.size() == oldCount + 1) {
+            touched_.clear();
+            appendShown(list_.back());
+            return oldBytes;
+        }
+    }
+    return settleChanges(raw);
+}
+
+// Everything it calls that is small enough is inlined into it; the rare
+// paths (a modifier key, a key that changes more than the end of the text)
+// stay calls.
+[[gnu::flatten]] std::size_t WordState::typeAscii(char key) {
+    raw8_.push_back(key);
+    raw32_.push_back(static_cast<char32_t>(key));
+    malformedTail_ = false;
+    push(static_cast<char32_t>(key));
+    return settle();
+}
+
+std::size_t WordState::settleChanges(bool raw) {
+    bool listFinal = false;
     const auto oldCount = static_cast<Index>(text32_.size());
     const std::size_t oldBytes = text8_.size();
-    const bool raw = showsRaw();
     Index lowest = oldCount;
 
     // Writes the whole text anew, noting where it first differs from the old.
@@ -654,19 +692,42 @@ std::size_t WordState::settle() {
             }
         }
         marksValid_ = false;
-    } else if (settled_ && !textIsRaw_ && marksValid_ && marks_.empty() && toned_.empty() &&
-               pairs_.empty()) {
-        // No marks before or after this key: the text is the list itself, so
-        // only the positions the key touched can read differently.
-        const auto count = static_cast<Index>(list_.size());
-        text32_.resize(count);
-        for (Index p : touched_) {
-            setOut(p, list_[p], p >= oldCount, lowest);
-        }
     } else {
         const FinalForm form = finalForm();
         const auto count = static_cast<Index>(list_.size());
-        if (!settled_ || textIsRaw_ || !marksValid_) {
+        // The passes leave the list as it is when no ươ pair completes and
+        // the one toned vowel, if any, is where the tone goes (as right after
+        // a tone key).
+        listFinal =
+            pairs_.empty() && (!form.anyTone || (toned_.size() == 1 && form.target == toned_[0]));
+        if (listFinal && textIsList_ && settled_ && !textIsRaw_) {
+            // The text was the list and is the list: only the positions the
+            // key touched (appended ones included) can read differently.
+            text32_.resize(count);
+            for (Index p : touched_) {
+                setOut(p, list_[p], p >= oldCount, lowest);
+            }
+            collectMarks(form, marks_);
+            marksValid_ = true;
+        } else if (count <= kShortWord && settled_ && !textIsRaw_) {
+            // A short word is cheaper composed whole than through its marks,
+            // which are collected only once it grows past that length. The
+            // list never shrinks, so every old position is still there.
+            text32_.resize(count);
+            std::size_t nonSimple = 0;
+            for (Index p = 0; p < count; ++p) {
+                const char32_t c = finalAt(p, form);
+                if (p >= oldCount || text32_[p] != c) {
+                    if (p < oldCount && p < lowest) {
+                        lowest = p;
+                    }
+                    text32_[p] = c;
+                }
+                nonSimple += isSimple(c) ? 0 : 1;
+            }
+            nonSimple_ = nonSimple;
+            marksValid_ = false;
+        } else if (!settled_ || textIsRaw_ || !marksValid_) {
             rewrite(count, [&](Index p) { return finalAt(p, form); });
             collectMarks(form, marks_);
             marksValid_ = true;
@@ -694,6 +755,7 @@ std::size_t WordState::settle() {
     touched_.clear();
     settled_ = true;
     textIsRaw_ = raw;
+    textIsList_ = !raw && listFinal;
 
     // The bytes before the first changed character stay; the rest is encoded
     // again (for a key that appends, that is only the new character).
@@ -710,28 +772,34 @@ std::size_t WordState::settle() {
         }
     }
     text8_.resize(keep);
-    std::array<char, 4> bytes{};
     for (Index p = lowest; p < text32_.size(); ++p) {
-        const char32_t c = text32_[p];
-        if (c < 0x80) {
-            text8_.push_back(static_cast<char>(c));
-            continue;
-        }
-        int32_t length = 0;
-        U8_APPEND_UNSAFE(bytes.data(), length, static_cast<UChar32>(c));
-        text8_.append(bytes.data(), static_cast<std::size_t>(length));
+        appendUtf8(text8_, text32_[p]);
     }
     return keep;
 }
 
 bool WordState::textIsSyllable() const {
-    return VietnameseSyllable::isValid(std::u32string_view(text32_.data(), text32_.size()));
+    if (textIsRaw_) {
+        return VietnameseSyllable::isValid(std::u32string_view(text32_.data(), text32_.size()));
+    }
+    // The text is the list with some vowels changed in tone or shape; every
+    // other character is the list's, and a vowel stays a vowel. So the text's
+    // vowels stand where the summaries say, and the test needs only the
+    // characters around them.
+    // A character outside ASCII and the vowel table might lower-case into a
+    // vowel (İ gives i), which the summaries do not count as one.
+    if (foreign_) {
+        return VietnameseSyllable::isValid(std::u32string_view(text32_.data(), text32_.size()));
+    }
+    if (vowelCount_ == 0 || interrupted_ || lastVowel_ - firstVowel_ >= 3) {
+        return false;
+    }
+    const std::u32string_view list(list_.data(), list_.size());
+    return VietnameseSyllable::isValidAround(list.substr(0, firstVowel_),
+                                             list.substr(lastVowel_ + 1));
 }
 
-std::size_t WordState::graphemes() const {
-    if (nonSimple_ == 0) {
-        return text32_.size();
-    }
+std::size_t WordState::countGraphemes() const {
     return text::graphemeCount(text());
 }
 

@@ -17,6 +17,7 @@
 #include "engine/VowelMap.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace halvora::engine {
@@ -29,10 +30,18 @@ class WordState {
   public:
     /// Whether the state was built from exactly these keystrokes and shows
     /// exactly this text under these rules.
-    bool describes(std::string_view raw, std::string_view shown, bool vni, bool modernTone) const;
+    bool describes(std::string_view raw, std::string_view shown, bool vni, bool modernTone) const {
+        return settled_ && vni == vni_ && modernTone == modernTone_ && raw.size() == raw8_.size() &&
+               shown.size() == text8_.size() && sameBytes(raw.data(), raw8_.data(), raw.size()) &&
+               sameBytes(shown.data(), text8_.data(), shown.size());
+    }
     /// The same, and the keystrokes can be extended by more bytes without
     /// composing the word again from the start.
-    bool extends(std::string_view raw, std::string_view shown, bool vni, bool modernTone) const;
+    bool extends(std::string_view raw, std::string_view shown, bool vni, bool modernTone) const {
+        // A raw text ending inside a UTF-8 sequence may decode differently
+        // once more bytes follow; such a word is composed again from its start.
+        return !malformedTail_ && describes(raw, shown, vni, modernTone);
+    }
 
     /// Forgets everything: an empty word under these rules.
     void start(bool vni, bool modernTone);
@@ -41,13 +50,16 @@ class WordState {
     /// Brings the shown text up to date with the keys added since the last
     /// call; returns how many leading bytes of the text stayed as they were.
     std::size_t settle();
+    /// `add` of one ASCII key followed by `settle`, in one step: the usual
+    /// key of a word.
+    std::size_t typeAscii(char key);
 
     /// The composed text, as `render` gives it for the keystrokes added.
     std::string_view text() const { return {text8_.data(), text8_.size()}; }
     /// VietnameseSyllable::isValid of `text()`.
     bool textIsSyllable() const;
     /// User-perceived characters of `text()` as of the last `settle`.
-    std::size_t graphemes() const;
+    std::size_t graphemes() const { return nonSimple_ == 0 ? text32_.size() : countGraphemes(); }
     /// Whether a doubled modifier key undid a transformation in the word
     /// (render reports none for an English word, which it leaves untouched).
     bool escaped() const { return escaped_ && !english_.matches(); }
@@ -55,6 +67,33 @@ class WordState {
     bool english() const { return english_.matches(); }
 
   private:
+    // Byte comparison that stays inline for the few bytes of a typical word:
+    // up to 16 bytes take at most two overlapping loads per side. The check
+    // reads every byte, so an owner's change anywhere in its fields shows.
+    static bool sameBytes(const char* a, const char* b, std::size_t n) {
+        const auto load4 = [](const char* p) {
+            std::uint32_t v;
+            std::memcpy(&v, p, 4);
+            return v;
+        };
+        const auto load8 = [](const char* p) {
+            std::uint64_t v;
+            std::memcpy(&v, p, 8);
+            return v;
+        };
+        if (n >= 8) {
+            if (n > 16) {
+                return std::memcmp(a, b, n) == 0;
+            }
+            return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
+        }
+        if (n >= 4) {
+            return load4(a) == load4(b) && load4(a + n - 4) == load4(b + n - 4);
+        }
+        // 0 to 3 bytes: the first, middle and last byte cover them all.
+        return n == 0 || (a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1]);
+    }
+
     using Index = std::uint32_t;
     static constexpr Index kNone = static_cast<Index>(-1);
 
@@ -64,6 +103,7 @@ class WordState {
     };
 
     void push(char32_t ch);
+    [[gnu::noinline]] void pushModifier(char32_t ch, char32_t key);
     void append(char32_t ch);
     void setChar(Index p, char32_t c);
     void undoLastKey();
@@ -84,6 +124,9 @@ class WordState {
     void collectMarks(const FinalForm& form, SmallBuffer<Index, 16>& marks) const;
     bool showsRaw() const;
     void setOut(Index p, char32_t c, bool fresh, Index& lowest);
+    void appendShown(char32_t c);
+    std::size_t countGraphemes() const;
+    [[gnu::noinline]] std::size_t settleChanges(bool raw);
 
     bool vni_ = false;
     bool modernTone_ = true;
@@ -108,6 +151,8 @@ class WordState {
     Index lastVowel_ = kNone;
     bool gapSinceVowel_ = false;
     bool interrupted_ = false;
+    // Whether the list holds a character outside ASCII, đ and the vowels.
+    bool foreign_ = false;
     // Positions holding a tone mark (any order).
     SmallBuffer<Index, 8> toned_;
     // Last shaped vowel (ă â ê ô ơ ư), or kNone.
@@ -139,6 +184,11 @@ class WordState {
     bool textIsRaw_ = false;
     // Whether marks_ holds the marks of the text as last settled.
     bool marksValid_ = false;
+    // Whether the text as last settled is the list itself.
+    bool textIsList_ = false;
+    // Up to this many list characters, the text is composed whole when a key
+    // changes more than its end (see settleChanges).
+    static constexpr Index kShortWord = 24;
 };
 
 }  // namespace halvora::engine

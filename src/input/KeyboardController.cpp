@@ -280,11 +280,17 @@ bool KeyboardController::handle(const platform::KeyEvent& event) {
             clearSuggestion();
             return true;
         case platform::EventType::keyDown: {
-            std::vector<platform::TextEdit> edits;
+            // The list borrows the storage of the last key's list, so that a
+            // key needs no new one; a key handled while this one posts its
+            // edits finds the spare list empty and makes its own.
+            std::vector<platform::TextEdit> edits = std::exchange(spareEdits_, {});
+            edits.clear();
             keyEdits_ = &edits;
             const bool pass = handleKeyDown(event);
             keyEdits_ = nullptr;
-            return platform_.textOutput.answerKey(edits, pass);
+            const bool result = platform_.textOutput.answerKey(edits, pass);
+            spareEdits_ = std::move(edits);
+            return result;
         }
         default:
             return true;
@@ -442,7 +448,8 @@ bool KeyboardController::handleBoundary(platform::KeyCode code, char32_t boundar
 }
 
 bool KeyboardController::handleCharacter(const std::string& character) {
-    const char32_t first = text::toUtf32(character).front();
+    const auto lead = static_cast<unsigned char>(character.front());
+    const char32_t first = lead < 0x80 ? lead : text::toUtf32(character).front();
 
     if (character == ";" && !prompts_.prompt() && !pickerOpen_) {
         // A snippet code begins; the word (or code) before it ends here.
@@ -487,8 +494,8 @@ bool KeyboardController::handleCharacter(const std::string& character) {
         return true;
     }
     std::string shown = engine_.composed;
-    const engine::InputAction action = engine_.feed(std::string_view(character));
-    return compose(action, std::move(shown));
+    engine_.feed(std::string_view(character), keyAction_);
+    return compose(keyAction_, std::move(shown));
 }
 
 std::optional<bool> KeyboardController::handleShortcut(platform::KeyCode code) {

@@ -196,6 +196,9 @@ class KeyboardController final : private FlowHost {
 
     std::unique_ptr<platform::InstalledTap> tap_;
     engine::VietInputEngine engine_;
+    // The engine's answer to the last letter, kept so that its text's storage
+    // serves every key.
+    engine::InputAction keyAction_;
     std::string token_;
     std::string activeBundleID_;
     FocusedFieldKind focusedFieldKind_ = FocusedFieldKind::ordinary;
@@ -205,6 +208,7 @@ class KeyboardController final : private FlowHost {
     std::optional<std::string> conflictingInputApp_;
     /// The edits made while a key is decided; null outside.
     std::vector<platform::TextEdit>* keyEdits_ = nullptr;
+    std::vector<platform::TextEdit> spareEdits_;
     bool suggestionsEnabled_ = true;
     bool enabled_ = true;
     engine::InputMethod method_ = engine::InputMethod::telex;
