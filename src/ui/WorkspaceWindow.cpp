@@ -5,6 +5,8 @@
 #include "ui/HalvoraBetaStyle.h"
 #include "ui/Symbols.h"
 #include "ui/Typography.h"
+#include "ui/pages/PageKit.h"
+#include "workspace/SnippetsViewModel.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -12,10 +14,14 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace halvora::ui {
 
@@ -43,12 +49,14 @@ QWidget* placeholder(WorkspacePage page) {
     return widget;
 }
 
-struct NavigationEntry {
-    WorkspacePage page;
-    const char* symbol;
-};
-
 }  // namespace
+
+QSize WorkspaceWindow::fittingSize(const QSize& available) {
+    // Room for the title bar the window manager adds.
+    constexpr int titleBar = 40;
+    return QSize(std::clamp(available.width(), minimumWidth, contentWidth),
+                 std::clamp(available.height() - titleBar, minimumHeight, contentHeight));
+}
 
 QString WorkspaceWindow::pageTitle(WorkspacePage page) {
     switch (page) {
@@ -76,6 +84,7 @@ WorkspaceWindow::WorkspaceWindow(snippets::WorkspaceNavigation& navigation,
     : QWidget(parent), navigation_(navigation), keyboard_(keyboard), statusItem_(statusItem) {
     setWindowTitle(QStringLiteral("Halvora Independent Beta"));
     resize(contentWidth, contentHeight);
+    setMinimumSize(minimumWidth, minimumHeight);
 
     auto* root = new QHBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -132,10 +141,12 @@ WorkspaceWindow::WorkspaceWindow(snippets::WorkspaceNavigation& navigation,
                         HalvoraBetaStyle::accent().blue(), 38)
                      .name(QColor::HexArgb),
                  HalvoraBetaStyle::accent().name());
-    auto makeButton = [&](WorkspacePage page, const char* symbol) {
+    bool bottomReached = false;
+    int position = 0;
+    for (const workspace::SidebarItem& item : workspace::SnippetsViewModel::sidebarItems) {
         auto* button = new QToolButton();
-        button->setText(pageTitle(page));
-        button->setIcon(symbolIcon(QString::fromLatin1(symbol), HalvoraBetaStyle::accent()));
+        button->setText(pageTitle(item.page));
+        button->setIcon(symbolIcon(qs(item.symbol), HalvoraBetaStyle::accent()));
         button->setIconSize(QSize(18, 18));
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setCheckable(true);
@@ -143,20 +154,26 @@ WorkspaceWindow::WorkspaceWindow(snippets::WorkspaceNavigation& navigation,
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setFont(Typography::body());
         button->setStyleSheet(buttonStyle);
+        // Tab reaches the entries in their order; Ctrl+1, Ctrl+2, … opens
+        // them from anywhere in the window.
+        const QKeySequence keys(
+            QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(Qt::Key_1 + position++)));
+        auto* shortcut = new QShortcut(keys, this);
+        button->setToolTip(keys.toString(QKeySequence::NativeText));
+        const WorkspacePage page = item.page;
         connect(button, &QToolButton::clicked, this, [this, page] { navigation_.setPage(page); });
+        connect(shortcut, &QShortcut::activated, this, [this, page] { navigation_.setPage(page); });
         buttons_[page] = button;
-        return button;
-    };
-    // The sidebar links these pages; the others are reached from the status
-    // menu and the settings page.
-    const NavigationEntry top[] = {{WorkspacePage::snippets, "text.bubble"},
-                                   {WorkspacePage::qr, "qrcode"},
-                                   {WorkspacePage::textTools, "textformat"}};
-    for (const auto& entry : top) {
-        side->addWidget(makeButton(entry.page, entry.symbol));
+        shortcuts_[page] = shortcut;
+        if (item.atBottom && !bottomReached) {
+            side->addStretch(1);
+            bottomReached = true;
+        }
+        side->addWidget(button);
     }
-    side->addStretch(1);
-    side->addWidget(makeButton(WorkspacePage::settings, "slider.horizontal.3"));
+    if (!bottomReached) {
+        side->addStretch(1);
+    }
 
     auto* line = new QFrame();
     line->setFrameShape(QFrame::VLine);
@@ -164,7 +181,7 @@ WorkspaceWindow::WorkspaceWindow(snippets::WorkspaceNavigation& navigation,
 
     pages_ = new QStackedWidget();
     for (const WorkspacePage page : snippets::allWorkspacePages) {
-        pages_->addWidget(placeholder(page));
+        pages_->addWidget(PageKit::scrolling(placeholder(page)));
     }
 
     root->addWidget(sidebar);
@@ -191,7 +208,8 @@ void WorkspaceWindow::setPageWidget(WorkspacePage page, QWidget* widget) {
     const int index = pageIndex(page);
     QWidget* old = pages_->widget(index);
     const bool current = pages_->currentIndex() == index;
-    pages_->insertWidget(index, widget);
+    // A page scrolls in a window smaller than it needs.
+    pages_->insertWidget(index, PageKit::scrolling(widget));
     pages_->removeWidget(old);
     old->deleteLater();
     if (current) {
@@ -200,7 +218,7 @@ void WorkspaceWindow::setPageWidget(WorkspacePage page, QWidget* widget) {
 }
 
 QWidget* WorkspaceWindow::pageWidget(WorkspacePage page) const {
-    return pages_->widget(pageIndex(page));
+    return static_cast<QScrollArea*>(pages_->widget(pageIndex(page)))->widget();
 }
 
 WorkspacePage WorkspaceWindow::currentPage() const {
@@ -210,6 +228,11 @@ WorkspacePage WorkspaceWindow::currentPage() const {
 QToolButton* WorkspaceWindow::navigationButton(WorkspacePage page) const {
     const auto it = buttons_.find(page);
     return it == buttons_.end() ? nullptr : it->second;
+}
+
+QKeySequence WorkspaceWindow::navigationShortcut(WorkspacePage page) const {
+    const auto it = shortcuts_.find(page);
+    return it == shortcuts_.end() ? QKeySequence() : it->second->key();
 }
 
 void WorkspaceWindow::showPage(WorkspacePage page) {

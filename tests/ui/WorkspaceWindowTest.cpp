@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -51,19 +52,53 @@ TEST(WorkspaceWindowTest, PagesFollowTheNavigationBothWays) {
         WorkspacePage page;
         const char* title;
     };
+    // In the sidebar's order, which is also the order of Tab and of the
+    // shortcuts.
     const Button buttons[] = {{WorkspacePage::snippets, "Mẫu trả lời"},
+                              {WorkspacePage::quickReplies, "Trả lời nhanh"},
                               {WorkspacePage::qr, "QR chuyển khoản"},
                               {WorkspacePage::textTools, "Công cụ văn bản"},
                               {WorkspacePage::settings, "Cài đặt"}};
-    for (const auto& b : buttons) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    int top = -1;
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        const auto& b = buttons[i];
         QToolButton* button = window.navigationButton(b.page);
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->text(), QString::fromUtf8(b.title));
+        EXPECT_GT(button->mapTo(&window, QPoint(0, 0)).y(), top) << b.title;
+        top = button->mapTo(&window, QPoint(0, 0)).y();
+        EXPECT_NE(button->focusPolicy() & Qt::TabFocus, 0) << b.title;
         button->click();
         EXPECT_EQ(navigation.page(), b.page);
         EXPECT_EQ(window.currentPage(), b.page);
+
+        const QKeySequence keys = window.navigationShortcut(b.page);
+        EXPECT_EQ(keys, QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1))) << b.title;
+        EXPECT_EQ(button->toolTip(), keys.toString(QKeySequence::NativeText));
+        navigation.setPage(WorkspacePage::about);
+        QTest::keySequence(&window, keys);
+        EXPECT_EQ(window.currentPage(), b.page) << "from the keyboard: " << b.title;
     }
     EXPECT_EQ(window.navigationButton(WorkspacePage::backup), nullptr);
+    EXPECT_TRUE(window.navigationShortcut(WorkspacePage::backup).isEmpty());
+}
+
+TEST(WorkspaceWindowTest, FitsASmallScreenWithItsPanels) {
+    // The free area of a screen once its panels are off.
+    const struct {
+        QSize available;
+        QSize window;
+    } cases[] = {
+        {{1920, 1040}, {920, 650}}, {{1280, 688}, {920, 648}},  // 1280 × 720, a top bar
+        {{1280, 644}, {920, 604}},  // 1280 × 720, panels at the top and bottom
+        {{1024, 560}, {920, 520}},  {{640, 400}, {800, 480}},  // never below the minimum
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WorkspaceWindow::fittingSize(c.available), c.window) << c.available.height();
+    }
 }
 
 TEST(WorkspaceWindowTest, ARealPageReplacesItsPlaceholderInPlace) {

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPalette>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -49,6 +50,14 @@ QPushButton* button(std::string_view text, bool prominent) {
         button->setDefault(true);
     }
     return button;
+}
+
+QScrollArea* scrolling(QWidget* content) {
+    auto* area = new QScrollArea();
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(content);
+    return area;
 }
 
 void syncText(QLineEdit& field, const QString& text) {

@@ -16,6 +16,7 @@
 #include <string_view>
 
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace halvora::ui {
@@ -38,6 +39,9 @@ QLabel* heading(std::string_view text);
 /// A framed group with its own vertical layout.
 QFrame* card(QVBoxLayout*& layout);
 QPushButton* button(std::string_view text, bool prominent = false);
+/// `content` in a frameless area that scrolls it when there is less room
+/// than it needs, so that a small window still shows all of it.
+QScrollArea* scrolling(QWidget* content);
 
 /// Shows `text` unless the field already holds it (so the caret stays).
 void syncText(QLineEdit& field, const QString& text);
