@@ -1,5 +1,6 @@
 #include "ui/WorkspaceWindow.h"
 
+#include "app/AppShell.h"
 #include "input/KeyboardController.h"
 #include "platform/qt/QtStatusItem.h"
 #include "ui/HalvoraBetaStyle.h"
@@ -267,6 +268,29 @@ void WorkspaceWindow::refreshStatus() {
     statusLine_->setText(statusLine());
 }
 
+std::vector<platform::MenuItem> WorkspaceWindow::standInItems(const platform::StatusMenu& menu) {
+    // The pages the sidebar has entries for.
+    const auto opensSidebarPage = [](const platform::MenuItem& item) {
+        return item.action == static_cast<int>(app::MenuAction::openTextTools) ||
+               item.action == static_cast<int>(app::MenuAction::openPreferences);
+    };
+    std::vector<platform::MenuItem> items;
+    for (const platform::MenuItem& item : menu.items) {
+        if (!item.separator && opensSidebarPage(item)) {
+            continue;
+        }
+        // No separator first, last or after another.
+        if (item.separator && (items.empty() || items.back().separator)) {
+            continue;
+        }
+        items.push_back(item);
+    }
+    if (!items.empty() && items.back().separator) {
+        items.pop_back();
+    }
+    return items;
+}
+
 void WorkspaceWindow::rebuildStatusMenuArea() {
     const bool standIn = !statusItem_.isAvailable() && !statusItem_.statusMenu().title.empty();
     statusArea_->setVisible(standIn);
@@ -287,16 +311,12 @@ void WorkspaceWindow::rebuildStatusMenuArea() {
     QFont titleFont = Typography::body();
     titleFont.setBold(true);
     title->setFont(titleFont);
+    // As a tray icon's: shown on hovering, not as a line of its own.
     title->setToolTip(QString::fromStdString(menu.toolTip));
     title->setStyleSheet(
         QStringLiteral("QLabel { color: %1; }").arg(HalvoraBetaStyle::accent().name()));
     statusAreaLayout_->addWidget(title);
-    auto* toolTip = new QLabel(QString::fromStdString(menu.toolTip));
-    toolTip->setFont(Typography::caption());
-    toolTip->setWordWrap(true);
-    HalvoraBetaStyle::makeSecondary(*toolTip);
-    statusAreaLayout_->addWidget(toolTip);
-    for (const platform::MenuItem& item : menu.items) {
+    for (const platform::MenuItem& item : standInItems(menu)) {
         if (item.separator) {
             auto* line = new QFrame();
             line->setFrameShape(QFrame::HLine);

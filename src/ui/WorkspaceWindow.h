@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/StatusItem.h"
 #include "snippets/WorkspaceNavigation.h"
 #include "util/Signal.h"
 
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <map>
+#include <vector>
 
 class QLabel;
 class QShortcut;
@@ -70,6 +72,10 @@ class WorkspaceWindow final : public QWidget {
     QKeySequence navigationShortcut(snippets::WorkspacePage page) const;
     /// The area that stands in for the tray (hidden when there is a tray).
     QWidget* statusMenuArea() const { return statusArea_; }
+    /// What that area shows of the status menu: the items, less those that
+    /// open a page the sidebar has an entry for, without a separator first,
+    /// last or after another.
+    static std::vector<platform::MenuItem> standInItems(const platform::StatusMenu& menu);
 
   private:
     void showPage(snippets::WorkspacePage page);

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace halvora::ui {
@@ -149,12 +151,46 @@ TEST(WorkspaceWindowTest, WithoutATrayTheSidebarShowsTheStatusTitleAndMenu) {
             toggle = button;
         }
     }
-    // Toggle, picker, text tools, settings, accessibility, quit.
-    EXPECT_EQ(buttons, 6);
+    // Toggle, picker, accessibility, quit: the sidebar has its own entries for
+    // text tools and settings.
+    EXPECT_EQ(buttons, 4);
+    EXPECT_FALSE(labels.contains(QString::fromStdString(status.statusMenu().toolTip)))
+        << "the tool tip is not a line of its own";
     ASSERT_NE(toggle, nullptr);
     toggle->click();
     QApplication::processEvents();
     EXPECT_EQ(actions, std::vector<int>{static_cast<int>(app::MenuAction::toggleMode)});
+}
+
+TEST(WorkspaceWindowTest, TheStandInMenuLeavesOutWhatTheSidebarHas) {
+    using app::MenuAction;
+    struct Case {
+        bool running;
+        std::optional<std::string> conflict;
+        std::vector<std::string> titles;  // "-" for a separator
+    };
+    const Case cases[] = {
+        {true, std::nullopt, {"Chuyển sang tiếng Anh", "-", "Tìm và dán mẫu…", "-", "Thoát"}},
+        {false,
+         std::nullopt,
+         {"Cần cấp quyền Trợ năng", "-", "Chuyển sang tiếng Anh", "-", "Tìm và dán mẫu…", "-",
+          "Mở quyền Trợ năng…", "Thoát"}},
+        {false,
+         "OpenKey",
+         {"OpenKey đang chạy — Halvora tạm dừng", "-", "Chuyển sang tiếng Anh", "-",
+          "Tìm và dán mẫu…", "-", "Thoát"}},
+    };
+    for (const Case& c : cases) {
+        app::StatusSnapshot state;
+        state.isRunning = c.running;
+        state.conflictingInputApp = c.conflict;
+        std::vector<std::string> titles;
+        for (const platform::MenuItem& item :
+             WorkspaceWindow::standInItems(app::buildStatusMenu(state))) {
+            titles.push_back(item.separator ? "-" : item.title);
+        }
+        EXPECT_EQ(titles, c.titles);
+    }
 }
 
 }  // namespace
