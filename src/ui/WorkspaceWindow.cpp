@@ -209,8 +209,13 @@ void WorkspaceWindow::setPageWidget(WorkspacePage page, QWidget* widget) {
     const int index = pageIndex(page);
     QWidget* old = pages_->widget(index);
     const bool current = pages_->currentIndex() == index;
-    // A page scrolls in a window smaller than it needs.
-    pages_->insertWidget(index, PageKit::scrolling(widget));
+    // A page scrolls in a window smaller than it needs. The list pages
+    // (which scroll their lists and editors themselves) and text tools
+    // shrink their boxes first, and scroll only below their minimum.
+    const bool shrinks = page == WorkspacePage::snippets || page == WorkspacePage::quickReplies ||
+                         page == WorkspacePage::textTools;
+    pages_->insertWidget(index, PageKit::scrolling(widget, shrinks ? PageKit::Room::minimum
+                                                                   : PageKit::Room::preferred));
     pages_->removeWidget(old);
     old->deleteLater();
     if (current) {
@@ -219,7 +224,7 @@ void WorkspaceWindow::setPageWidget(WorkspacePage page, QWidget* widget) {
 }
 
 QWidget* WorkspaceWindow::pageWidget(WorkspacePage page) const {
-    return static_cast<QScrollArea*>(pages_->widget(pageIndex(page)))->widget();
+    return PageKit::scrolledContent(*static_cast<QScrollArea*>(pages_->widget(pageIndex(page))));
 }
 
 WorkspacePage WorkspaceWindow::currentPage() const {
