@@ -164,8 +164,10 @@ void DesktopApplication::showWorkspaceWindow() {
         }
         window_->setAttribute(Qt::WA_DeleteOnClose, false);
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect available = screen->availableGeometry();
+            window_->resize(ui::WorkspaceWindow::fittingSize(available.size()));
             QRect frame(QPoint(0, 0), window_->size());
-            frame.moveCenter(screen->availableGeometry().center());
+            frame.moveCenter(available.center());
             window_->move(frame.topLeft());
         }
     }

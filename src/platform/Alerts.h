@@ -15,9 +15,14 @@ enum class AlertStyle {
 struct Alert {
     std::string message;
     std::string informativeText;
-    /// Button titles from the first (default) one on; none shows one "OK".
+    /// Button titles in order; none shows one "OK". The first that is not
+    /// destructive is the default one, which Return presses.
     std::vector<std::string> buttons;
     AlertStyle style = AlertStyle::warning;
+    /// Indexes of the buttons that delete or replace the user's data: shown
+    /// as destructive and never the default, so that Return never presses
+    /// them.
+    std::vector<std::size_t> destructiveButtons = {};
 
     bool operator==(const Alert&) const = default;
 };

@@ -20,6 +20,11 @@ const QColor& card() {
     return color;
 }
 
+const QColor& destructive() {
+    static const QColor color = QColor::fromRgb(0xc5, 0x22, 0x1f);
+    return color;
+}
+
 }  // namespace halvora::ui::HalvoraBetaStyle
 
 #include <QLabel>
@@ -37,6 +42,13 @@ void makeProminent(QPushButton& button) {
                        "QPushButton:pressed { background: %2; }"
                        "QPushButton:disabled { background: %3; color: rgba(255,255,255,0.85); }")
             .arg(accent().name(), pressed.name(), faded.name(QColor::HexArgb)));
+}
+
+void makeDestructive(QPushButton& button) {
+    // A style sheet, since some desktop styles draw button titles in their
+    // own colour whatever the palette says.
+    button.setStyleSheet(QStringLiteral("QPushButton { color: %1; }").arg(destructive().name()));
+    button.setProperty("destructive", true);
 }
 
 void makeSecondary(QLabel& label) {

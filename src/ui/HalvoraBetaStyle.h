@@ -13,6 +13,8 @@ const QColor& accent();
 const QColor& canvas();
 /// The background of controls (lists, text fields) in the desktop's palette.
 const QColor& card();
+/// The red of buttons that delete or replace the user's data.
+const QColor& destructive();
 
 }  // namespace halvora::ui::HalvoraBetaStyle
 
@@ -23,6 +25,8 @@ namespace halvora::ui::HalvoraBetaStyle {
 
 /// The look of a prominent (default) button: the accent filled.
 void makeProminent(QPushButton& button);
+/// The look of a destructive button: its title (and symbol) in red.
+void makeDestructive(QPushButton& button);
 /// The secondary text colour on a label.
 void makeSecondary(QLabel& label);
 

@@ -1,7 +1,7 @@
 #include "ui/SnippetPickerView.h"
 
 #include "ui/HalvoraBetaStyle.h"
-#include "ui/SnippetPickerRowDelegate.h"
+#include "ui/SnippetRowDelegate.h"
 #include "ui/Symbols.h"
 #include "ui/Typography.h"
 
@@ -61,7 +61,9 @@ SnippetPickerView::SnippetPickerView(snippets::SnippetPickerPanel& picker, QWidg
 
     stack_ = new QStackedWidget();
     list_ = new QListWidget();
-    list_->setItemDelegate(new SnippetPickerRowDelegate(list_));
+    SnippetRowDelegate::Style rowStyle;
+    rowStyle.selectedAccessory = QStringLiteral("return");
+    list_->setItemDelegate(new SnippetRowDelegate(rowStyle, list_));
     list_->setSelectionMode(QAbstractItemView::NoSelection);
     list_->setFocusPolicy(Qt::NoFocus);
     list_->setFrameShape(QFrame::NoFrame);
@@ -161,13 +163,13 @@ void SnippetPickerView::refresh() {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const auto& row = rows[i];
         QListWidgetItem* item = sameRows ? list_->item(static_cast<int>(i)) : new QListWidgetItem();
-        item->setData(SnippetPickerRowDelegate::symbolRole, qs(row.symbolName));
-        item->setData(SnippetPickerRowDelegate::titleRole, qs(row.title));
-        item->setData(SnippetPickerRowDelegate::kindRole, qs(row.kindLabel));
-        item->setData(SnippetPickerRowDelegate::codeRole, qs(row.code));
-        item->setData(SnippetPickerRowDelegate::textRole,
+        item->setData(SnippetRowDelegate::symbolRole, qs(row.symbolName));
+        item->setData(SnippetRowDelegate::titleRole, qs(row.title));
+        item->setData(SnippetRowDelegate::kindRole, qs(row.kindLabel));
+        item->setData(SnippetRowDelegate::codeRole, qs(row.code));
+        item->setData(SnippetRowDelegate::textRole,
                       row.text ? QVariant(qs(*row.text)) : QVariant());
-        item->setData(SnippetPickerRowDelegate::selectedRole, row.selected);
+        item->setData(SnippetRowDelegate::selectedRole, row.selected);
         item->setToolTip(row.text ? qs(*row.text) : QString());
         if (!sameRows) {
             list_->addItem(item);

@@ -111,6 +111,64 @@ void drawArchive(QPainter& p) {
     p.drawLine(QPointF(10, 13), QPointF(14, 13));
 }
 
+void drawTextAlignLeft(QPainter& p) {
+    const double widths[4] = {16, 11, 16, 8};
+    for (int i = 0; i < 4; ++i) {
+        const double y = 6 + i * 4;
+        p.drawLine(QPointF(4, y), QPointF(4 + widths[i], y));
+    }
+}
+
+void drawChevronRight(QPainter& p) {
+    QPainterPath path;
+    path.moveTo(9.5, 5.5);
+    path.lineTo(16, 12);
+    path.lineTo(9.5, 18.5);
+    p.drawPath(path);
+}
+
+void drawTwoBubbles(QPainter& p) {
+    p.setBrush(Qt::NoBrush);
+    QPainterPath front;
+    front.addRoundedRect(QRectF(2.5, 3, 13, 10), 3.5, 3.5);
+    QPainterPath frontTail;
+    frontTail.moveTo(5.5, 13);
+    frontTail.lineTo(4.5, 16.5);
+    frontTail.lineTo(9, 13);
+    // The bubble behind shows only outside the one in front.
+    QPainterPath outside;
+    outside.addRect(QRectF(0, 0, 24, 24));
+    QPainterPath shadow;
+    shadow.addRoundedRect(QRectF(1, 1.5, 16, 13), 4.5, 4.5);
+    p.save();
+    p.setClipPath(outside.subtracted(shadow));
+    QPainterPath back;
+    back.addRoundedRect(QRectF(9, 8.5, 12.5, 9.5), 3.5, 3.5);
+    back.moveTo(18.5, 18);
+    back.lineTo(19.5, 21.5);
+    back.lineTo(15, 18);
+    p.drawPath(back);
+    p.restore();
+    p.drawPath(front);
+    p.drawPath(frontTail);
+}
+
+void drawTrash(QPainter& p) {
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(4, 6.5), QPointF(20, 6.5));
+    p.drawLine(QPointF(9.5, 6.5), QPointF(10, 3.5));
+    p.drawLine(QPointF(10, 3.5), QPointF(14, 3.5));
+    p.drawLine(QPointF(14, 3.5), QPointF(14.5, 6.5));
+    QPainterPath can;
+    can.moveTo(6, 6.5);
+    can.lineTo(7.2, 20.5);
+    can.lineTo(16.8, 20.5);
+    can.lineTo(18, 6.5);
+    p.drawPath(can);
+    p.drawLine(QPointF(10, 10), QPointF(10.3, 17));
+    p.drawLine(QPointF(14, 10), QPointF(13.7, 17));
+}
+
 }  // namespace
 
 bool hasSymbol(const QString& name) {
@@ -120,6 +178,8 @@ bool hasSymbol(const QString& name) {
         QStringLiteral("magnifyingglass"), QStringLiteral("slider.horizontal.3"),
         QStringLiteral("textformat"),      QStringLiteral("text.badge.plus"),
         QStringLiteral("info.circle"),     QStringLiteral("archivebox"),
+        QStringLiteral("text.alignleft"),  QStringLiteral("chevron.right"),
+        QStringLiteral("trash"),           QStringLiteral("bubble.left.and.bubble.right"),
     };
     return names.contains(name);
 }
@@ -155,6 +215,14 @@ void drawSymbol(QPainter& painter, const QRectF& rect, const QString& name, cons
         drawInfo(painter);
     } else if (name == QLatin1String("archivebox")) {
         drawArchive(painter);
+    } else if (name == QLatin1String("text.alignleft")) {
+        drawTextAlignLeft(painter);
+    } else if (name == QLatin1String("chevron.right")) {
+        drawChevronRight(painter);
+    } else if (name == QLatin1String("trash")) {
+        drawTrash(painter);
+    } else if (name == QLatin1String("bubble.left.and.bubble.right")) {
+        drawTwoBubbles(painter);
     }
     painter.restore();
 }

@@ -2,7 +2,8 @@
 
 // Small drawn glyphs standing in for the named symbols the views use
 // ("qrcode", "photo", "text.bubble", "return", "magnifyingglass",
-// "slider.horizontal.3", "textformat", ...), so that rows and buttons look
+// "slider.horizontal.3", "textformat", "text.alignleft", "chevron.right",
+// "trash", ...), so that rows and buttons look
 // the same on every desktop, whatever icon theme it has (or none).
 
 #include <QColor>

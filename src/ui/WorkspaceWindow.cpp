@@ -1,10 +1,13 @@
 #include "ui/WorkspaceWindow.h"
 
+#include "app/AppShell.h"
 #include "input/KeyboardController.h"
 #include "platform/qt/QtStatusItem.h"
 #include "ui/HalvoraBetaStyle.h"
 #include "ui/Symbols.h"
 #include "ui/Typography.h"
+#include "ui/pages/PageKit.h"
+#include "workspace/SnippetsViewModel.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -12,10 +15,14 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace halvora::ui {
 
@@ -43,12 +50,14 @@ QWidget* placeholder(WorkspacePage page) {
     return widget;
 }
 
-struct NavigationEntry {
-    WorkspacePage page;
-    const char* symbol;
-};
-
 }  // namespace
+
+QSize WorkspaceWindow::fittingSize(const QSize& available) {
+    // Room for the title bar the window manager adds.
+    constexpr int titleBar = 40;
+    return QSize(std::clamp(available.width(), minimumWidth, contentWidth),
+                 std::clamp(available.height() - titleBar, minimumHeight, contentHeight));
+}
 
 QString WorkspaceWindow::pageTitle(WorkspacePage page) {
     switch (page) {
@@ -76,6 +85,7 @@ WorkspaceWindow::WorkspaceWindow(snippets::WorkspaceNavigation& navigation,
     : QWidget(parent), navigation_(navigation), keyboard_(keyboard), statusItem_(statusItem) {
     setWindowTitle(QStringLiteral("Halvora Independent Beta"));
     resize(contentWidth, contentHeight);
+    setMinimumSize(minimumWidth, minimumHeight);
 
     auto* root = new QHBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -132,10 +142,12 @@ WorkspaceWindow::WorkspaceWindow(snippets::WorkspaceNavigation& navigation,
                         HalvoraBetaStyle::accent().blue(), 38)
                      .name(QColor::HexArgb),
                  HalvoraBetaStyle::accent().name());
-    auto makeButton = [&](WorkspacePage page, const char* symbol) {
+    bool bottomReached = false;
+    int position = 0;
+    for (const workspace::SidebarItem& item : workspace::SnippetsViewModel::sidebarItems) {
         auto* button = new QToolButton();
-        button->setText(pageTitle(page));
-        button->setIcon(symbolIcon(QString::fromLatin1(symbol), HalvoraBetaStyle::accent()));
+        button->setText(pageTitle(item.page));
+        button->setIcon(symbolIcon(qs(item.symbol), HalvoraBetaStyle::accent()));
         button->setIconSize(QSize(18, 18));
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setCheckable(true);
@@ -143,20 +155,26 @@ WorkspaceWindow::WorkspaceWindow(snippets::WorkspaceNavigation& navigation,
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setFont(Typography::body());
         button->setStyleSheet(buttonStyle);
+        // Tab reaches the entries in their order; Ctrl+1, Ctrl+2, … opens
+        // them from anywhere in the window.
+        const QKeySequence keys(
+            QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(Qt::Key_1 + position++)));
+        auto* shortcut = new QShortcut(keys, this);
+        button->setToolTip(keys.toString(QKeySequence::NativeText));
+        const WorkspacePage page = item.page;
         connect(button, &QToolButton::clicked, this, [this, page] { navigation_.setPage(page); });
+        connect(shortcut, &QShortcut::activated, this, [this, page] { navigation_.setPage(page); });
         buttons_[page] = button;
-        return button;
-    };
-    // The sidebar links these pages; the others are reached from the status
-    // menu and the settings page.
-    const NavigationEntry top[] = {{WorkspacePage::snippets, "text.bubble"},
-                                   {WorkspacePage::qr, "qrcode"},
-                                   {WorkspacePage::textTools, "textformat"}};
-    for (const auto& entry : top) {
-        side->addWidget(makeButton(entry.page, entry.symbol));
+        shortcuts_[page] = shortcut;
+        if (item.atBottom && !bottomReached) {
+            side->addStretch(1);
+            bottomReached = true;
+        }
+        side->addWidget(button);
     }
-    side->addStretch(1);
-    side->addWidget(makeButton(WorkspacePage::settings, "slider.horizontal.3"));
+    if (!bottomReached) {
+        side->addStretch(1);
+    }
 
     auto* line = new QFrame();
     line->setFrameShape(QFrame::VLine);
@@ -164,7 +182,7 @@ WorkspaceWindow::WorkspaceWindow(snippets::WorkspaceNavigation& navigation,
 
     pages_ = new QStackedWidget();
     for (const WorkspacePage page : snippets::allWorkspacePages) {
-        pages_->addWidget(placeholder(page));
+        pages_->addWidget(PageKit::scrolling(placeholder(page)));
     }
 
     root->addWidget(sidebar);
@@ -191,7 +209,13 @@ void WorkspaceWindow::setPageWidget(WorkspacePage page, QWidget* widget) {
     const int index = pageIndex(page);
     QWidget* old = pages_->widget(index);
     const bool current = pages_->currentIndex() == index;
-    pages_->insertWidget(index, widget);
+    // A page scrolls in a window smaller than it needs. The list pages
+    // (which scroll their lists and editors themselves) and text tools
+    // shrink their boxes first, and scroll only below their minimum.
+    const bool shrinks = page == WorkspacePage::snippets || page == WorkspacePage::quickReplies ||
+                         page == WorkspacePage::textTools;
+    pages_->insertWidget(index, PageKit::scrolling(widget, shrinks ? PageKit::Room::minimum
+                                                                   : PageKit::Room::preferred));
     pages_->removeWidget(old);
     old->deleteLater();
     if (current) {
@@ -200,7 +224,7 @@ void WorkspaceWindow::setPageWidget(WorkspacePage page, QWidget* widget) {
 }
 
 QWidget* WorkspaceWindow::pageWidget(WorkspacePage page) const {
-    return pages_->widget(pageIndex(page));
+    return PageKit::scrolledContent(*static_cast<QScrollArea*>(pages_->widget(pageIndex(page))));
 }
 
 WorkspacePage WorkspaceWindow::currentPage() const {
@@ -210,6 +234,11 @@ WorkspacePage WorkspaceWindow::currentPage() const {
 QToolButton* WorkspaceWindow::navigationButton(WorkspacePage page) const {
     const auto it = buttons_.find(page);
     return it == buttons_.end() ? nullptr : it->second;
+}
+
+QKeySequence WorkspaceWindow::navigationShortcut(WorkspacePage page) const {
+    const auto it = shortcuts_.find(page);
+    return it == shortcuts_.end() ? QKeySequence() : it->second->key();
 }
 
 void WorkspaceWindow::showPage(WorkspacePage page) {
@@ -244,6 +273,29 @@ void WorkspaceWindow::refreshStatus() {
     statusLine_->setText(statusLine());
 }
 
+std::vector<platform::MenuItem> WorkspaceWindow::standInItems(const platform::StatusMenu& menu) {
+    // The pages the sidebar has entries for.
+    const auto opensSidebarPage = [](const platform::MenuItem& item) {
+        return item.action == static_cast<int>(app::MenuAction::openTextTools) ||
+               item.action == static_cast<int>(app::MenuAction::openPreferences);
+    };
+    std::vector<platform::MenuItem> items;
+    for (const platform::MenuItem& item : menu.items) {
+        if (!item.separator && opensSidebarPage(item)) {
+            continue;
+        }
+        // No separator first, last or after another.
+        if (item.separator && (items.empty() || items.back().separator)) {
+            continue;
+        }
+        items.push_back(item);
+    }
+    if (!items.empty() && items.back().separator) {
+        items.pop_back();
+    }
+    return items;
+}
+
 void WorkspaceWindow::rebuildStatusMenuArea() {
     const bool standIn = !statusItem_.isAvailable() && !statusItem_.statusMenu().title.empty();
     statusArea_->setVisible(standIn);
@@ -264,16 +316,12 @@ void WorkspaceWindow::rebuildStatusMenuArea() {
     QFont titleFont = Typography::body();
     titleFont.setBold(true);
     title->setFont(titleFont);
+    // As a tray icon's: shown on hovering, not as a line of its own.
     title->setToolTip(QString::fromStdString(menu.toolTip));
     title->setStyleSheet(
         QStringLiteral("QLabel { color: %1; }").arg(HalvoraBetaStyle::accent().name()));
     statusAreaLayout_->addWidget(title);
-    auto* toolTip = new QLabel(QString::fromStdString(menu.toolTip));
-    toolTip->setFont(Typography::caption());
-    toolTip->setWordWrap(true);
-    HalvoraBetaStyle::makeSecondary(*toolTip);
-    statusAreaLayout_->addWidget(toolTip);
-    for (const platform::MenuItem& item : menu.items) {
+    for (const platform::MenuItem& item : standInItems(menu)) {
         if (item.separator) {
             auto* line = new QFrame();
             line->setFrameShape(QFrame::HLine);

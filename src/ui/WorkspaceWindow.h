@@ -1,14 +1,18 @@
 #pragma once
 
+#include "platform/StatusItem.h"
 #include "snippets/WorkspaceNavigation.h"
 #include "util/Signal.h"
 
+#include <QKeySequence>
 #include <QWidget>
 
 #include <array>
 #include <map>
+#include <vector>
 
 class QLabel;
+class QShortcut;
 class QStackedWidget;
 class QToolButton;
 class QVBoxLayout;
@@ -32,6 +36,15 @@ class WorkspaceWindow final : public QWidget {
     static constexpr int contentWidth = 920;
     static constexpr int contentHeight = 650;
     static constexpr int sidebarWidth = 220;
+    /// The smallest the window gets: it fits a 1280 × 720 screen with the
+    /// desktop's panels. Pages scroll when they need more room.
+    static constexpr int minimumWidth = 800;
+    static constexpr int minimumHeight = 480;
+
+    /// The window's size on a screen whose free area (without the desktop's
+    /// panels) is `available`: 920 × 650 where that fits with the title bar,
+    /// less where it does not, never below the minimum.
+    static QSize fittingSize(const QSize& available);
 
     /// `keyboard` may be null (the status line then reads as stopped).
     WorkspaceWindow(snippets::WorkspaceNavigation& navigation, input::KeyboardController* keyboard,
@@ -54,8 +67,15 @@ class WorkspaceWindow final : public QWidget {
     /// The sidebar's navigation button for a page; null for pages that have
     /// none.
     QToolButton* navigationButton(snippets::WorkspacePage page) const;
+    /// The keys that open a page with a navigation button (Ctrl+1 for the
+    /// first, and so on); empty for the others.
+    QKeySequence navigationShortcut(snippets::WorkspacePage page) const;
     /// The area that stands in for the tray (hidden when there is a tray).
     QWidget* statusMenuArea() const { return statusArea_; }
+    /// What that area shows of the status menu: the items, less those that
+    /// open a page the sidebar has an entry for, without a separator first,
+    /// last or after another.
+    static std::vector<platform::MenuItem> standInItems(const platform::StatusMenu& menu);
 
   private:
     void showPage(snippets::WorkspacePage page);
@@ -73,6 +93,7 @@ class WorkspaceWindow final : public QWidget {
     QVBoxLayout* statusAreaLayout_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     std::map<snippets::WorkspacePage, QToolButton*> buttons_;
+    std::map<snippets::WorkspacePage, QShortcut*> shortcuts_;
     bool statusRefreshPending_ = false;
 };
 

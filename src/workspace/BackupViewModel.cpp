@@ -72,7 +72,7 @@ void BackupViewModel::chooseImportFile(const std::filesystem::path& file) {
     notify();
     const std::optional<std::size_t> answer =
         PageAlerts::ask(alerts_, importDialogTitle(), importDialogMessage,
-                        {mergeTitle, replaceTitle}, platform::AlertStyle::informational);
+                        {{mergeTitle}, {replaceTitle, true}}, platform::AlertStyle::informational);
     if (!answer) {
         cancelImport();
     } else {

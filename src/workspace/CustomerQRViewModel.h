@@ -61,6 +61,8 @@ class CustomerQRViewModel {
     static constexpr std::string_view snippetCardLine =
         "Chọn một mục để sửa lời nhắn dán vào chat.";
     static constexpr std::string_view untitledRow = "QR chuyển khoản";
+    /// At the trailing edge of each row, which opens its snippet.
+    static constexpr std::string_view rowChevron = "chevron.right";
     static constexpr std::string_view noSnippetsText = "Chưa có mã nào. Nhấn “Thêm mã” để bắt đầu.";
     static constexpr std::string_view addTitle = "Thêm mã";
     static constexpr std::string_view enableVCBQTitle = "Bật QR chuyển khoản cho ;vcbq hiện có";

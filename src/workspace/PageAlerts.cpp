@@ -5,12 +5,14 @@
 namespace halvora::workspace::PageAlerts {
 
 std::optional<std::size_t> ask(platform::Alerts& alerts, std::string_view title,
-                               std::string_view message,
-                               const std::vector<std::string_view>& choices,
+                               std::string_view message, const std::vector<Choice>& choices,
                                platform::AlertStyle style) {
     platform::Alert alert{std::string(title), std::string(message), {}, style};
-    for (const std::string_view choice : choices) {
-        alert.buttons.emplace_back(choice);
+    for (const Choice& choice : choices) {
+        if (choice.destructive) {
+            alert.destructiveButtons.push_back(alert.buttons.size());
+        }
+        alert.buttons.emplace_back(choice.title);
     }
     alert.buttons.emplace_back(cancelTitle);
     const std::size_t answer = alerts.runModal(alert);

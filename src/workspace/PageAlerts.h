@@ -16,11 +16,18 @@ namespace halvora::workspace::PageAlerts {
 inline constexpr std::string_view cancelTitle = "Hủy";
 inline constexpr std::string_view okTitle = "OK";
 
+/// One answer to a question besides "Hủy".
+struct Choice {
+    std::string_view title;
+    /// Deletes or replaces the user's data: shown as destructive, and never
+    /// the button that Return presses.
+    bool destructive = false;
+};
+
 /// Asks with the given buttons, "Hủy" last; the index of the chosen button,
 /// or nothing for "Hủy" (also when the alert was closed another way).
 std::optional<std::size_t> ask(platform::Alerts& alerts, std::string_view title,
-                               std::string_view message,
-                               const std::vector<std::string_view>& choices,
+                               std::string_view message, const std::vector<Choice>& choices,
                                platform::AlertStyle style);
 
 /// Shows an error titled `title` with `message` and one "OK" button.

@@ -70,6 +70,9 @@ void QuickRepliesViewModel::appear() {
 }
 
 void QuickRepliesViewModel::select(std::optional<util::Uuid> id) {
+    if (id != selectedID_) {
+        titleFocus_.clear();
+    }
     selectedID_ = id;
     notify();
 }
@@ -86,6 +89,7 @@ void QuickRepliesViewModel::add() {
     const util::Uuid id = reply.id;
     store_.append(std::move(reply));
     selectedID_ = id;
+    titleFocus_.request(id);
     searchText_.clear();
     notify();
 }
@@ -93,7 +97,7 @@ void QuickRepliesViewModel::add() {
 void QuickRepliesViewModel::requestDelete(const util::Uuid& id) {
     deletionID_ = id;
     notify();
-    if (PageAlerts::ask(alerts_, deleteTitle, deleteMessage, {deleteConfirmTitle},
+    if (PageAlerts::ask(alerts_, deleteTitle, deleteMessage, {{deleteConfirmTitle, true}},
                         platform::AlertStyle::critical)) {
         confirmDeletion();
     } else {

@@ -9,6 +9,7 @@
 #include "snippets/SnippetStore.h"
 #include "util/Signal.h"
 #include "util/Uuid.h"
+#include "workspace/ListSelection.h"
 
 #include <functional>
 #include <optional>
@@ -73,6 +74,9 @@ class QuickRepliesViewModel {
     /// Appends a reply with the next free ;tl code, selects it and clears
     /// the search.
     void add();
+    /// True once for the reply just added: its editor then puts the cursor
+    /// in the title field. Selecting another clears it.
+    bool takeTitleFocus(const util::Uuid& id) { return titleFocus_.take(id); }
 
     /// Asks whether to delete the reply (through the alert port) and acts on
     /// the answer.
@@ -95,6 +99,7 @@ class QuickRepliesViewModel {
     std::string searchText_;
     std::optional<util::Uuid> selectedID_;
     std::optional<util::Uuid> deletionID_;
+    TitleFocusRequest titleFocus_;
     util::Signal<> changed_;
     util::Connection storeConnection_;
 };

@@ -36,6 +36,7 @@ void SettingsViewModel::setPage(SettingsPage page) {
 }
 
 void SettingsViewModel::appear() {
+    page_ = SettingsPage::overview;
     refreshLoginState();
     refreshRememberedModes();
 }

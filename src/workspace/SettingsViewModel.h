@@ -78,8 +78,9 @@ class SettingsViewModel {
     SettingsPage page() const { return page_; }
     void setPage(SettingsPage page);
 
-    /// The page was shown: the login state and the remembered modes are
-    /// read again.
+    /// The page was opened (from the menu or the sidebar): it starts at its
+    /// overview, whatever sub-page was left open, and the login state and the
+    /// remembered modes are read again.
     void appear();
 
     engine::InputMethod method() const { return keyboard_.method(); }

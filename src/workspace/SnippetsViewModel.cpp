@@ -82,6 +82,9 @@ void SnippetsViewModel::appear() {
 }
 
 void SnippetsViewModel::select(std::optional<util::Uuid> id) {
+    if (id != selectedSnippetID_) {
+        titleFocus_.clear();
+    }
     selectedSnippetID_ = id;
     notify();
 }
@@ -115,6 +118,7 @@ void SnippetsViewModel::addNew(std::string_view title, bool quickReply) {
     const util::Uuid id = snippet.id;
     store_.append(std::move(snippet));
     selectedSnippetID_ = id;
+    titleFocus_.request(id);
     searchText_.clear();
     navigation_.setPage(snippets::WorkspacePage::snippets);
     notify();
@@ -176,7 +180,7 @@ void SnippetsViewModel::dismissError() {
 void SnippetsViewModel::requestDelete(const util::Uuid& id) {
     deletionID_ = id;
     notify();
-    if (PageAlerts::ask(alerts_, deleteTitle, deleteMessage, {deleteConfirmTitle},
+    if (PageAlerts::ask(alerts_, deleteTitle, deleteMessage, {{deleteConfirmTitle, true}},
                         platform::AlertStyle::critical)) {
         confirmDeletion();
     } else {

@@ -11,6 +11,7 @@
 #include "snippets/WorkspaceNavigation.h"
 #include "util/Signal.h"
 #include "util/Uuid.h"
+#include "workspace/ListSelection.h"
 
 #include <array>
 #include <filesystem>
@@ -42,8 +43,12 @@ class SnippetsViewModel {
     // Sidebar.
     static constexpr std::string_view productName = "Halvora";
     static constexpr std::string_view badge = "BETA";
-    static constexpr std::array<SidebarItem, 4> sidebarItems{{
+    /// In keyboard order too. The quick-replies page has an entry of its
+    /// own, since the status menu does not lead to it.
+    static constexpr std::array<SidebarItem, 5> sidebarItems{{
         {"Mẫu trả lời", "text.bubble", snippets::WorkspacePage::snippets, false},
+        {"Trả lời nhanh", "bubble.left.and.bubble.right", snippets::WorkspacePage::quickReplies,
+         false},
         {"QR chuyển khoản", "qrcode", snippets::WorkspacePage::qr, false},
         {"Công cụ văn bản", "textformat", snippets::WorkspacePage::textTools, false},
         {"Cài đặt", "slider.horizontal.3", snippets::WorkspacePage::settings, true},
@@ -135,6 +140,9 @@ class SnippetsViewModel {
     void addSnippet();
     /// The same for a quick reply titled "Mẫu trả lời mới" (without code).
     void addQuickReply();
+    /// True once for the snippet just added: its editor then puts the
+    /// cursor in the title field. Selecting another clears it.
+    bool takeTitleFocus(const util::Uuid& id) { return titleFocus_.take(id); }
     /// Opens a snippet in this page (from the QR account page): selects it,
     /// clears the search and shows the page.
     void editSnippet(const util::Uuid& id);
@@ -179,6 +187,7 @@ class SnippetsViewModel {
     std::optional<util::Uuid> selectedSnippetID_;
     std::optional<std::string> errorMessage_;
     std::optional<util::Uuid> deletionID_;
+    TitleFocusRequest titleFocus_;
     util::Signal<> changed_;
     util::Connection storeConnection_;
     util::Connection navigationConnection_;

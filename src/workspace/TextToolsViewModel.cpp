@@ -6,6 +6,15 @@ namespace halvora::workspace {
 
 namespace keys = platform::DefaultsKeys;
 
+void TextToolsViewModel::appear() {
+    if (input_.empty() && message_.empty()) {
+        return;
+    }
+    input_.clear();
+    message_.clear();
+    notify();
+}
+
 void TextToolsViewModel::setInput(std::string input) {
     input_ = std::move(input);
     notify();

@@ -37,6 +37,10 @@ class TextToolsViewModel {
     TextToolsViewModel(const TextToolsViewModel&) = delete;
     TextToolsViewModel& operator=(const TextToolsViewModel&) = delete;
 
+    /// The page was opened (from the menu or the sidebar): it starts empty,
+    /// with no input and no message. The chosen conversion stays.
+    void appear();
+
     const std::string& input() const { return input_; }
     /// Typing; the message stays.
     void setInput(std::string input);

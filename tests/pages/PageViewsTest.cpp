@@ -2,6 +2,8 @@
 // model's state and passes the user's actions on.
 
 #include "WorkspaceFixture.h"
+#include "ui/SnippetRowDelegate.h"
+#include "ui/Symbols.h"
 #include "ui/pages/AboutPageView.h"
 #include "ui/pages/BackupPageView.h"
 #include "ui/pages/CustomerQRPageView.h"
@@ -11,14 +13,18 @@
 #include "ui/pages/TextToolsPageView.h"
 #include "ui/pages/WorkspacePages.h"
 
+#include <QtTest/qtestspontaneevent.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
+#include <QStackedWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -241,10 +247,210 @@ TEST_F(PageViewsTest, EveryPageIsInstalledAndTheQRPageOpensSnippets) {
         dynamic_cast<SnippetsPageView*>(pages[snippets::WorkspacePage::snippets].get());
     ASSERT_NE(snippetsPage, nullptr);
     snippetsPage->model().setSearchText("zzz");
-    buttonTitled(*pages[snippets::WorkspacePage::qr], "QR   ;vcbq   ›")->click();
+    auto* qrRows = child<QListWidget>(*pages[snippets::WorkspacePage::qr], "qrSnippets");
+    ASSERT_EQ(qrRows->count(), 1);
+    Q_EMIT qrRows->itemClicked(qrRows->item(0));
     EXPECT_EQ(navigation.page(), snippets::WorkspacePage::snippets);
     EXPECT_EQ(snippetsPage->model().selectedSnippetID(), qr);
     EXPECT_EQ(snippetsPage->model().searchText(), "");
+}
+
+/// The data a list row is drawn from.
+struct ShownRow {
+    QVariant symbol;
+    QString title;
+    QString code;
+    QVariant text;
+    QVariant accessory;
+};
+
+ShownRow shownRow(const QListWidget& list, int row) {
+    const QListWidgetItem* item = list.item(row);
+    return {item->data(SnippetRowDelegate::symbolRole),
+            item->data(SnippetRowDelegate::titleRole).toString(),
+            item->data(SnippetRowDelegate::codeRole).toString(),
+            item->data(SnippetRowDelegate::textRole),
+            item->data(SnippetRowDelegate::accessoryRole)};
+}
+
+TEST_F(PageViewsTest, RowsShowTheKindSymbolTheTitleAndTheCodeBelow) {
+    addSnippet("Chào", "chao", "Dạ em chào");
+    const util::Uuid image = addSnippet("Bảng size", ";size");
+    store_.update(image, [](snippets::Snippet& s) { s.imageFilename = "size.png"; });
+    const util::Uuid qr = addSnippet("", "ck");
+    store_.update(qr, [](snippets::Snippet& s) { s.dynamicQR = true; });
+    addSnippet("Chốt đơn", ";chot", "Dạ {ten_khach}\nchốt nhé", true);
+    addSnippet("", "");
+
+    snippets::WorkspaceNavigation navigation;
+    SnippetsPageView snippetsPage(store_, keyboard_, navigation, desktop_.alerts(),
+                                  desktop_.pasteboard(), panels_);
+    QuickRepliesPageView repliesPage(store_, desktop_.alerts(), desktop_.pasteboard(), panels_);
+    CustomerQRPageView qrPage(store_, desktop_.userDefaults(), [](const util::Uuid&) {});
+    settle();
+
+    const struct {
+        const QWidget* page;
+        const char* list;
+        int row;
+        const char* symbol;  // null: none
+        const char* title;
+        const char* code;
+        const char* text;       // null: none
+        const char* accessory;  // null: none
+    } cases[] = {
+        {&snippetsPage, "list", 0, "text.alignleft", "Chào", ";chao", nullptr, nullptr},
+        {&snippetsPage, "list", 1, "photo", "Bảng size", ";size", nullptr, nullptr},
+        {&snippetsPage, "list", 2, "qrcode", "Mục chưa đặt tên", ";ck", nullptr, nullptr},
+        {&snippetsPage, "list", 3, "text.alignleft", "Chốt đơn", ";chot", nullptr, nullptr},
+        {&snippetsPage, "list", 4, "text.alignleft", "Mục chưa đặt tên", "Chưa có mã gõ", nullptr,
+         nullptr},
+        {&repliesPage, "list", 0, nullptr, "Chốt đơn", ";chot", "Dạ {ten_khach} chốt nhé", nullptr},
+        {&qrPage, "qrSnippets", 0, "qrcode", "QR chuyển khoản", ";ck", nullptr, "chevron.right"},
+    };
+    const auto optional = [](const char* text) {
+        return text == nullptr ? QVariant() : QVariant(QString::fromUtf8(text));
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.list) + " " + c.title);
+        auto* list = child<QListWidget>(*c.page, c.list);
+        ASSERT_GT(list->count(), c.row);
+        const ShownRow row = shownRow(*list, c.row);
+        EXPECT_EQ(row.symbol, optional(c.symbol));
+        EXPECT_EQ(row.title, QString::fromUtf8(c.title));
+        EXPECT_EQ(row.code, QString::fromUtf8(c.code));
+        EXPECT_EQ(row.text, optional(c.text));
+        EXPECT_EQ(row.accessory, optional(c.accessory));
+        if (c.symbol != nullptr) {
+            EXPECT_TRUE(hasSymbol(QString::fromUtf8(c.symbol)));
+        }
+        EXPECT_NE(dynamic_cast<SnippetRowDelegate*>(list->itemDelegate()), nullptr);
+    }
+    EXPECT_EQ(child<QListWidget>(qrPage, "qrSnippets")->count(), 1);
+}
+
+TEST_F(PageViewsTest, EmptyDetailsAndTheQRHeaderHaveTheirSymbols) {
+    snippets::WorkspaceNavigation navigation;
+    SnippetsPageView snippetsPage(store_, keyboard_, navigation, desktop_.alerts(),
+                                  desktop_.pasteboard(), panels_);
+    QuickRepliesPageView repliesPage(store_, desktop_.alerts(), desktop_.pasteboard(), panels_);
+    CustomerQRPageView qrPage(store_, desktop_.userDefaults(), [](const util::Uuid&) {});
+    const std::pair<const QWidget*, const char*> symbols[] = {
+        {&snippetsPage, "text.badge.plus"}, {&repliesPage, "text.bubble"}, {&qrPage, "qrcode"}};
+    for (const auto& [page, symbol] : symbols) {
+        const auto* label =
+            page->findChild<QLabel*>(page == &qrPage ? "headerSymbol" : "emptySymbol");
+        ASSERT_NE(label, nullptr) << symbol;
+        EXPECT_EQ(label->property("symbol").toString(), symbol);
+        EXPECT_TRUE(hasSymbol(QString::fromUtf8(symbol)));
+        EXPECT_FALSE(label->pixmap().isNull());
+    }
+    EXPECT_TRUE(child<QLabel>(qrPage, "noSnippets")->isVisibleTo(&qrPage));
+}
+
+TEST_F(PageViewsTest, QRRowsOpenTheirSnippetByClickAndByReturn) {
+    const util::Uuid qr = addSnippet("QR", "vcbq");
+    store_.update(qr, [](snippets::Snippet& s) { s.dynamicQR = true; });
+    std::vector<util::Uuid> edited;
+    CustomerQRPageView view(store_, desktop_.userDefaults(),
+                            [&](const util::Uuid& id) { edited.push_back(id); });
+    auto* rows = child<QListWidget>(view, "qrSnippets");
+    ASSERT_EQ(rows->count(), 1);
+    EXPECT_FALSE(child<QLabel>(view, "noSnippets")->isVisibleTo(&view));
+    EXPECT_EQ(rows->height(), rows->sizeHintForRow(0)) << "every row shows, none scrolls";
+    rows->setCurrentRow(0);
+    QTest::keyClick(rows, Qt::Key_Return);
+    EXPECT_EQ(edited, std::vector<util::Uuid>{qr});
+}
+
+TEST_F(PageViewsTest, PagesStartAsNewEachTimeTheyAreOpened) {
+    SettingsPageView settings(keyboard_, store_, platform_);
+    TextToolsPageView textTools(desktop_.userDefaults(), desktop_.pasteboard());
+    settings.show();
+    textTools.show();
+    settle();
+    settings.model().setPage(workspace::SettingsPage::about);
+    child<QPlainTextEdit>(textTools, "input")->setPlainText("Đà Nẵng");
+    settle();
+    child<QPushButton>(textTools, "copy")->click();
+    settle();
+    ASSERT_FALSE(child<QLabel>(textTools, "message")->text().isEmpty());
+
+    // Minimised and brought back: nothing the user was doing is lost.
+    for (QWidget* page : std::initializer_list<QWidget*>{&settings, &textTools}) {
+        QShowEvent restored;
+        QSpontaneKeyEvent::setSpontaneous(&restored);
+        // As the window system delivers it (sendEvent would make it
+        // not spontaneous).
+        QCoreApplication::instance()->notify(page, &restored);
+    }
+    settle();
+    EXPECT_EQ(settings.model().page(), workspace::SettingsPage::about);
+    EXPECT_EQ(child<QPlainTextEdit>(textTools, "input")->toPlainText(), "Đà Nẵng");
+
+    // Closed and opened again (from the menu or the sidebar).
+    settings.hide();
+    textTools.hide();
+    settings.show();
+    textTools.show();
+    EXPECT_EQ(settings.model().page(), workspace::SettingsPage::overview) << "before it is painted";
+    EXPECT_EQ(child<QStackedWidget>(settings, "subPages")->currentIndex(), 0);
+    EXPECT_EQ(child<QPlainTextEdit>(textTools, "input")->toPlainText(), "");
+    EXPECT_EQ(child<QLabel>(textTools, "message")->text(), "");
+    EXPECT_FALSE(child<QPushButton>(textTools, "copy")->isEnabled());
+}
+
+TEST_F(PageViewsTest, AddingPutsTheCursorInTheTitle) {
+    snippets::WorkspaceNavigation navigation;
+    SnippetsPageView snippetsPage(store_, keyboard_, navigation, desktop_.alerts(),
+                                  desktop_.pasteboard(), panels_);
+    QuickRepliesPageView repliesPage(store_, desktop_.alerts(), desktop_.pasteboard(), panels_);
+    snippetsPage.show();
+    repliesPage.show();
+    settle();
+
+    auto* add = child<QPushButton>(snippetsPage, "add");
+    ASSERT_NE(add->menu(), nullptr);
+    for (QAction* action : add->menu()->actions()) {
+        SCOPED_TRACE(action->text().toStdString());
+        action->trigger();
+        settle();
+        ASSERT_NE(snippetsPage.editor(), nullptr);
+        auto* title = child<QLineEdit>(*snippetsPage.editor(), "title");
+        EXPECT_EQ(snippetsPage.focusWidget(), title);
+        EXPECT_EQ(title->selectedText(), title->text()) << "typing replaces the new title";
+    }
+    child<QPushButton>(repliesPage, "add")->click();
+    settle();
+    ASSERT_NE(repliesPage.editor(), nullptr);
+    EXPECT_EQ(repliesPage.focusWidget(), child<QLineEdit>(*repliesPage.editor(), "title"));
+
+    // Choosing a row leaves the focus in the list.
+    auto* list = child<QListWidget>(snippetsPage, "list");
+    list->setFocus();
+    list->setCurrentRow(0);
+    settle();
+    EXPECT_EQ(snippetsPage.focusWidget(), list);
+}
+
+TEST_F(PageViewsTest, DeleteButtonsAreDestructiveAndNeverPressedByReturn) {
+    addSnippet("Chào", "chao");
+    addSnippet("Chốt", ";chot", "", true);
+    snippets::WorkspaceNavigation navigation;
+    SnippetsPageView view(store_, keyboard_, navigation, desktop_.alerts(), desktop_.pasteboard(),
+                          panels_);
+    view.show();
+    settle();
+    for (int row : {0, 1}) {
+        child<QListWidget>(view, "list")->setCurrentRow(row);
+        settle();
+        ASSERT_NE(view.editor(), nullptr);
+        auto* remove = child<QPushButton>(*view.editor(), "delete");
+        EXPECT_TRUE(remove->property("destructive").toBool());
+        EXPECT_FALSE(remove->autoDefault());
+        EXPECT_FALSE(remove->isDefault());
+        EXPECT_FALSE(remove->icon().isNull()) << "the trash symbol";
+    }
 }
 
 }  // namespace

@@ -17,10 +17,12 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <optional>
@@ -153,38 +155,67 @@ TEST(XcbHotKeysTest, KeysAndModifiersMapToX11) {
     }
 }
 
-TEST(QtAlertsTest, ButtonsKeepTheirOrderAndEscapeMeansCancel) {
+TEST(QtAlertsTest, ButtonsKeepTheirOrderAndNeitherReturnNorEscapeDestroys) {
     struct Case {
         std::vector<std::string> buttons;
+        std::vector<std::size_t> destructive;
         AlertStyle style;
         QStringList titles;
+        int defaultIndex;
         int escape;
         QMessageBox::Icon icon;
     };
     const Case cases[] = {
-        {{}, AlertStyle::warning, {"OK"}, 0, QMessageBox::Warning},
+        {{}, {}, AlertStyle::warning, {"OK"}, 0, 0, QMessageBox::Warning},
         {{"Hủy", "Thoát"},
+         {},
          AlertStyle::informational,
          {"Hủy", "Thoát"},
          0,
+         0,
          QMessageBox::Information},
         {{"Xóa mục", "Giữ lại"},
+         {},
          AlertStyle::critical,
          {"Xóa mục", "Giữ lại"},
+         0,
          1,
          QMessageBox::Critical},
         {{"Thay thế", "Hủy", "Gộp"},
+         {},
          AlertStyle::warning,
          {"Thay thế", "Hủy", "Gộp"},
+         0,
          1,
          QMessageBox::Warning},
+        // A destructive button is never the default: Return cancels a delete
+        // and merges rather than replaces.
+        {{"Xóa mục", "Hủy"},
+         {0},
+         AlertStyle::critical,
+         {"Xóa mục", "Hủy"},
+         1,
+         1,
+         QMessageBox::Critical},
+        {{"Nhập thêm", "Thay thế toàn bộ", "Hủy"},
+         {1},
+         AlertStyle::informational,
+         {"Nhập thêm", "Thay thế toàn bộ", "Hủy"},
+         0,
+         2,
+         QMessageBox::Information},
+        {{"Xóa"}, {0}, AlertStyle::critical, {"Xóa"}, -1, 0, QMessageBox::Critical},
     };
     for (const auto& c : cases) {
-        const AlertLayout layout = alertLayout(Alert{"m", "i", c.buttons, c.style});
+        const AlertLayout layout = alertLayout(Alert{"m", "i", c.buttons, c.style, c.destructive});
         EXPECT_EQ(layout.buttons, c.titles);
-        EXPECT_EQ(layout.defaultIndex, 0);
+        EXPECT_EQ(layout.defaultIndex, c.defaultIndex);
         EXPECT_EQ(layout.escapeIndex, c.escape);
         EXPECT_EQ(layout.icon, c.icon);
+        for (qsizetype i = 0; i < layout.buttons.size(); ++i) {
+            EXPECT_EQ(layout.destructive[i],
+                      std::count(c.destructive.begin(), c.destructive.end(), i) == 1);
+        }
     }
 }
 
@@ -223,6 +254,48 @@ TEST(QtAlertsTest, RunModalAnswersTheIndexOfTheChosenButton) {
 
     answerNextAlert(QStringLiteral("OK"), &text, &informative);
     EXPECT_EQ(alerts.runModal(Alert{"Lỗi", "", {}, AlertStyle::warning}), 0u);
+}
+
+/// Presses `key` in the next modal message box, recording whether its
+/// destructive button is drawn as one.
+void pressInNextAlert(Qt::Key key, bool* destructiveStyled) {
+    QTimer::singleShot(20, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            pressInNextAlert(key, destructiveStyled);
+            return;
+        }
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->property("destructive").toBool()) {
+                *destructiveStyled = button->styleSheet().contains(QStringLiteral("color"));
+            }
+        }
+        // Where the key goes: the button the box put the focus on.
+        QWidget* focused = box->focusWidget();
+        QTest::keyClick(focused != nullptr ? focused : box, key);
+    });
+}
+
+TEST(QtAlertsTest, ReturnAndEnterNeverPressADestructiveButton) {
+    QtAlerts alerts;
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        bool styled = false;
+        pressInNextAlert(key, &styled);
+        EXPECT_EQ(alerts.runModal(Alert{
+                      "Xóa mục gõ tắt này?", "", {"Xóa mục", "Hủy"}, AlertStyle::critical, {0}}),
+                  1u)
+            << "cancelled";
+        EXPECT_TRUE(styled);
+
+        pressInNextAlert(key, &styled);
+        EXPECT_EQ(alerts.runModal(Alert{"Bản sao lưu có 2 mẫu.",
+                                        "",
+                                        {"Nhập thêm", "Thay thế toàn bộ", "Hủy"},
+                                        AlertStyle::informational,
+                                        {1}}),
+                  0u)
+            << "merged, not replaced";
+    }
 }
 
 TEST(QtMainQueueTest, TasksRunInOrderOnTheMainThreadAndRepeatsStopWhenCancelled) {

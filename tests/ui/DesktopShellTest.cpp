@@ -8,6 +8,7 @@
 #include "platform/qt/QtStatusItem.h"
 #include "ui/QtPanelHost.h"
 #include "ui/WorkspaceWindow.h"
+#include "ui/pages/SettingsPageView.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -142,6 +144,73 @@ TEST_F(DesktopShellTest, MenuActionsReachTheWindowAndTheShell) {
     QApplication::processEvents();
     EXPECT_EQ(desktop.statusItem().statusMenu().title, "En");
     EXPECT_EQ(window->statusLine(), QStringLiteral("Tạm dừng · En · Telex"));
+}
+
+TEST_F(DesktopShellTest, EveryPageFitsTheSmallestWindow) {
+    DesktopApplication desktop(options());
+    snippets::Snippet image;
+    image.title = "Bảng size";
+    image.trigger = ";size";
+    image.text = "Dạ anh xem bảng size giúp em.";
+    image.imageFilename = "size.png";
+    snippets::Snippet reply;
+    reply.title = "Chốt đơn";
+    reply.trigger = ";chot";
+    reply.text = "Dạ {ten_khach} ơi, em chốt đơn {so_luong} áo nhé.";
+    reply.quickReply = true;
+    desktop.shell().store().append(image);
+    desktop.shell().store().append(reply);
+    desktop.launch();
+    ui::WorkspaceWindow* window = desktop.workspaceWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->minimumSize(),
+              QSize(ui::WorkspaceWindow::minimumWidth, ui::WorkspaceWindow::minimumHeight));
+    for (const snippets::WorkspacePage page : snippets::allWorkspacePages) {
+        desktop.shell().navigation().setPage(page);
+        QApplication::processEvents();
+        const QSize needed = window->layout()->minimumSize();
+        EXPECT_LE(needed.width(), ui::WorkspaceWindow::minimumWidth) << static_cast<int>(page);
+        EXPECT_LE(needed.height(), ui::WorkspaceWindow::minimumHeight) << static_cast<int>(page);
+        // Wider than the sidebar leaves, a page would scroll sideways.
+        EXPECT_LE(window->pageWidget(page)->minimumSizeHint().width(),
+                  ui::WorkspaceWindow::minimumWidth - ui::WorkspaceWindow::sidebarWidth - 1)
+            << static_cast<int>(page);
+    }
+    // The list pages and text tools shrink their boxes rather than scroll.
+    for (const snippets::WorkspacePage page :
+         {snippets::WorkspacePage::snippets, snippets::WorkspacePage::quickReplies,
+          snippets::WorkspacePage::textTools}) {
+        EXPECT_LE(window->pageWidget(page)->minimumSizeHint().height(),
+                  ui::WorkspaceWindow::minimumHeight)
+            << static_cast<int>(page);
+    }
+}
+
+TEST_F(DesktopShellTest, SettingsReopenedFromTheMenuStartAtTheOverview) {
+    DesktopApplication desktop(options());
+    desktop.launch();
+    desktop.statusItem().trigger(static_cast<int>(app::MenuAction::openPreferences));
+    QApplication::processEvents();
+    ui::WorkspaceWindow* window = desktop.workspaceWindow();
+    ASSERT_NE(window, nullptr);
+    auto* settings =
+        dynamic_cast<ui::SettingsPageView*>(window->pageWidget(snippets::WorkspacePage::settings));
+    ASSERT_NE(settings, nullptr);
+    settings->model().setPage(workspace::SettingsPage::about);
+    QApplication::processEvents();
+
+    window->close();
+    desktop.statusItem().trigger(static_cast<int>(app::MenuAction::openPreferences));
+    QApplication::processEvents();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(settings->model().page(), workspace::SettingsPage::overview);
+
+    // Switching pages in the open window does the same.
+    settings->model().setPage(workspace::SettingsPage::backup);
+    desktop.shell().navigation().setPage(snippets::WorkspacePage::snippets);
+    desktop.shell().navigation().setPage(snippets::WorkspacePage::settings);
+    QApplication::processEvents();
+    EXPECT_EQ(settings->model().page(), workspace::SettingsPage::overview);
 }
 
 TEST_F(DesktopShellTest, AsALoginItemStartUpKeepsTheWindowClosedOnlyWithATray) {

@@ -10,10 +10,13 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace halvora::ui {
@@ -51,19 +54,53 @@ TEST(WorkspaceWindowTest, PagesFollowTheNavigationBothWays) {
         WorkspacePage page;
         const char* title;
     };
+    // In the sidebar's order, which is also the order of Tab and of the
+    // shortcuts.
     const Button buttons[] = {{WorkspacePage::snippets, "Mẫu trả lời"},
+                              {WorkspacePage::quickReplies, "Trả lời nhanh"},
                               {WorkspacePage::qr, "QR chuyển khoản"},
                               {WorkspacePage::textTools, "Công cụ văn bản"},
                               {WorkspacePage::settings, "Cài đặt"}};
-    for (const auto& b : buttons) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    int top = -1;
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        const auto& b = buttons[i];
         QToolButton* button = window.navigationButton(b.page);
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->text(), QString::fromUtf8(b.title));
+        EXPECT_GT(button->mapTo(&window, QPoint(0, 0)).y(), top) << b.title;
+        top = button->mapTo(&window, QPoint(0, 0)).y();
+        EXPECT_NE(button->focusPolicy() & Qt::TabFocus, 0) << b.title;
         button->click();
         EXPECT_EQ(navigation.page(), b.page);
         EXPECT_EQ(window.currentPage(), b.page);
+
+        const QKeySequence keys = window.navigationShortcut(b.page);
+        EXPECT_EQ(keys, QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1))) << b.title;
+        EXPECT_EQ(button->toolTip(), keys.toString(QKeySequence::NativeText));
+        navigation.setPage(WorkspacePage::about);
+        QTest::keySequence(&window, keys);
+        EXPECT_EQ(window.currentPage(), b.page) << "from the keyboard: " << b.title;
     }
     EXPECT_EQ(window.navigationButton(WorkspacePage::backup), nullptr);
+    EXPECT_TRUE(window.navigationShortcut(WorkspacePage::backup).isEmpty());
+}
+
+TEST(WorkspaceWindowTest, FitsASmallScreenWithItsPanels) {
+    // The free area of a screen once its panels are off.
+    const struct {
+        QSize available;
+        QSize window;
+    } cases[] = {
+        {{1920, 1040}, {920, 650}}, {{1280, 688}, {920, 648}},  // 1280 × 720, a top bar
+        {{1280, 644}, {920, 604}},  // 1280 × 720, panels at the top and bottom
+        {{1024, 560}, {920, 520}},  {{640, 400}, {800, 480}},  // never below the minimum
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WorkspaceWindow::fittingSize(c.available), c.window) << c.available.height();
+    }
 }
 
 TEST(WorkspaceWindowTest, ARealPageReplacesItsPlaceholderInPlace) {
@@ -115,12 +152,46 @@ TEST(WorkspaceWindowTest, WithoutATrayTheSidebarShowsTheStatusTitleAndMenu) {
             toggle = button;
         }
     }
-    // Toggle, picker, text tools, settings, accessibility, quit.
-    EXPECT_EQ(buttons, 6);
+    // Toggle, picker, accessibility, quit: the sidebar has its own entries for
+    // text tools and settings.
+    EXPECT_EQ(buttons, 4);
+    EXPECT_FALSE(labels.contains(QString::fromStdString(status.statusMenu().toolTip)))
+        << "the tool tip is not a line of its own";
     ASSERT_NE(toggle, nullptr);
     toggle->click();
     QApplication::processEvents();
     EXPECT_EQ(actions, std::vector<int>{static_cast<int>(app::MenuAction::toggleMode)});
+}
+
+TEST(WorkspaceWindowTest, TheStandInMenuLeavesOutWhatTheSidebarHas) {
+    using app::MenuAction;
+    struct Case {
+        bool running;
+        std::optional<std::string> conflict;
+        std::vector<std::string> titles;  // "-" for a separator
+    };
+    const Case cases[] = {
+        {true, std::nullopt, {"Chuyển sang tiếng Anh", "-", "Tìm và dán mẫu…", "-", "Thoát"}},
+        {false,
+         std::nullopt,
+         {"Cần cấp quyền Trợ năng", "-", "Chuyển sang tiếng Anh", "-", "Tìm và dán mẫu…", "-",
+          "Mở quyền Trợ năng…", "Thoát"}},
+        {false,
+         "OpenKey",
+         {"OpenKey đang chạy — Halvora tạm dừng", "-", "Chuyển sang tiếng Anh", "-",
+          "Tìm và dán mẫu…", "-", "Thoát"}},
+    };
+    for (const Case& c : cases) {
+        app::StatusSnapshot state;
+        state.isRunning = c.running;
+        state.conflictingInputApp = c.conflict;
+        std::vector<std::string> titles;
+        for (const platform::MenuItem& item :
+             WorkspaceWindow::standInItems(app::buildStatusMenu(state))) {
+            titles.push_back(item.separator ? "-" : item.title);
+        }
+        EXPECT_EQ(titles, c.titles);
+    }
 }
 
 }  // namespace

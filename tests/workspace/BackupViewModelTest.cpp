@@ -75,6 +75,8 @@ TEST_F(BackupViewModelTest, ExportThenMergeIntoTheSameDataSkipsEverything) {
     EXPECT_EQ(alerts()[0].buttons,
               (std::vector<std::string>{"Nhập thêm (giữ dữ liệu hiện có)",
                                         "Thay thế toàn bộ mẫu và cấu hình QR", "Hủy"}));
+    EXPECT_EQ(alerts()[0].destructiveButtons, std::vector<std::size_t>{1})
+        << "Return never replaces";
     EXPECT_EQ(model_.pendingBackup(), std::nullopt);
     ASSERT_TRUE(model_.statusMessage());
     const std::string prefix = "Đã nhập 0 mẫu. Bỏ qua 2 mẫu đã có. Bản dữ liệu cũ: truoc-khi-nhap-";

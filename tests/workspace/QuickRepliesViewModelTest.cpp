@@ -66,6 +66,8 @@ TEST_F(QuickRepliesViewModelTest, AddingTakesTheNextFreeCode) {
     EXPECT_EQ(added.dynamicQR, std::nullopt);
     EXPECT_EQ(model_.selectedID(), added.id);
     EXPECT_EQ(model_.searchText(), "");
+    EXPECT_TRUE(model_.takeTitleFocus(added.id)) << "the cursor goes to the title";
+    EXPECT_FALSE(model_.takeTitleFocus(added.id)) << "once";
 }
 
 TEST_F(QuickRepliesViewModelTest, SelectionAndDeletion) {
@@ -83,6 +85,7 @@ TEST_F(QuickRepliesViewModelTest, SelectionAndDeletion) {
     EXPECT_EQ(question.message, "Xóa câu trả lời này?");
     EXPECT_EQ(question.informativeText, "Nội dung đã lưu sẽ bị xóa khỏi danh sách.");
     EXPECT_EQ(question.buttons, (std::vector<std::string>{"Xóa câu trả lời", "Hủy"}));
+    EXPECT_EQ(question.destructiveButtons, std::vector<std::size_t>{0}) << "Return never deletes";
     EXPECT_NE(store_.find(second), nullptr);
     EXPECT_EQ(model_.deletionID(), std::nullopt);
 

@@ -142,5 +142,17 @@ TEST_F(SettingsViewModelTest, SubPages) {
     }
 }
 
+TEST_F(SettingsViewModelTest, EachOpeningStartsAtTheOverview) {
+    for (SettingsPage left : {SettingsPage::applications, SettingsPage::backup, SettingsPage::about,
+                              SettingsPage::overview}) {
+        model_.setPage(left);
+        int changes = 0;
+        const util::Connection c = model_.observe([&] { ++changes; });
+        model_.appear();
+        EXPECT_EQ(model_.page(), SettingsPage::overview);
+        EXPECT_GE(changes, 1);
+    }
+}
+
 }  // namespace
 }  // namespace halvora::workspace

@@ -49,10 +49,22 @@ TEST_F(SnippetsViewModelTest, StatusLineFollowsTheController) {
 }
 
 TEST_F(SnippetsViewModelTest, SidebarSwitchesPagesAndHighlightsTheCurrentOne) {
-    ASSERT_EQ(SnippetsViewModel::sidebarItems.size(), 4u);
-    EXPECT_EQ(SnippetsViewModel::sidebarItems[0].title, "Mẫu trả lời");
-    EXPECT_EQ(SnippetsViewModel::sidebarItems[1].symbol, "qrcode");
-    EXPECT_TRUE(SnippetsViewModel::sidebarItems[3].atBottom);
+    // The quick-replies page has an entry between the snippets and the QR
+    // account: the status menu does not lead to it.
+    const std::pair<snippets::WorkspacePage, const char*> expected[] = {
+        {snippets::WorkspacePage::snippets, "Mẫu trả lời"},
+        {snippets::WorkspacePage::quickReplies, "Trả lời nhanh"},
+        {snippets::WorkspacePage::qr, "QR chuyển khoản"},
+        {snippets::WorkspacePage::textTools, "Công cụ văn bản"},
+        {snippets::WorkspacePage::settings, "Cài đặt"},
+    };
+    ASSERT_EQ(SnippetsViewModel::sidebarItems.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(SnippetsViewModel::sidebarItems[i].page, expected[i].first);
+        EXPECT_EQ(SnippetsViewModel::sidebarItems[i].title, expected[i].second);
+        EXPECT_EQ(SnippetsViewModel::sidebarItems[i].atBottom, i == 4);
+    }
+    EXPECT_EQ(SnippetsViewModel::sidebarItems[2].symbol, "qrcode");
     int changes = 0;
     const util::Connection c = model_.observe([&] { ++changes; });
     for (const SidebarItem& item : SnippetsViewModel::sidebarItems) {
@@ -61,7 +73,7 @@ TEST_F(SnippetsViewModelTest, SidebarSwitchesPagesAndHighlightsTheCurrentOne) {
         EXPECT_TRUE(model_.isCurrent(item));
     }
     EXPECT_FALSE(model_.isCurrent(SnippetsViewModel::sidebarItems[0]));
-    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(changes, 5);
 }
 
 TEST_F(SnippetsViewModelTest, SearchMatchesTitleAndCodeIgnoringCaseButNotText) {
@@ -152,7 +164,21 @@ TEST_F(SnippetsViewModelTest, AddingSelectsTheNewItemClearsTheSearchAndShowsTheP
         EXPECT_EQ(model_.detail(), c.detail);
         EXPECT_EQ(savedSnippet(store_.snippets().size() - 1).at("title"), c.title)
             << "saved at once";
+        EXPECT_TRUE(model_.takeTitleFocus(added.id)) << "the cursor goes to the title";
+        EXPECT_FALSE(model_.takeTitleFocus(added.id)) << "once";
     }
+}
+
+TEST_F(SnippetsViewModelTest, OnlyAnAddedSnippetAsksForTheTitleFocus) {
+    const util::Uuid old = addSnippet("Cũ", "cu");
+    model_.select(old);
+    EXPECT_FALSE(model_.takeTitleFocus(old)) << "selecting is not adding";
+    model_.addSnippet();
+    const util::Uuid added = store_.snippets().back().id;
+    model_.select(old);
+    EXPECT_FALSE(model_.takeTitleFocus(added)) << "the user moved on before the editor came";
+    model_.editSnippet(added);
+    EXPECT_FALSE(model_.takeTitleFocus(added)) << "opened from the QR page, not added";
 }
 
 TEST_F(SnippetsViewModelTest, EditingFromTheQRPageSelectsAndShowsTheSnippet) {
@@ -179,6 +205,7 @@ TEST_F(SnippetsViewModelTest, DeletionAsksFirstAndSelectsTheFirstSnippet) {
     EXPECT_EQ(question.message, "Xóa mục gõ tắt này?");
     EXPECT_EQ(question.informativeText, "Nội dung đã lưu của mục sẽ bị xóa khỏi danh sách.");
     EXPECT_EQ(question.buttons, (std::vector<std::string>{"Xóa mục", "Hủy"}));
+    EXPECT_EQ(question.destructiveButtons, std::vector<std::size_t>{0}) << "Return never deletes";
     EXPECT_EQ(store_.snippets().size(), 2u);
     EXPECT_EQ(model_.deletionID(), std::nullopt);
     EXPECT_EQ(model_.selectedSnippetID(), second);

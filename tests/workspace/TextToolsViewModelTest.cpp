@@ -84,5 +84,22 @@ TEST_F(TextToolsViewModelTest, ClipboardInAndOut) {
     EXPECT_EQ(model_.message(), "Đã sao chép. Anh có thể dán bằng ⌘V.");
 }
 
+TEST_F(TextToolsViewModelTest, EachOpeningStartsEmptyAndKeepsTheConversion) {
+    model_.setOperation(engine::TextOperation::removeAccents);
+    model_.setInput("Đà Nẵng");
+    model_.copyResult();
+    ASSERT_FALSE(model_.message().empty());
+    int changes = 0;
+    const util::Connection c = model_.observe([&] { ++changes; });
+    model_.appear();
+    EXPECT_EQ(model_.input(), "");
+    EXPECT_EQ(model_.message(), "");
+    EXPECT_FALSE(model_.canCopy());
+    EXPECT_EQ(model_.operation(), engine::TextOperation::removeAccents);
+    EXPECT_EQ(changes, 1);
+    model_.appear();
+    EXPECT_EQ(changes, 1) << "nothing to clear, nothing announced";
+}
+
 }  // namespace
 }  // namespace halvora::workspace

@@ -1,7 +1,10 @@
 #include "platform/qt/QtAlerts.h"
 
+#include "ui/HalvoraBetaStyle.h"
+
 #include <QPushButton>
 
+#include <algorithm>
 #include <vector>
 
 namespace halvora::platform::qt {
@@ -14,7 +17,14 @@ AlertLayout alertLayout(const Alert& alert) {
     if (layout.buttons.isEmpty()) {
         layout.buttons.append(QStringLiteral("OK"));
     }
-    layout.defaultIndex = 0;
+    for (qsizetype i = 0; i < layout.buttons.size(); ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        layout.destructive.append(std::find(alert.destructiveButtons.begin(),
+                                            alert.destructiveButtons.end(),
+                                            index) != alert.destructiveButtons.end());
+    }
+    const auto safe = layout.destructive.indexOf(false);
+    layout.defaultIndex = static_cast<int>(safe);
     const auto cancel = layout.buttons.indexOf(QStringLiteral("Hủy"));
     layout.escapeIndex =
         cancel >= 0 ? static_cast<int>(cancel) : static_cast<int>(layout.buttons.size()) - 1;
@@ -42,11 +52,20 @@ std::size_t QtAlerts::runModal(const Alert& alert) {
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     std::vector<QPushButton*> buttons;
-    for (const QString& title : layout.buttons) {
+    for (qsizetype i = 0; i < layout.buttons.size(); ++i) {
         // One role for all, so the box keeps the alert's order.
-        buttons.push_back(box.addButton(title, QMessageBox::ActionRole));
+        QPushButton* button = box.addButton(layout.buttons[i], QMessageBox::ActionRole);
+        if (layout.destructive[i]) {
+            // Never the button Return presses, not even while it has the
+            // keyboard focus.
+            ui::HalvoraBetaStyle::makeDestructive(*button);
+            button->setAutoDefault(false);
+        }
+        buttons.push_back(button);
     }
-    box.setDefaultButton(buttons[static_cast<std::size_t>(layout.defaultIndex)]);
+    if (layout.defaultIndex >= 0) {
+        box.setDefaultButton(buttons[static_cast<std::size_t>(layout.defaultIndex)]);
+    }
     box.setEscapeButton(buttons[static_cast<std::size_t>(layout.escapeIndex)]);
     box.raise();
     box.activateWindow();

@@ -11,12 +11,15 @@ namespace halvora::platform::qt {
 struct AlertLayout {
     /// In the alert's order; one "OK" when it names none.
     QStringList buttons;
-    /// The button Return presses: the first.
+    /// The button Return presses: the first that is not destructive; -1 when
+    /// every button is.
     int defaultIndex = 0;
     /// The button that Escape or closing the box stands for: "Hủy" when there
     /// is one, else the last button (the alternative to the default).
     int escapeIndex = 0;
     QMessageBox::Icon icon = QMessageBox::Warning;
+    /// Per button: shown as destructive.
+    QList<bool> destructive;
 };
 
 AlertLayout alertLayout(const Alert& alert);

@@ -1,11 +1,15 @@
 #include "ui/pages/CustomerQRPageView.h"
 
+#include "ui/HalvoraBetaStyle.h"
+#include "ui/Symbols.h"
 #include "ui/pages/PageKit.h"
+#include "ui/pages/SnippetRows.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -30,8 +34,19 @@ CustomerQRPageView::CustomerQRPageView(snippets::SnippetStore& store,
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(28, 24, 28, 24);
 
-    layout->addWidget(PageKit::title(CustomerQRViewModel::title));
-    layout->addWidget(PageKit::note(CustomerQRViewModel::subtitle));
+    auto* header = new QHBoxLayout();
+    header->setSpacing(12);
+    auto* symbol = new QLabel();
+    symbol->setObjectName("headerSymbol");
+    symbol->setProperty("symbol", qs(CustomerQRViewModel::symbol));
+    symbol->setPixmap(
+        symbolPixmap(qs(CustomerQRViewModel::symbol), 34, HalvoraBetaStyle::accent()));
+    header->addWidget(symbol, 0, Qt::AlignTop);
+    auto* headings = new QVBoxLayout();
+    headings->addWidget(PageKit::title(CustomerQRViewModel::title));
+    headings->addWidget(PageKit::note(CustomerQRViewModel::subtitle));
+    header->addLayout(headings, 1);
+    layout->addLayout(header);
 
     QVBoxLayout* account = nullptr;
     layout->addWidget(PageKit::card(account));
@@ -80,10 +95,24 @@ CustomerQRPageView::CustomerQRPageView(snippets::SnippetStore& store,
     layout->addWidget(PageKit::card(codes));
     codes->addWidget(PageKit::heading(CustomerQRViewModel::snippetCardTitle));
     codes->addWidget(PageKit::note(CustomerQRViewModel::snippetCardLine));
-    auto* list = new QWidget();
-    snippets_ = new QVBoxLayout(list);
-    snippets_->setContentsMargins(0, 0, 0, 0);
-    codes->addWidget(list);
+    snippets_ = SnippetRows::makeList();
+    snippets_->setObjectName("qrSnippets");
+    snippets_->setFrameShape(QFrame::NoFrame);
+    snippets_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // On the card's colour, not the list's.
+    snippets_->viewport()->setAutoFillBackground(false);
+    codes->addWidget(snippets_);
+    noSnippets_ = PageKit::note(CustomerQRViewModel::noSnippetsText);
+    noSnippets_->setObjectName("noSnippets");
+    codes->addWidget(noSnippets_);
+    // A click, or Return on the highlighted row, opens the snippet.
+    const auto open = [this](QListWidgetItem* item) {
+        if (const auto id = SnippetRows::idOf(item)) {
+            model_.editSnippet(*id);
+        }
+    };
+    connect(snippets_, &QListWidget::itemClicked, this, open);
+    connect(snippets_, &QListWidget::itemActivated, this, open);
     auto* add = PageKit::button("+ " + std::string(CustomerQRViewModel::addTitle), true);
     add->setObjectName("add");
     codes->addWidget(add, 0, Qt::AlignLeft);
@@ -113,26 +142,19 @@ CustomerQRPageView::CustomerQRPageView(snippets::SnippetStore& store,
 }
 
 void CustomerQRPageView::rebuildSnippets() {
-    while (QLayoutItem* item = snippets_->takeAt(0)) {
-        if (item->widget()) {
-            item->widget()->deleteLater();
-        }
-        delete item;
-    }
     const std::vector<snippets::Snippet> dynamic = model_.dynamicSnippets();
-    if (dynamic.empty()) {
-        snippets_->addWidget(PageKit::note(CustomerQRViewModel::noSnippetsText));
-    }
+    std::vector<SnippetRows::Row> rows;
     for (const snippets::Snippet& snippet : dynamic) {
-        auto* row =
-            new QPushButton(qs(CustomerQRViewModel::rowTitle(snippet)) + QStringLiteral("   ") +
-                            qs(CustomerQRViewModel::rowCode(snippet)) + QStringLiteral("   ›"));
-        row->setFlat(true);
-        row->setStyleSheet(QStringLiteral("text-align: left;"));
-        const util::Uuid id = snippet.id;
-        connect(row, &QPushButton::clicked, this, [this, id] { model_.editSnippet(id); });
-        snippets_->addWidget(row);
+        rows.push_back({.id = snippet.id,
+                        .symbol = qs(CustomerQRViewModel::symbol),
+                        .title = qs(CustomerQRViewModel::rowTitle(snippet)),
+                        .code = qs(CustomerQRViewModel::rowCode(snippet)),
+                        .accessory = qs(CustomerQRViewModel::rowChevron)});
     }
+    SnippetRows::show(*snippets_, rows);
+    snippets_->setFixedHeight(SnippetRows::fullHeight(*snippets_));
+    snippets_->setVisible(!rows.empty());
+    noSnippets_->setVisible(rows.empty());
 }
 
 void CustomerQRPageView::refresh() {

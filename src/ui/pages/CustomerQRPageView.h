@@ -10,8 +10,8 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
-class QVBoxLayout;
 class QWidget;
 
 namespace halvora::ui {
@@ -47,7 +47,8 @@ class CustomerQRPageView final : public QWidget {
     QLabel* randomNote_ = nullptr;
     QWidget* defaultMemoGroup_ = nullptr;
     QLineEdit* defaultMemo_ = nullptr;
-    QVBoxLayout* snippets_ = nullptr;
+    QListWidget* snippets_ = nullptr;
+    QLabel* noSnippets_ = nullptr;
     QPushButton* enableVCBQ_ = nullptr;
     QPushButton* details_ = nullptr;
     QWidget* detailsGroup_ = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/pages/EditorViews.h"
 
+#include "ui/HalvoraBetaStyle.h"
+#include "ui/Symbols.h"
 #include "ui/pages/PageKit.h"
 
 #include <QCheckBox>
@@ -20,10 +22,18 @@ using workspace::SnippetEditorModel;
 
 namespace {
 
-QPushButton* deleteButton(std::string_view title) {
+void focusAndSelect(QLineEdit& field) {
+    field.setFocus(Qt::OtherFocusReason);
+    field.selectAll();
+}
+
+QPushButton* deleteButton(std::string_view title, std::string_view symbol) {
     auto* button = PageKit::button(title);
     button->setObjectName("delete");
-    button->setStyleSheet(QStringLiteral("color: #c5221f;"));
+    button->setIcon(symbolIcon(qs(symbol), HalvoraBetaStyle::destructive()));
+    HalvoraBetaStyle::makeDestructive(*button);
+    // Return in an editor's fields never reaches it.
+    button->setAutoDefault(false);
     return button;
 }
 
@@ -39,7 +49,8 @@ QuickReplyEditorView::QuickReplyEditorView(snippets::SnippetStore& store, util::
     auto* layout = new QVBoxLayout(this);
     auto* header = new QHBoxLayout();
     header->addStretch(1);
-    auto* remove = deleteButton(QuickReplyEditorModel::deleteTitle);
+    auto* remove =
+        deleteButton(QuickReplyEditorModel::deleteTitle, QuickReplyEditorModel::deleteSymbol);
     header->addWidget(remove);
     layout->addLayout(header);
     connect(remove, &QPushButton::clicked, this, [onDelete = std::move(onDelete)] {
@@ -106,6 +117,10 @@ QuickReplyEditorView::QuickReplyEditorView(snippets::SnippetStore& store, util::
     refresh();
 }
 
+void QuickReplyEditorView::focusTitle() {
+    focusAndSelect(*title_);
+}
+
 void QuickReplyEditorView::refresh() {
     const snippets::Snippet* reply = model_.reply();
     if (reply == nullptr) {
@@ -140,7 +155,7 @@ SnippetEditorView::SnippetEditorView(snippets::SnippetStore& store, util::Uuid i
     headings->addWidget(PageKit::heading(SnippetEditorModel::header));
     headings->addWidget(PageKit::note(SnippetEditorModel::autosaveNote));
     header->addLayout(headings, 1);
-    auto* remove = deleteButton(SnippetEditorModel::deleteTitle);
+    auto* remove = deleteButton(SnippetEditorModel::deleteTitle, SnippetEditorModel::deleteSymbol);
     header->addWidget(remove);
     layout->addLayout(header);
     connect(remove, &QPushButton::clicked, this, [onDelete = std::move(onDelete)] {
@@ -231,6 +246,10 @@ SnippetEditorView::SnippetEditorView(snippets::SnippetStore& store, util::Uuid i
     refresher_ = new PageKit::DeferredRefresh(this, [this] { refresh(); });
     storeConnection_ = store.observe([this] { refresher_->request(); });
     refresh();
+}
+
+void SnippetEditorView::focusTitle() {
+    focusAndSelect(*title_);
 }
 
 void SnippetEditorView::refresh() {

@@ -34,6 +34,8 @@ class QuickReplyEditorView final : public QWidget {
 
     workspace::QuickReplyEditorModel& model() { return model_; }
     void refresh();
+    /// Puts the cursor in the title field, its text selected.
+    void focusTitle();
 
   private:
     workspace::QuickReplyEditorModel model_;
@@ -59,6 +61,8 @@ class SnippetEditorView final : public QWidget {
 
     workspace::SnippetEditorModel& model() { return model_; }
     void refresh();
+    /// Puts the cursor in the title field, its text selected.
+    void focusTitle();
 
   private:
     workspace::SnippetEditorModel model_;

@@ -1,8 +1,10 @@
 #include "ui/pages/PageKit.h"
 
+#include <QEvent>
 #include <QFont>
 #include <QPalette>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -49,6 +51,52 @@ QPushButton* button(std::string_view text, bool prominent) {
         button->setDefault(true);
     }
     return button;
+}
+
+namespace {
+
+/// Holds a scroll area's content and gives it all the room there is, down
+/// to its minimum size. A scroll area asks a content with wrapped text for
+/// its preferred height at the shown width, and would scroll long before
+/// the content needs it; this holder answers with the minimum instead.
+class ScrollContent final : public QWidget {
+  public:
+    explicit ScrollContent(QWidget* content) : content_(content) { content_->setParent(this); }
+
+    QWidget* content() const { return content_; }
+    QSize sizeHint() const override { return content_->sizeHint(); }
+    QSize minimumSizeHint() const override { return content_->minimumSizeHint(); }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        content_->setGeometry(rect());
+    }
+    bool event(QEvent* event) override {
+        // The content's size hints changed: the scroll area asks again.
+        if (event->type() == QEvent::LayoutRequest) {
+            updateGeometry();
+        }
+        return QWidget::event(event);
+    }
+
+  private:
+    QWidget* content_;
+};
+
+}  // namespace
+
+QScrollArea* scrolling(QWidget* content, Room room) {
+    auto* area = new QScrollArea();
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(room == Room::minimum ? new ScrollContent(content) : content);
+    return area;
+}
+
+QWidget* scrolledContent(const QScrollArea& area) {
+    const auto* holder = dynamic_cast<const ScrollContent*>(area.widget());
+    return holder == nullptr ? area.widget() : holder->content();
 }
 
 void syncText(QLineEdit& field, const QString& text) {

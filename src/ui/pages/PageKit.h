@@ -16,6 +16,7 @@
 #include <string_view>
 
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace halvora::ui {
@@ -38,6 +39,18 @@ QLabel* heading(std::string_view text);
 /// A framed group with its own vertical layout.
 QFrame* card(QVBoxLayout*& layout);
 QPushButton* button(std::string_view text, bool prominent = false);
+/// How much room a scrolled content asks for before it scrolls.
+enum class Room {
+    /// What it would like at the width shown: wrapped text never clips.
+    preferred,
+    /// Its minimum: for a page that scrolls its own lists and editors.
+    minimum,
+};
+/// `content` in a frameless area that scrolls it when there is less room
+/// than it asks for, so that a small window still shows all of it.
+QScrollArea* scrolling(QWidget* content, Room room = Room::preferred);
+/// The content given to `scrolling`.
+QWidget* scrolledContent(const QScrollArea& area);
 
 /// Shows `text` unless the field already holds it (so the caret stays).
 void syncText(QLineEdit& field, const QString& text);

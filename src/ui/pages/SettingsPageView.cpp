@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -64,6 +65,7 @@ SettingsPageView::SettingsPageView(input::KeyboardController& keyboard,
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     pages_ = new QStackedWidget();
+    pages_->setObjectName("subPages");
     layout->addWidget(pages_);
 
     backup_ = new BackupPageView(store, platform.userDefaults, platform.workspace, platform.alerts,
@@ -251,7 +253,12 @@ void SettingsPageView::refresh() {
 
 void SettingsPageView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    model_.appear();
+    // Opened, not merely brought back from a minimised window: start at the
+    // overview, before the page is first painted.
+    if (!event->spontaneous()) {
+        model_.appear();
+        refresher_->flush();
+    }
 }
 
 }  // namespace halvora::ui

@@ -1,8 +1,11 @@
 #include "ui/pages/SnippetListPages.h"
 
+#include "ui/Symbols.h"
 #include "ui/pages/EditorViews.h"
 #include "ui/pages/PageKit.h"
+#include "ui/pages/SnippetRows.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,8 +13,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStringList>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace halvora::ui {
@@ -22,14 +27,13 @@ using workspace::SnippetsViewModel;
 
 namespace {
 
-constexpr int kIdRole = Qt::UserRole + 1;
-
 /// The search field and the list beneath it, with the empty-list text
 /// standing in for the list.
 QWidget* listColumn(std::string_view placeholder, QLineEdit*& search, QListWidget*& list,
                     QLabel*& empty) {
     auto* column = new QWidget();
-    column->setFixedWidth(280);
+    column->setMinimumWidth(200);
+    column->setMaximumWidth(280);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     search = new QLineEdit();
@@ -37,7 +41,7 @@ QWidget* listColumn(std::string_view placeholder, QLineEdit*& search, QListWidge
     search->setPlaceholderText(qs(placeholder));
     search->setClearButtonEnabled(true);
     layout->addWidget(search);
-    list = new QListWidget();
+    list = SnippetRows::makeList();
     list->setObjectName("list");
     layout->addWidget(list, 1);
     empty = PageKit::note("");
@@ -47,16 +51,22 @@ QWidget* listColumn(std::string_view placeholder, QLineEdit*& search, QListWidge
     return column;
 }
 
-/// The title and text of the empty detail with its add button.
-QWidget* emptyDetail(std::string_view title, std::string_view hint, QPushButton*& add,
-                     std::string_view addTitle) {
+/// The symbol, title and text of the empty detail with its add button.
+QWidget* emptyDetail(std::string_view symbol, std::string_view title, std::string_view hint,
+                     QPushButton*& add, std::string_view addTitle) {
     auto* widget = new QWidget();
     auto* layout = new QVBoxLayout(widget);
     layout->addStretch(1);
+    auto* icon = new QLabel();
+    icon->setObjectName("emptySymbol");
+    icon->setPixmap(
+        symbolPixmap(qs(symbol), 44, QApplication::palette().color(QPalette::PlaceholderText)));
+    icon->setProperty("symbol", qs(symbol));
+    layout->addWidget(icon, 0, Qt::AlignHCenter);
     layout->addWidget(PageKit::heading(title), 0, Qt::AlignHCenter);
     auto* text = PageKit::note(hint);
-    text->setWordWrap(false);
-    layout->addWidget(text, 0, Qt::AlignHCenter);
+    text->setAlignment(Qt::AlignHCenter);
+    layout->addWidget(text);
     add = PageKit::button(addTitle, true);
     add->setObjectName("emptyAdd");
     layout->addWidget(add, 0, Qt::AlignHCenter);
@@ -64,40 +74,14 @@ QWidget* emptyDetail(std::string_view title, std::string_view hint, QPushButton*
     return widget;
 }
 
-/// Shows the rows (without announcing selection changes) with the row of
-/// `selected` selected. A list that already shows these rows is left as it
-/// is, so that typing in an editor does not reset its scrolling.
-void fillList(QListWidget& list, const std::vector<std::pair<util::Uuid, QString>>& rows,
-              const std::optional<util::Uuid>& selected) {
-    const QSignalBlocker blocker(list);
-    bool same = list.count() == static_cast<int>(rows.size());
-    for (int i = 0; same && i < list.count(); ++i) {
-        const QListWidgetItem* item = list.item(i);
-        const auto& [id, text] = rows[static_cast<std::size_t>(i)];
-        same = item->text() == text &&
-               item->data(kIdRole).toString() == QString::fromStdString(id.text());
+/// The editor, which puts the cursor in its title once it is on screen
+/// when `focus` is true.
+template <typename Editor>
+QWidget* withTitleFocus(Editor* editor, bool focus) {
+    if (focus) {
+        QTimer::singleShot(0, editor, [editor] { editor->focusTitle(); });
     }
-    if (!same) {
-        list.clear();
-        for (const auto& [id, text] : rows) {
-            auto* item = new QListWidgetItem(text, &list);
-            item->setData(kIdRole, QString::fromStdString(id.text()));
-        }
-    }
-    list.setCurrentItem(nullptr);
-    for (int i = 0; i < list.count(); ++i) {
-        if (selected && rows[static_cast<std::size_t>(i)].first == *selected) {
-            list.setCurrentRow(i);
-            list.scrollToItem(list.item(i));
-        }
-    }
-}
-
-std::optional<util::Uuid> idOf(const QListWidgetItem* item) {
-    if (item == nullptr) {
-        return std::nullopt;
-    }
-    return util::Uuid::parse(item->data(kIdRole).toString().toStdString());
+    return editor;
 }
 
 /// Swaps the detail's editor when the selection moved to another item.
@@ -107,16 +91,19 @@ void showEditor(QStackedWidget& detail, QWidget*& editor, std::optional<util::Uu
     if (editorID == wanted && (editor != nullptr) == wanted.has_value()) {
         return;
     }
+    // The empty detail is the first widget; the editor, in the area that
+    // scrolls it in a small window, the second.
     if (editor != nullptr) {
-        detail.removeWidget(editor);
-        editor->deleteLater();
+        QWidget* frame = detail.widget(1);
+        detail.removeWidget(frame);
+        frame->deleteLater();
         editor = nullptr;
     }
     editorID = wanted;
     if (wanted) {
         editor = makeEditor(*wanted);
-        detail.addWidget(editor);
-        detail.setCurrentWidget(editor);
+        detail.addWidget(PageKit::scrolling(editor));
+        detail.setCurrentIndex(1);
     } else {
         detail.setCurrentIndex(0);
     }
@@ -159,9 +146,9 @@ SnippetsPageView::SnippetsPageView(snippets::SnippetStore& store,
     body->addWidget(listColumn(SnippetsViewModel::searchPlaceholder, search_, list_, emptyList_));
     detail_ = new QStackedWidget();
     QPushButton* emptyAdd = nullptr;
-    detail_->addWidget(emptyDetail(SnippetsViewModel::emptyDetailTitle,
-                                   SnippetsViewModel::emptyDetailHint, emptyAdd,
-                                   SnippetsViewModel::emptyDetailButton));
+    detail_->addWidget(emptyDetail(
+        SnippetsViewModel::emptyDetailSymbol, SnippetsViewModel::emptyDetailTitle,
+        SnippetsViewModel::emptyDetailHint, emptyAdd, SnippetsViewModel::emptyDetailButton));
     body->addWidget(detail_, 1);
     layout->addLayout(body, 1);
 
@@ -169,7 +156,7 @@ SnippetsPageView::SnippetsPageView(snippets::SnippetStore& store,
     connect(search_, &QLineEdit::textEdited, this,
             [this](const QString& text) { model_.setSearchText(str(text)); });
     connect(list_, &QListWidget::currentItemChanged, this,
-            [this](QListWidgetItem* item) { model_.select(idOf(item)); });
+            [this](QListWidgetItem* item) { model_.select(SnippetRows::idOf(item)); });
 
     refresher_ = new PageKit::DeferredRefresh(this, [this] { refresh(); });
     connection_ = model_.observe([this] { refresher_->request(); });
@@ -178,13 +165,14 @@ SnippetsPageView::SnippetsPageView(snippets::SnippetStore& store,
 
 void SnippetsPageView::refresh() {
     PageKit::syncText(*search_, qs(model_.searchText()));
-    std::vector<std::pair<util::Uuid, QString>> rows;
+    std::vector<SnippetRows::Row> rows;
     for (const snippets::Snippet& snippet : model_.filteredSnippets()) {
-        rows.emplace_back(snippet.id, qs(SnippetsViewModel::rowTitle(snippet)) +
-                                          QStringLiteral("\n") +
-                                          qs(SnippetsViewModel::rowCode(snippet)));
+        rows.push_back({.id = snippet.id,
+                        .symbol = qs(SnippetsViewModel::rowSymbol(snippet)),
+                        .title = qs(SnippetsViewModel::rowTitle(snippet)),
+                        .code = qs(SnippetsViewModel::rowCode(snippet))});
     }
-    fillList(*list_, rows, model_.selectedSnippetID());
+    SnippetRows::show(*list_, rows, model_.selectedSnippetID());
     list_->setVisible(!rows.empty());
     emptyList_->setText(qs(model_.emptyText()));
     emptyList_->setVisible(rows.empty());
@@ -194,15 +182,15 @@ void SnippetsPageView::refresh() {
         detail == SnippetDetail::empty ? std::nullopt : model_.selectedSnippetID();
     showEditor(*detail_, editor_, editorID_, wanted, [this, detail](const util::Uuid& id) {
         const auto onDelete = [this, id] { model_.requestDelete(id); };
-        QWidget* editor = nullptr;
+        const bool focusTitle = model_.takeTitleFocus(id);
         if (detail == SnippetDetail::quickReplyEditor) {
-            editor = new QuickReplyEditorView(store_, id, pasteboard_, panels_, onDelete);
-        } else {
-            editor = new SnippetEditorView(
-                store_, id, [this](const util::Uuid& target) { chooseImage(target); }, onDelete,
-                [this] { model_.openQRSetup(); }, words_);
+            auto* editor = new QuickReplyEditorView(store_, id, pasteboard_, panels_, onDelete);
+            return withTitleFocus(editor, focusTitle);
         }
-        return editor;
+        auto* editor = new SnippetEditorView(
+            store_, id, [this](const util::Uuid& target) { chooseImage(target); }, onDelete,
+            [this] { model_.openQRSetup(); }, words_);
+        return withTitleFocus(editor, focusTitle);
     });
 }
 
@@ -252,9 +240,9 @@ QuickRepliesPageView::QuickRepliesPageView(snippets::SnippetStore& store, platfo
         listColumn(QuickRepliesViewModel::searchPlaceholder, search_, list_, emptyList_));
     detail_ = new QStackedWidget();
     QPushButton* emptyAdd = nullptr;
-    detail_->addWidget(emptyDetail(QuickRepliesViewModel::emptyDetailTitle,
-                                   QuickRepliesViewModel::emptyDetailHint, emptyAdd,
-                                   QuickRepliesViewModel::addTitle));
+    detail_->addWidget(emptyDetail(
+        QuickRepliesViewModel::emptyDetailSymbol, QuickRepliesViewModel::emptyDetailTitle,
+        QuickRepliesViewModel::emptyDetailHint, emptyAdd, QuickRepliesViewModel::addTitle));
     body->addWidget(detail_, 1);
     layout->addLayout(body, 1);
 
@@ -263,7 +251,7 @@ QuickRepliesPageView::QuickRepliesPageView(snippets::SnippetStore& store, platfo
     connect(search_, &QLineEdit::textEdited, this,
             [this](const QString& text) { model_.setSearchText(str(text)); });
     connect(list_, &QListWidget::currentItemChanged, this,
-            [this](QListWidgetItem* item) { model_.select(idOf(item)); });
+            [this](QListWidgetItem* item) { model_.select(SnippetRows::idOf(item)); });
 
     refresher_ = new PageKit::DeferredRefresh(this, [this] { refresh(); });
     connection_ = model_.observe([this] { refresher_->request(); });
@@ -272,16 +260,14 @@ QuickRepliesPageView::QuickRepliesPageView(snippets::SnippetStore& store, platfo
 
 void QuickRepliesPageView::refresh() {
     PageKit::syncText(*search_, qs(model_.searchText()));
-    std::vector<std::pair<util::Uuid, QString>> rows;
+    std::vector<SnippetRows::Row> rows;
     for (const snippets::Snippet& reply : model_.filteredReplies()) {
-        QString row = qs(QuickRepliesViewModel::rowTitle(reply)) + QStringLiteral("\n") +
-                      qs(QuickRepliesViewModel::rowCode(reply));
-        if (!reply.text.empty()) {
-            row += QStringLiteral("\n") + qs(QuickRepliesViewModel::rowPreview(reply));
-        }
-        rows.emplace_back(reply.id, row);
+        rows.push_back({.id = reply.id,
+                        .title = qs(QuickRepliesViewModel::rowTitle(reply)),
+                        .code = qs(QuickRepliesViewModel::rowCode(reply)),
+                        .text = qs(QuickRepliesViewModel::rowPreview(reply))});
     }
-    fillList(*list_, rows, model_.selectedID());
+    SnippetRows::show(*list_, rows, model_.selectedID());
     list_->setVisible(!rows.empty());
     emptyList_->setText(qs(model_.emptyText()));
     emptyList_->setVisible(rows.empty());
@@ -289,8 +275,9 @@ void QuickRepliesPageView::refresh() {
     const std::optional<util::Uuid> wanted =
         model_.selectedReply() ? model_.selectedID() : std::nullopt;
     showEditor(*detail_, editor_, editorID_, wanted, [this](const util::Uuid& id) {
-        return new QuickReplyEditorView(store_, id, pasteboard_, panels_,
-                                        [this, id] { model_.requestDelete(id); });
+        auto* editor = new QuickReplyEditorView(store_, id, pasteboard_, panels_,
+                                                [this, id] { model_.requestDelete(id); });
+        return withTitleFocus(editor, model_.takeTitleFocus(id));
     });
 }
 

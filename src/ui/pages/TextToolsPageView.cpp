@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace halvora::ui {
@@ -76,6 +77,15 @@ TextToolsPageView::TextToolsPageView(platform::UserDefaults& defaults,
         model_.setOperation(engine::allTextOperations.at(static_cast<std::size_t>(id)));
     });
     refresh();
+}
+
+void TextToolsPageView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Opened, not merely brought back from a minimised window: start empty.
+    if (!event->spontaneous()) {
+        model_.appear();
+        refresher_->flush();
+    }
 }
 
 void TextToolsPageView::refresh() {

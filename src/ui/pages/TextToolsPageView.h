@@ -24,6 +24,10 @@ class TextToolsPageView final : public QWidget {
     /// Shows the model's state now.
     void refresh();
 
+  protected:
+    /// Each opening starts the page empty.
+    void showEvent(QShowEvent* event) override;
+
   private:
     workspace::TextToolsViewModel model_;
     util::Connection connection_;

@@ -1,4 +1,4 @@
-#include "ui/SnippetPickerRowDelegate.h"
+#include "ui/SnippetRowDelegate.h"
 
 #include "ui/HalvoraBetaStyle.h"
 #include "ui/Symbols.h"
@@ -14,9 +14,8 @@ namespace halvora::ui {
 namespace {
 
 constexpr int kPadding = 8;
-constexpr int kSymbolSide = 30;
 constexpr int kGap = 10;
-constexpr int kReturnSide = 16;
+constexpr int kAccessorySide = 16;
 constexpr int kLineGap = 2;
 
 QColor secondaryColor() {
@@ -28,14 +27,23 @@ QColor secondaryColor() {
                             text.blueF() * 0.55f + base.blueF() * 0.45f);
 }
 
-int textWidth(int rowWidth) {
-    return rowWidth - 2 * kPadding - kSymbolSide - kGap - kGap - kReturnSide;
-}
-
 }  // namespace
 
-QStringList SnippetPickerRowDelegate::wrappedLines(const QString& text, const QFont& font,
-                                                   int width, int maxLines) {
+int SnippetRowDelegate::textWidth(const QModelIndex& index, int rowWidth) const {
+    int width = rowWidth - 2 * kPadding;
+    if (index.data(symbolRole).isValid()) {
+        width -= style_.symbolSide + kGap;
+    }
+    // Room for the trailing symbol is kept on every row, so that the text
+    // does not move when the highlight does.
+    if (!style_.selectedAccessory.isEmpty() || index.data(accessoryRole).isValid()) {
+        width -= kGap + kAccessorySide;
+    }
+    return width;
+}
+
+QStringList SnippetRowDelegate::wrappedLines(const QString& text, const QFont& font, int width,
+                                             int maxLines) {
     QStringList lines;
     if (text.isEmpty() || width <= 0 || maxLines <= 0) {
         return lines;
@@ -63,30 +71,37 @@ QStringList SnippetPickerRowDelegate::wrappedLines(const QString& text, const QF
     return lines;
 }
 
-QSize SnippetPickerRowDelegate::sizeHint(const QStyleOptionViewItem& option,
-                                         const QModelIndex& index) const {
+QSize SnippetRowDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const {
     const int width = option.rect.width() > 0 ? option.rect.width() : 600;
     int height = kPadding * 2;
-    height += QFontMetrics(Typography::subheadline(QFont::DemiBold)).height();
+    height += QFontMetrics(Typography::subheadline(style_.titleWeight)).height();
     height += kLineGap + QFontMetrics(Typography::monospacedCaption()).height();
     const QVariant text = index.data(textRole);
     if (text.isValid()) {
         const QFont font = Typography::caption();
-        const auto lines = wrappedLines(text.toString(), font, textWidth(width), 2);
+        const auto lines =
+            wrappedLines(text.toString(), font, textWidth(index, width), style_.textLines);
         height += kLineGap + static_cast<int>(lines.size()) * QFontMetrics(font).height();
     }
-    return QSize(width, std::max(height, kSymbolSide + 2 * kPadding));
+    if (index.data(symbolRole).isValid()) {
+        height = std::max(height, style_.symbolSide + 2 * kPadding);
+    }
+    return QSize(width, height);
 }
 
-void SnippetPickerRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                                     const QModelIndex& index) const {
+void SnippetRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     const QRect row = option.rect.adjusted(4, 2, -4, -2);
-    const bool selected = index.data(selectedRole).toBool();
-    if (selected) {
+    const QVariant selectedData = index.data(selectedRole);
+    const bool selected = selectedData.isValid() ? selectedData.toBool()
+                                                 : option.state.testFlag(QStyle::State_Selected);
+    const bool hovered = option.state.testFlag(QStyle::State_MouseOver);
+    if (selected || hovered) {
         QColor tint = HalvoraBetaStyle::accent();
-        tint.setAlphaF(0.16f);
+        tint.setAlphaF(selected ? 0.16f : 0.06f);
         painter->setPen(Qt::NoPen);
         painter->setBrush(tint);
         painter->drawRoundedRect(row, 7, 7);
@@ -96,34 +111,40 @@ void SnippetPickerRowDelegate::paint(QPainter* painter, const QStyleOptionViewIt
     const QColor primary = QApplication::palette().color(QPalette::Text);
     const QColor secondary = secondaryColor();
 
-    const QRect symbolRect(row.left() + kPadding, row.top() + kPadding, kSymbolSide, kSymbolSide);
-    drawSymbol(*painter, symbolRect, index.data(symbolRole).toString(), accent);
-
-    int x = symbolRect.right() + 1 + kGap;
-    const int width = textWidth(option.rect.width());
+    int x = row.left() + kPadding;
+    const QVariant symbol = index.data(symbolRole);
+    if (symbol.isValid()) {
+        const QRect symbolRect(x, row.top() + kPadding, style_.symbolSide, style_.symbolSide);
+        drawSymbol(*painter, symbolRect, symbol.toString(), accent);
+        x = symbolRect.right() + 1 + kGap;
+    }
+    const int width = textWidth(index, option.rect.width());
     int y = row.top() + kPadding;
 
     // Title, then the kind label beside it.
-    const QFont titleFont = Typography::subheadline(QFont::DemiBold);
+    const QFont titleFont = Typography::subheadline(style_.titleWeight);
     const QFont kindFont = Typography::caption2(QFont::Medium);
     const QFontMetrics titleMetrics(titleFont);
     const QFontMetrics kindMetrics(kindFont);
     const QString kind = index.data(kindRole).toString();
-    const int kindWidth = kindMetrics.horizontalAdvance(kind);
+    const int kindWidth = kind.isEmpty() ? 0 : kindMetrics.horizontalAdvance(kind) + 8;
     const QString title = titleMetrics.elidedText(index.data(titleRole).toString(), Qt::ElideRight,
-                                                  std::max(0, width - kindWidth - 8));
+                                                  std::max(0, width - kindWidth));
     painter->setFont(titleFont);
     painter->setPen(primary);
     painter->drawText(QPoint(x, y + titleMetrics.ascent()), title);
-    painter->setFont(kindFont);
-    painter->setPen(secondary);
-    painter->drawText(
-        QPoint(x + titleMetrics.horizontalAdvance(title) + 8, y + titleMetrics.ascent()), kind);
+    if (!kind.isEmpty()) {
+        painter->setFont(kindFont);
+        painter->setPen(secondary);
+        painter->drawText(
+            QPoint(x + titleMetrics.horizontalAdvance(title) + 8, y + titleMetrics.ascent()), kind);
+    }
     y += titleMetrics.height() + kLineGap;
 
     const QFont codeFont = Typography::monospacedCaption();
     const QFontMetrics codeMetrics(codeFont);
     painter->setFont(codeFont);
+    painter->setPen(secondary);
     painter->drawText(
         QPoint(x, y + codeMetrics.ascent()),
         codeMetrics.elidedText(index.data(codeRole).toString(), Qt::ElideRight, width));
@@ -134,16 +155,21 @@ void SnippetPickerRowDelegate::paint(QPainter* painter, const QStyleOptionViewIt
         const QFont font = Typography::caption();
         const QFontMetrics metrics(font);
         painter->setFont(font);
-        for (const QString& line : wrappedLines(text.toString(), font, width, 2)) {
+        for (const QString& line : wrappedLines(text.toString(), font, width, style_.textLines)) {
             painter->drawText(QPoint(x, y + metrics.ascent()), line);
             y += metrics.height();
         }
     }
 
-    if (selected) {
-        const QRect returnRect(row.right() - kPadding - kReturnSide,
-                               row.center().y() - kReturnSide / 2, kReturnSide, kReturnSide);
-        drawSymbol(*painter, returnRect, QStringLiteral("return"), secondary);
+    QString accessory = index.data(accessoryRole).toString();
+    if (accessory.isEmpty() && selected) {
+        accessory = style_.selectedAccessory;
+    }
+    if (!accessory.isEmpty()) {
+        const QRect accessoryRect(row.right() - kPadding - kAccessorySide,
+                                  row.center().y() - kAccessorySide / 2, kAccessorySide,
+                                  kAccessorySide);
+        drawSymbol(*painter, accessoryRect, accessory, secondary);
     }
     painter->restore();
 }
