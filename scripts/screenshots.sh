@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Screenshots of halvora-desktop for the README: the snippet picker, the
 # quick-reply prompt, the workspace window (with the status menu in its
-# sidebar, as on a desktop without a tray) and the alert "Tìm và dán mẫu…"
-# gives when no chat field was focused. Runs the program under Xvfb with a
-# temporary data folder holding a small shop's snippets.
+# sidebar, as on a desktop without a tray) and its pages, a new snippet, a
+# delete question, the window at its smallest, and the alert "Tìm và dán
+# mẫu…" gives when no chat field was focused. Runs the program under Xvfb
+# with a temporary data folder holding a small shop's snippets.
 #
 #   scripts/screenshots.sh [OUTPUT_DIR]     (default docs/screenshots)
 #
@@ -47,12 +48,13 @@ base64 -d > "$work/data/bang-size.png" <<'PNG'
 iVBORw0KGgoAAAANSUhEUgAAADAAAAAkCAIAAABAJy5dAAAAc0lEQVR42u3VsQmAQBBE0SnM2CIs7Gq6coyNzEQUlgluvRU+TPhhX3Kq1vdSEyBA/wAdfblvMuihiU2aoglMgACVB5V7ZRW/Q/w6AAHyt7Ytu5fZXcvuZXbOgSG9zC44MLaX2b0PJPUyu88GCBAgQICqg06GcsVNAJGXlAAAAABJRU5ErkJggg==
 PNG
 
+# shoot NAME OPTIONS... ; $screen is the display's size (default 1280x800).
 shoot() {
   local name="$1"
   shift
   XDG_CONFIG_HOME="$work/xdg-config" XDG_DATA_HOME="$work/xdg-data" \
     XDG_RUNTIME_DIR="$work/runtime" LANG=C.UTF-8 \
-    xvfb-run -a -s "-screen 0 1280x800x24" \
+    xvfb-run -a -s "-screen 0 ${screen:-1280x800}x24" \
     "$bin" --data "$work/data" --config "$work/config" "$@" --screenshot "$out/$name.png" \
     2> "$work/$name.log" || {
       echo "screenshots: $name failed:" >&2
@@ -70,5 +72,11 @@ shoot workspace --show workspace
 for page in snippets quickReplies qr backup textTools settings about; do
   shoot "page-$page" --show "workspace:$page"
 done
+shoot page-quickReplies-empty --show workspace:quickReplies --query "bảo hành"
+shoot delete-question --show workspace:snippets --act delete
+# A screen with room only for the smallest window: the editor scrolls.
+screen=800x520 shoot workspace-small --show workspace:snippets
 shoot alert-no-chat --show picker-from-menu
+# Last: it adds a snippet to the sample data.
+shoot page-snippets-added --show workspace:snippets --act add
 echo "screenshots: written to $out"

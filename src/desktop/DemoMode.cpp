@@ -5,6 +5,7 @@
 #include "ui/PanelWindow.h"
 #include "ui/QtPanelHost.h"
 #include "ui/WorkspaceWindow.h"
+#include "ui/pages/SnippetListPages.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -74,6 +75,17 @@ bool parseDemoShow(const std::string& value, DemoOptions& options) {
     return true;
 }
 
+bool parseDemoAct(const std::string& value, DemoOptions& options) {
+    if (value == "add") {
+        options.act = DemoOptions::Act::add;
+    } else if (value == "delete") {
+        options.act = DemoOptions::Act::remove;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 DemoMode::DemoMode(DesktopApplication& desktop, DemoOptions options)
     : desktop_(desktop), options_(std::move(options)) {}
 
@@ -101,6 +113,9 @@ void DemoMode::show() {
                 desktop_.shell().navigation().setPage(*options_.page);
             }
             desktop_.showWorkspaceWindow();
+            // Once the page is on screen; a delete question stays open for
+            // the screenshot.
+            QTimer::singleShot(kSettleMilliseconds / 3, qApp, [this] { actOnPage(); });
             break;
         case DemoOptions::View::pickerFromMenu:
             desktop_.shell().perform(app::MenuAction::openPickerFromMenu);
@@ -161,6 +176,44 @@ void DemoMode::showPrompt() {
     desktop_.panels().present(*prompt_);
 }
 
+namespace {
+
+/// Searches, adds or deletes on one list page.
+template <typename Model, typename Add, typename Selected>
+void actOn(Model& model, const DemoOptions& options, Add add, Selected selected) {
+    if (!options.query.empty()) {
+        model.setSearchText(options.query);
+    }
+    if (options.act == DemoOptions::Act::add) {
+        add(model);
+    } else if (options.act == DemoOptions::Act::remove) {
+        if (const std::optional<util::Uuid> id = selected(model)) {
+            model.requestDelete(*id);
+        }
+    }
+}
+
+}  // namespace
+
+void DemoMode::actOnPage() {
+    ui::WorkspaceWindow* window = desktop_.workspaceWindow();
+    if (window == nullptr) {
+        return;
+    }
+    QWidget* page = window->pageWidget(window->currentPage());
+    if (auto* snippetsPage = dynamic_cast<ui::SnippetsPageView*>(page)) {
+        actOn(
+            snippetsPage->model(), options_,
+            [](workspace::SnippetsViewModel& model) { model.addSnippet(); },
+            [](const workspace::SnippetsViewModel& model) { return model.selectedSnippetID(); });
+    } else if (auto* replies = dynamic_cast<ui::QuickRepliesPageView*>(page)) {
+        actOn(
+            replies->model(), options_,
+            [](workspace::QuickRepliesViewModel& model) { model.add(); },
+            [](const workspace::QuickRepliesViewModel& model) { return model.selectedID(); });
+    }
+}
+
 QWidget* DemoMode::shownWindow() const {
     switch (options_.view) {
         case DemoOptions::View::picker:
@@ -170,6 +223,11 @@ QWidget* DemoMode::shownWindow() const {
         case DemoOptions::View::pickerFromMenu:
             return QApplication::activeModalWidget();
         case DemoOptions::View::workspace:
+            // A delete question, when one is open.
+            if (QWidget* question = QApplication::activeModalWidget()) {
+                return question;
+            }
+            return desktop_.workspaceWindow();
         case DemoOptions::View::none:
             return desktop_.workspaceWindow();
     }

@@ -23,9 +23,14 @@ class DesktopApplication;
 
 struct DemoOptions {
     enum class View { none, picker, prompt, workspace, pickerFromMenu };
+    /// What is done on a list page of the workspace: "+ Thêm mẫu" (or
+    /// "Thêm câu trả lời"), or "Xóa" on the selected item.
+    enum class Act { none, add, remove };
     View view = View::none;
     std::optional<snippets::WorkspacePage> page;
+    /// Typed into the picker's search, or a list page's.
     std::string query;
+    Act act = Act::none;
     int downPresses = 0;
     std::vector<std::pair<std::string, std::string>> fills;
     std::optional<std::filesystem::path> screenshot;
@@ -34,6 +39,9 @@ struct DemoOptions {
 /// Reads the value of --show ("picker", "prompt", "picker-from-menu",
 /// "workspace" or "workspace:PAGE"); false for anything else.
 bool parseDemoShow(const std::string& value, DemoOptions& options);
+
+/// Reads the value of --act ("add" or "delete"); false for anything else.
+bool parseDemoAct(const std::string& value, DemoOptions& options);
 
 /// The name of a workspace page as --show spells it; nothing for other names.
 std::optional<snippets::WorkspacePage> workspacePageNamed(const std::string& name);
@@ -52,6 +60,8 @@ class DemoMode {
     void show();
     void showPicker();
     void showPrompt();
+    /// Searches, adds or deletes on the list page shown.
+    void actOnPage();
     /// Saves the shown window once it has been drawn, then ends the program.
     void saveScreenshot(int attempt);
     QWidget* shownWindow() const;

@@ -147,7 +147,11 @@ int main(int argc, char** argv) {
         "help-url", "Page \"Mở hướng dẫn bật bộ gõ…\" opens (default: the installed README).",
         "URL");
     const QCommandLineOption show("show", "Demonstration: show VIEW (see below).", "VIEW");
-    const QCommandLineOption query("query", "Picker demonstration: search text typed in.", "TEXT");
+    const QCommandLineOption query(
+        "query", "Picker or list page demonstration: search text typed in.", "TEXT");
+    const QCommandLineOption act(
+        "act", "List page demonstration: add an item (add) or delete the selected one (delete).",
+        "ACTION");
     const QCommandLineOption down("down", "Picker demonstration: arrow-down presses.", "N");
     const QCommandLineOption fill("fill", "Prompt demonstration: a field typed in (repeatable).",
                                   "NAME=VALUE");
@@ -160,7 +164,8 @@ int main(int argc, char** argv) {
     for (QCommandLineOption& option : qtOptions) {
         option.setFlags(QCommandLineOption::HiddenFromHelp);
     }
-    parser.addOptions({help, version, data, config, helpUrl, show, query, down, fill, screenshot});
+    parser.addOptions(
+        {help, version, data, config, helpUrl, show, query, act, down, fill, screenshot});
     parser.addOptions(qtOptions);
     if (!parser.parse(arguments)) {
         return usageError(parser.errorText().toStdString());
@@ -195,6 +200,12 @@ int main(int argc, char** argv) {
     }
     if (parser.isSet(query)) {
         demo.query = parser.value(query).toStdString();
+    }
+    if (parser.isSet(act)) {
+        const std::string value = parser.value(act).toStdString();
+        if (!halvora::desktop::parseDemoAct(value, demo)) {
+            return usageError("--act: unknown action '" + value + "'");
+        }
     }
     if (parser.isSet(down)) {
         bool ok = false;

@@ -284,7 +284,7 @@ TEST_F(PageViewsTest, RowsShowTheKindSymbolTheTitleAndTheCodeBelow) {
 
     snippets::WorkspaceNavigation navigation;
     SnippetsPageView snippetsPage(store_, keyboard_, navigation, desktop_.alerts(),
-                                  desktop_.pasteboard(), panels_);
+                                  desktop_.pasteboard(), panels_, platform_.words);
     QuickRepliesPageView repliesPage(store_, desktop_.alerts(), desktop_.pasteboard(), panels_);
     CustomerQRPageView qrPage(store_, desktop_.userDefaults(), [](const util::Uuid&) {});
     settle();
@@ -332,7 +332,7 @@ TEST_F(PageViewsTest, RowsShowTheKindSymbolTheTitleAndTheCodeBelow) {
 TEST_F(PageViewsTest, EmptyDetailsAndTheQRHeaderHaveTheirSymbols) {
     snippets::WorkspaceNavigation navigation;
     SnippetsPageView snippetsPage(store_, keyboard_, navigation, desktop_.alerts(),
-                                  desktop_.pasteboard(), panels_);
+                                  desktop_.pasteboard(), panels_, platform_.words);
     QuickRepliesPageView repliesPage(store_, desktop_.alerts(), desktop_.pasteboard(), panels_);
     CustomerQRPageView qrPage(store_, desktop_.userDefaults(), [](const util::Uuid&) {});
     const std::pair<const QWidget*, const char*> symbols[] = {
@@ -365,7 +365,7 @@ TEST_F(PageViewsTest, QRRowsOpenTheirSnippetByClickAndByReturn) {
 
 TEST_F(PageViewsTest, PagesStartAsNewEachTimeTheyAreOpened) {
     SettingsPageView settings(keyboard_, store_, platform_);
-    TextToolsPageView textTools(desktop_.userDefaults(), desktop_.pasteboard());
+    TextToolsPageView textTools(desktop_.userDefaults(), desktop_.pasteboard(), platform_.words);
     settings.show();
     textTools.show();
     settle();
@@ -403,7 +403,7 @@ TEST_F(PageViewsTest, PagesStartAsNewEachTimeTheyAreOpened) {
 TEST_F(PageViewsTest, AddingPutsTheCursorInTheTitle) {
     snippets::WorkspaceNavigation navigation;
     SnippetsPageView snippetsPage(store_, keyboard_, navigation, desktop_.alerts(),
-                                  desktop_.pasteboard(), panels_);
+                                  desktop_.pasteboard(), panels_, platform_.words);
     QuickRepliesPageView repliesPage(store_, desktop_.alerts(), desktop_.pasteboard(), panels_);
     snippetsPage.show();
     repliesPage.show();
@@ -438,7 +438,7 @@ TEST_F(PageViewsTest, DeleteButtonsAreDestructiveAndNeverPressedByReturn) {
     addSnippet("Chốt", ";chot", "", true);
     snippets::WorkspaceNavigation navigation;
     SnippetsPageView view(store_, keyboard_, navigation, desktop_.alerts(), desktop_.pasteboard(),
-                          panels_);
+                          panels_, platform_.words);
     view.show();
     settle();
     for (int row : {0, 1}) {

@@ -250,6 +250,24 @@ TEST(DemoModeTest, ShowValuesNameTheViewsAndPages) {
     }
 }
 
+TEST(DemoModeTest, ActValuesNameWhatIsDoneOnAListPage) {
+    const struct {
+        const char* value;
+        bool valid;
+        DemoOptions::Act act;
+    } cases[] = {
+        {"add", true, DemoOptions::Act::add},
+        {"delete", true, DemoOptions::Act::remove},
+        {"remove", false, DemoOptions::Act::none},
+        {"", false, DemoOptions::Act::none},
+    };
+    for (const auto& c : cases) {
+        DemoOptions options;
+        EXPECT_EQ(parseDemoAct(c.value, options), c.valid) << c.value;
+        EXPECT_EQ(options.act, c.act) << c.value;
+    }
+}
+
 }  // namespace
 }  // namespace halvora::desktop
 

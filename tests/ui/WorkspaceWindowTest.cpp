@@ -186,8 +186,8 @@ TEST(WorkspaceWindowTest, TheStandInMenuLeavesOutWhatTheSidebarHas) {
         state.isRunning = c.running;
         state.conflictingInputApp = c.conflict;
         std::vector<std::string> titles;
-        for (const platform::MenuItem& item :
-             WorkspaceWindow::standInItems(app::buildStatusMenu(state))) {
+        for (const platform::MenuItem& item : WorkspaceWindow::standInItems(
+                 app::buildStatusMenu(state, platform::DesktopWords::mac()))) {
             titles.push_back(item.separator ? "-" : item.title);
         }
         EXPECT_EQ(titles, c.titles);
