@@ -358,6 +358,17 @@ TEST_F(BridgeKeystrokeSourceTest, FocusMovesAreActivationsOrClicks) {
     EXPECT_EQ(activated[1].bundleIdentifier, "org.gnome.Terminal");
     EXPECT_NE(activated[1].pid, activated[0].pid);
 
+    // A client that does not name its program is still a field to come
+    // back to, under an application without an identifier.
+    addon_.focusIn("", 0, 4);
+    const auto unnamed = source_.frontmostApplication();
+    ASSERT_TRUE(unnamed.has_value());
+    EXPECT_FALSE(unnamed->bundleIdentifier.has_value());
+    EXPECT_NE(unnamed->pid, activated[1].pid);
+    const auto field = source_.focusedElement(0.1);
+    ASSERT_TRUE(field.has_value());
+    EXPECT_EQ(field->pid, unnamed->pid);
+
     addon_.focusIn("firefox", 0, 1);
     ASSERT_EQ(activated.size(), 3u);
     EXPECT_EQ(activated[2].pid, activated[0].pid) << "a program keeps its process id";

@@ -371,8 +371,15 @@ bool BridgeKeystrokeSource::setFocused(const AccessibilityElement& element, doub
 }
 
 std::optional<RunningApplication> BridgeKeystrokeSource::frontmostApplication() const {
-    if (!focused_ || focused_->program.empty()) {
+    if (!focused_) {
         return std::nullopt;
+    }
+    if (focused_->program.empty()) {
+        // Some clients do not say which program they are (IBus's Qt module,
+        // XIM). The field is still known, so a flow that comes back to it
+        // (a quick reply's prompt) still finds it; nothing is remembered
+        // for an application without a name.
+        return RunningApplication{pidFor(focused_->program), std::nullopt, {}, std::nullopt};
     }
     return applicationFor(focused_->program);
 }
