@@ -213,6 +213,10 @@ TEST(QtImageCodecTest, CssReferencesOutOfTheDocumentAreDropped) {
         EXPECT_FALSE(safe->contains("secret")) << safe->toStdString();
         EXPECT_TRUE(safe->contains("<rect")) << "the drawing itself stays";
     }
+    const std::optional<QByteArray> plain =
+        withoutExternalReferences(document(rect + "id=\"a\\b\" class=\"url\"/>"));
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_TRUE(plain->contains("id=\"a\\b\" class=\"url\"")) << "no CSS, nothing changed";
     // A fragment of the document stays, and draws.
     for (const std::string& body : {rect + "style=\"fill:url(#g)\"/>", rect + "fill=\"url(#g)\"/>",
                                     "<style>rect{fill:url(#g)}</style>" + rect + "/>"}) {

@@ -55,7 +55,8 @@ QString withEscapesDecoded(QStringView css) {
         if (end > i + 1) {
             bool ok = false;
             const uint code = css.mid(i + 1, end - i - 1).toUInt(&ok, 16);
-            if (ok && code > 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF)) {
+            // What XML cannot carry (controls, surrogates) becomes U+FFFD, as in CSS.
+            if (ok && code >= 0x20 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF)) {
                 out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
             } else {
                 out += QChar(0xFFFD);
@@ -126,9 +127,11 @@ QString withoutExternalCss(QStringView text) {
     return out;
 }
 
+/// Whether an attribute's value, escapes decoded, could fetch something.
 bool mentionsCss(QStringView value) {
-    return value.contains(u"url(", Qt::CaseInsensitive) ||
-           value.contains(u"@import", Qt::CaseInsensitive) || value.contains(u'\\');
+    const QString decoded = withEscapesDecoded(value);
+    return decoded.contains(u"url(", Qt::CaseInsensitive) ||
+           decoded.contains(u"@import", Qt::CaseInsensitive);
 }
 
 /// Copies the element the reader is at, without references out of the
