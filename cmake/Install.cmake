@@ -98,6 +98,18 @@ if(HELP2MAN)
       VERBATIM)
     list(APPEND man_pages ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
   endforeach()
+  if(HALVORA_IBUS_ENGINE)
+    # Started by ibus-daemon, it has no help of its own to read a page from.
+    add_custom_command(
+      OUTPUT ${CMAKE_BINARY_DIR}/man/ibus-engine-halvora.1.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND ${CMAKE_COMMAND} -E copy ${HALVORA_DATA_DIR}/ibus-engine-halvora.1
+              ${CMAKE_BINARY_DIR}/man/ibus-engine-halvora.1
+      COMMAND ${HALVORA_GZIP} -9nf ${CMAKE_BINARY_DIR}/man/ibus-engine-halvora.1
+      DEPENDS ${HALVORA_DATA_DIR}/ibus-engine-halvora.1
+      VERBATIM)
+    list(APPEND man_pages ${CMAKE_BINARY_DIR}/man/ibus-engine-halvora.1.gz)
+  endif()
   add_custom_target(man_pages ALL DEPENDS ${man_pages})
   install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
@@ -114,10 +126,11 @@ set(CPACK_PACKAGE_NAME halvora)
 set(CPACK_PACKAGE_VENDOR Halvora)
 set(CPACK_PACKAGE_CONTACT "Halvora <${HALVORA_CONTACT}>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Vietnamese input method with snippets, quick replies and transfer QR")
+# Debian wants the lines of the long description within 80 columns.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Halvora lets Vietnamese sellers type Vietnamese anywhere and answer customers fast in chat
-applications: Telex and VNI composition through fcitx5, snippets, quick replies, bank-transfer
-QR images, backups and text tools.")
+    "Halvora lets Vietnamese sellers type Vietnamese anywhere and answer customers
+fast in chat applications: Telex and VNI composition through fcitx5 or IBus,
+snippets, quick replies, bank-transfer QR images, backups and text tools.")
 set(CPACK_PACKAGE_HOMEPAGE_URL ${HALVORA_PROJECT_URL})
 set(CPACK_PACKAGE_FILE_NAME "halvora_${PROJECT_VERSION}_amd64")
 set(CPACK_OUTPUT_FILE_PREFIX ${PROJECT_SOURCE_DIR}/dist)
