@@ -74,7 +74,7 @@ std::optional<std::string_view> CustomerQRViewModel::saveError() const {
     return saveFailedText;
 }
 
-bool CustomerQRViewModel::save(std::string_view key, platform::DefaultsValue value) {
+void CustomerQRViewModel::save(std::string_view key, platform::DefaultsValue value) {
     unsaved_.insert_or_assign(std::string(key), std::move(value));
     std::vector<platform::DefaultsChange> changes;
     changes.reserve(unsaved_.size());
@@ -84,10 +84,9 @@ bool CustomerQRViewModel::save(std::string_view key, platform::DefaultsValue val
     try {
         defaults_.apply(changes);
     } catch (const platform::DefaultsSaveError&) {
-        return false;
+        return;  // kept in unsaved_; the defaults logged why
     }
     unsaved_.clear();
-    return true;
 }
 
 void CustomerQRViewModel::setBankID(std::string value) {
@@ -142,10 +141,11 @@ void CustomerQRViewModel::accountChanged() {
 }
 
 bool CustomerQRViewModel::isAccountConfigured() const {
-    const auto filled = [](const std::string& text) {
-        return !util::trimWhitespaceAndNewlines(text).empty();
+    // What is stored, not what is typed but unsaved: the mark says a paste can use it.
+    const auto filled = [this](std::string_view key) {
+        return !util::trimWhitespaceAndNewlines(defaults_.stringValue(key).value_or("")).empty();
     };
-    return filled(bankID()) && filled(accountNumber()) && filled(accountName());
+    return filled(keys::qrBankID) && filled(keys::qrAccountNumber) && filled(keys::qrAccountName);
 }
 
 std::vector<Snippet> CustomerQRViewModel::dynamicSnippets() const {

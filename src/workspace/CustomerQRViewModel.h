@@ -113,8 +113,8 @@ class CustomerQRViewModel {
     /// saveFailedText while any change is unsaved, else nothing.
     std::optional<std::string_view> saveError() const;
 
-    /// Bank, account number and holder name are each non-blank (white space
-    /// and line breaks trimmed). Nothing else is checked here: the QR
+    /// Bank, account number and holder name are each stored and non-blank
+    /// (white space and line breaks trimmed). Nothing else is checked here: the QR
     /// service validates when a paste generates a code.
     bool isAccountConfigured() const;
 
@@ -155,8 +155,8 @@ class CustomerQRViewModel {
 
   private:
     /// Stores `value` under `key` with every change still unsaved, in one
-    /// write; false when that failed (logged by the defaults).
-    bool save(std::string_view key, platform::DefaultsValue value);
+    /// write; what could not be saved stays in unsaved_.
+    void save(std::string_view key, platform::DefaultsValue value);
     std::optional<platform::DefaultsValue> shown(std::string_view key) const;
     void setString(std::string_view key, std::string value);
     /// A code typed by an earlier version still needs the QR switched on

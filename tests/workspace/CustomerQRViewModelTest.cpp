@@ -147,6 +147,12 @@ TEST_F(CustomerQRViewModelTest, AChangeThatCannotBeSavedIsShownUnsavedAndSavedWi
     EXPECT_FALSE(model.isSaved("qr.randomMemo"));
     EXPECT_TRUE(model.isSaved("qr.accountNumber"));
     EXPECT_EQ(model.saveError(), CustomerQRViewModel::saveFailedText);
+    unsavable.set("qr.accountNumber", "0123");
+    unsavable.set("qr.accountName", "A");
+    model.setAccountName("B");
+    EXPECT_TRUE(model.isAccountConfigured()) << "from what is stored";
+    real.set("qr.bankID", "");
+    EXPECT_FALSE(model.isAccountConfigured()) << "an unsaved bank does not count";
 
     unsavable.failing = false;
     model.setAccountNumber("0123");
