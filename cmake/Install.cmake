@@ -48,7 +48,24 @@ foreach(size 16 22 24 32 48 64 128 256)
           DESTINATION ${HALVORA_ICON_DIR}/${size}x${size}/apps RENAME ${HALVORA_TRAY_ICON}.png)
 endforeach()
 
-# Documentation: the README (help and about links open it) and its pictures.
+# Documentation: the README (help and about links open it) and its pictures,
+# the licence in Debian's machine-readable form, and the changelog Debian
+# asks of every package (compressed, as it does man pages; -n keeps the
+# build time out, so that the same sources give the same package).
+find_program(HALVORA_GZIP gzip REQUIRED)
+string(TIMESTAMP HALVORA_COPYRIGHT_YEAR "%Y" UTC)
+string(TIMESTAMP HALVORA_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(${HALVORA_DATA_DIR}/debian/copyright.in ${CMAKE_BINARY_DIR}/doc/copyright @ONLY)
+configure_file(${HALVORA_DATA_DIR}/debian/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.gz
+  COMMAND ${HALVORA_GZIP} -9nkf ${CMAKE_BINARY_DIR}/doc/changelog
+  DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog
+  COMMENT "Compressing the changelog"
+  VERBATIM)
+add_custom_target(package_docs ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/doc/copyright ${CMAKE_BINARY_DIR}/doc/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/screenshots DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
@@ -70,16 +87,29 @@ if(HELP2MAN)
       set(summary "the Halvora desktop program behind the Vietnamese input method")
     endif()
     add_custom_command(
-      OUTPUT ${CMAKE_BINARY_DIR}/man/${program}.1
+      OUTPUT ${CMAKE_BINARY_DIR}/man/${program}.1 ${CMAKE_BINARY_DIR}/man/${program}.1.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
       COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
               ${HELP2MAN} --no-info --no-discard-stderr --name=${summary} --section=1 --help-option=${help_option}
               --output=${CMAKE_BINARY_DIR}/man/${program}.1 $<TARGET_FILE:${program}>
+      COMMAND ${HALVORA_GZIP} -9nkf ${CMAKE_BINARY_DIR}/man/${program}.1
       DEPENDS ${program}
       COMMENT "Writing the man page of ${program}"
       VERBATIM)
-    list(APPEND man_pages ${CMAKE_BINARY_DIR}/man/${program}.1)
+    list(APPEND man_pages ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
   endforeach()
+  if(HALVORA_IBUS_ENGINE)
+    # Started by ibus-daemon, it has no help of its own to read a page from.
+    add_custom_command(
+      OUTPUT ${CMAKE_BINARY_DIR}/man/ibus-engine-halvora.1.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND ${CMAKE_COMMAND} -E copy ${HALVORA_DATA_DIR}/ibus-engine-halvora.1
+              ${CMAKE_BINARY_DIR}/man/ibus-engine-halvora.1
+      COMMAND ${HALVORA_GZIP} -9nf ${CMAKE_BINARY_DIR}/man/ibus-engine-halvora.1
+      DEPENDS ${HALVORA_DATA_DIR}/ibus-engine-halvora.1
+      VERBATIM)
+    list(APPEND man_pages ${CMAKE_BINARY_DIR}/man/ibus-engine-halvora.1.gz)
+  endif()
   add_custom_target(man_pages ALL DEPENDS ${man_pages})
   install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
@@ -96,10 +126,11 @@ set(CPACK_PACKAGE_NAME halvora)
 set(CPACK_PACKAGE_VENDOR Halvora)
 set(CPACK_PACKAGE_CONTACT "Halvora <${HALVORA_CONTACT}>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Vietnamese input method with snippets, quick replies and transfer QR")
+# Debian wants the lines of the long description within 80 columns.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Halvora lets Vietnamese sellers type Vietnamese anywhere and answer customers fast in chat
-applications: Telex and VNI composition through fcitx5, snippets, quick replies, bank-transfer
-QR images, backups and text tools.")
+    "Halvora lets Vietnamese sellers type Vietnamese anywhere and answer customers
+fast in chat applications: Telex and VNI composition through fcitx5 or IBus,
+snippets, quick replies, bank-transfer QR images, backups and text tools.")
 set(CPACK_PACKAGE_HOMEPAGE_URL ${HALVORA_PROJECT_URL})
 set(CPACK_PACKAGE_FILE_NAME "halvora_${PROJECT_VERSION}_amd64")
 set(CPACK_OUTPUT_FILE_PREFIX ${PROJECT_SOURCE_DIR}/dist)

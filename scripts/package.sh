@@ -8,7 +8,7 @@ build="${HALVORA_PACKAGE_BUILD_DIR:-$root/build-package}"
 
 # The build's packages, without the ones only the tests and demos use.
 mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$root/scripts/debian-packages.txt" |
-  grep -v -x -E 'chromium|firefox-esr|sway|openbox|xdotool|x11-utils|fonts-noto-core|libgtk-3-dev|jq|hyperfine|debootstrap')
+  grep -v -x -E 'chromium|firefox-esr|sway|openbox|xdotool|x11-utils|fonts-noto-core|libgtk-3-dev|jq|hyperfine|debootstrap|systemd|bash-completion')
 missing=()
 for pkg in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then

@@ -5,16 +5,6 @@
 #include "platform/XdgDirectories.h"
 #include "snippets/SnippetStore.h"
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <memory>
-#include <system_error>
-
-#include <sys/wait.h>
-#include <unistd.h>
-
 #ifndef HALVORA_FCITX5_ADDON_FILE
 #define HALVORA_FCITX5_ADDON_FILE ""
 #endif
@@ -146,97 +136,10 @@ void folders(const DoctorFacts& f, std::vector<DoctorFinding>& out) {
     }
 }
 
-/// Runs a command without a shell; its standard output, or nothing when it
-/// could not run or failed.
-std::optional<std::string> output(std::vector<std::string> argv) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) {
-        return std::nullopt;
-    }
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        return std::nullopt;
-    }
-    if (pid == 0) {
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        std::FILE* devnull = std::fopen("/dev/null", "w");
-        if (devnull) {
-            ::dup2(::fileno(devnull), STDERR_FILENO);
-        }
-        std::vector<char*> args;
-        for (std::string& a : argv) {
-            args.push_back(a.data());
-        }
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    std::string text;
-    std::array<char, 4096> buffer;
-    ssize_t n = 0;
-    while ((n = ::read(pipeFds[0], buffer.data(), buffer.size())) > 0) {
-        text.append(buffer.data(), static_cast<std::size_t>(n));
-    }
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        return std::nullopt;
-    }
-    return text;
-}
-
-bool processRunning(std::string_view name) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        std::ifstream comm(entry.path() / "comm");
-        std::string line;
-        if (comm && std::getline(comm, line) && line == name) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool executableInPath(std::string_view name) {
-    const char* path = std::getenv("PATH");
-    std::string_view rest = path ? path : "";
-    while (!rest.empty()) {
-        const auto colon = rest.find(':');
-        const std::filesystem::path dir(rest.substr(0, colon));
-        if (::access((dir / name).c_str(), X_OK) == 0) {
-            return true;
-        }
-        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
-    }
-    return false;
-}
-
-/// Whether the folder exists and can be written, or could be made.
-bool usableFolder(const std::filesystem::path& folder) {
-    std::filesystem::path existing = folder;
-    std::error_code error;
-    while (!existing.empty() && !std::filesystem::exists(existing, error)) {
-        existing = existing.parent_path();
-    }
-    return !existing.empty() && std::filesystem::is_directory(existing, error) &&
-           ::access(existing.c_str(), W_OK | X_OK) == 0;
-}
-
-std::string environmentValue(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-std::optional<bool> busNameHasOwner(const std::string& name) {
-    const auto reply =
-        output({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
-                "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name});
+std::optional<bool> busNameHasOwner(const platform::SystemProbe& probe, const std::string& name) {
+    const auto reply = probe.commandOutput({"dbus-send", "--session", "--print-reply",
+                                            "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                            "org.freedesktop.DBus.NameHasOwner", "string:" + name});
     if (!reply) {
         return std::nullopt;
     }
@@ -265,44 +168,45 @@ bool typingCanWork(const std::vector<DoctorFinding>& findings) {
     return true;
 }
 
-DoctorFacts gatherDoctorFacts(const std::optional<std::filesystem::path>& dataFolder,
+DoctorFacts gatherDoctorFacts(const platform::SystemProbe& probe,
+                              const std::optional<std::filesystem::path>& dataFolder,
                               const std::optional<std::filesystem::path>& configFolder) {
     DoctorFacts f;
-    f.fcitx5Running = processRunning("fcitx5");
-    f.ibusRunning = processRunning("ibus-daemon");
-    std::error_code error;
-    f.addonInstalled = std::filesystem::exists(HALVORA_FCITX5_ADDON_FILE, error);
+    f.fcitx5Running = probe.processRunning("fcitx5");
+    f.ibusRunning = probe.processRunning("ibus-daemon");
+    f.addonInstalled = probe.fileExists(HALVORA_FCITX5_ADDON_FILE);
     if (f.fcitx5Running) {
         // The input methods fcitx5 knows, over its controller interface.
-        const auto reply =
-            output({"dbus-send", "--session", "--print-reply", "--dest=org.fcitx.Fcitx5",
-                    "/controller", "org.fcitx.Fcitx.Controller1.AvailableInputMethods"});
+        const auto reply = probe.commandOutput(
+            {"dbus-send", "--session", "--print-reply", "--dest=org.fcitx.Fcitx5", "/controller",
+             "org.fcitx.Fcitx.Controller1.AvailableInputMethods"});
         if (reply) {
             f.addonLoaded = contains(*reply, "\"halvora\"");
         }
     }
-    f.desktopInstalled = std::filesystem::exists(HALVORA_INSTALLED_DESKTOP, error) ||
-                         executableInPath("halvora-desktop");
-    f.desktopAttached = busNameHasOwner(std::string(bridge::protocol::serviceName));
-    f.gtkImModule = environmentValue("GTK_IM_MODULE");
-    f.qtImModule = environmentValue("QT_IM_MODULE");
-    f.xmodifiers = environmentValue("XMODIFIERS");
-    const std::string session = environmentValue("XDG_SESSION_TYPE");
+    f.desktopInstalled =
+        probe.fileExists(HALVORA_INSTALLED_DESKTOP) || probe.executableInPath("halvora-desktop");
+    f.desktopAttached = busNameHasOwner(probe, std::string(bridge::protocol::serviceName));
+    f.gtkImModule = probe.environment("GTK_IM_MODULE");
+    f.qtImModule = probe.environment("QT_IM_MODULE");
+    f.xmodifiers = probe.environment("XMODIFIERS");
+    const std::string session = probe.environment("XDG_SESSION_TYPE");
     if (session == "wayland" || session == "x11") {
         f.sessionType = session;
-    } else if (!environmentValue("WAYLAND_DISPLAY").empty()) {
+    } else if (!probe.environment("WAYLAND_DISPLAY").empty()) {
         f.sessionType = "wayland";
-    } else if (!environmentValue("DISPLAY").empty()) {
+    } else if (!probe.environment("DISPLAY").empty()) {
         f.sessionType = "x11";
     }
-    f.waylandClipboardTools = executableInPath("wl-copy") && executableInPath("wl-paste");
+    f.waylandClipboardTools =
+        probe.executableInPath("wl-copy") && probe.executableInPath("wl-paste");
     f.dataFolder = dataFolder
                        ? *dataFolder
                        : snippets::SnippetStore::defaultFolder().value_or(std::filesystem::path());
-    f.dataFolderUsable = !f.dataFolder.empty() && usableFolder(f.dataFolder);
+    f.dataFolderUsable = !f.dataFolder.empty() && probe.folderUsable(f.dataFolder);
     const auto settings = defaultsFile(configFolder);
     f.configFolder = settings ? settings->parent_path() : std::filesystem::path();
-    f.configFolderUsable = !f.configFolder.empty() && usableFolder(f.configFolder);
+    f.configFolderUsable = !f.configFolder.empty() && probe.folderUsable(f.configFolder);
     return f;
 }
 

@@ -6,6 +6,8 @@
 // environment, the display server, the clipboard tools and the folders. It
 // says in Vietnamese what to fix.
 
+#include "platform/SystemProbe.h"
+
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -55,9 +57,10 @@ std::vector<DoctorFinding> diagnose(const DoctorFacts& facts);
 /// Whether typing can work at all: no finding is a failure.
 bool typingCanWork(const std::vector<DoctorFinding>& findings);
 
-/// Looks at the running system. The folders are the given ones, else the
-/// user's own.
-DoctorFacts gatherDoctorFacts(const std::optional<std::filesystem::path>& dataFolder,
+/// Looks at the running system through `probe`. The folders are the given
+/// ones, else the user's own.
+DoctorFacts gatherDoctorFacts(const platform::SystemProbe& probe,
+                              const std::optional<std::filesystem::path>& dataFolder,
                               const std::optional<std::filesystem::path>& configFolder);
 
 /// Prints the findings; the exit status: 0 when typing can work, 1 otherwise.

@@ -6,6 +6,7 @@
 #include "cli/DoctorCommand.h"
 #include "cli/Media.h"
 #include "cli/SimulateSession.h"
+#include "platform/posix/PosixSystemProbe.h"
 #include "text/NfcStreamDecoder.h"
 #include "text/Unicode.h"
 
@@ -474,9 +475,10 @@ int run(int argc, char** argv) {
         const auto folder = [](const std::optional<std::string>& f) {
             return f ? std::optional<fs::path>(*f) : std::nullopt;
         };
+        const halvora::platform::posix::PosixSystemProbe probe;
         return halvora::cli::printDoctorReport(
             halvora::cli::diagnose(
-                halvora::cli::gatherDoctorFacts(folder(doctorData), folder(doctorConfig))),
+                halvora::cli::gatherDoctorFacts(probe, folder(doctorData), folder(doctorConfig))),
             std::cout);
     }
     return 2;

@@ -3,6 +3,7 @@
 #include "platform/XdgDirectories.h"
 #include "util/Files.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <system_error>
@@ -54,6 +55,28 @@ json toJson(const DefaultsValue& value) {
 JsonFileUserDefaults::JsonFileUserDefaults(fs::path file, Log& log)
     : file_(std::move(file)), log_(log) {
     load();
+    removeLeftovers();
+}
+
+std::size_t JsonFileUserDefaults::removeLeftovers(std::chrono::seconds minimumAge) {
+    // Writes go beside the file a link points to; a write from before the
+    // file became a link went beside the link.
+    std::vector<fs::path> leftovers;
+    for (const fs::path& written : {file_, util::followLinks(file_)}) {
+        const std::string name = written.filename().string();
+        for (fs::path& found : util::filesIn(
+                 written.parent_path(),
+                 [&name](std::string_view candidate) {
+                     return util::temporaryFileTarget(candidate) == name;
+                 },
+                 minimumAge)) {
+            if (std::ranges::find(leftovers, found) == leftovers.end()) {
+                leftovers.push_back(std::move(found));
+            }
+        }
+    }
+    return util::removeLeftovers(leftovers,
+                                 [this](const std::string& message) { log_.message(message); });
 }
 
 std::optional<fs::path> JsonFileUserDefaults::defaultFile() {

@@ -2,9 +2,11 @@
 
 #include "platform/Log.h"
 #include "platform/UserDefaults.h"
+#include "util/TemporaryFile.h"
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -23,9 +25,10 @@ namespace halvora::platform {
 /// "defaults.unreadable-<time>.json"), logged, and the defaults start empty.
 /// A file that exists but cannot be read (or is no regular file: a device, a
 /// pipe) is never overwritten: changes then live in memory only, and a batch
-/// (apply) is refused. Keys whose value has no defaults type (an object, a
-/// null, an array holding other than strings) read as absent but are written
-/// back unchanged.
+/// (apply) is refused. Temporary files that interrupted writes left beside
+/// the file are removed at start-up once they are old enough. Keys whose value has no defaults type
+/// (an object, a null, an array holding other than strings) read as absent but are written back
+/// unchanged.
 class JsonFileUserDefaults final : public UserDefaults {
   public:
     using UserDefaults::set;
@@ -37,6 +40,12 @@ class JsonFileUserDefaults final : public UserDefaults {
 
     /// Loads `file` (which need not exist yet). `log` must outlive this object.
     JsonFileUserDefaults(std::filesystem::path file, Log& log);
+
+    /// Removes the temporary files of this file's writes (".defaults.json.XXXXXX",
+    /// beside it and beside the file a link points to) older than
+    /// `minimumAge`, as a kill in the middle of a write leaves them; the
+    /// number removed, failures logged.
+    std::size_t removeLeftovers(std::chrono::seconds minimumAge = util::leftoverAge);
 
     /// $XDG_CONFIG_HOME/HalvoraIndependentBeta/defaults.json (by default
     /// ~/.config/...); nothing when no home directory is known.

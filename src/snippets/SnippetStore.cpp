@@ -5,6 +5,7 @@
 #include "snippets/SnippetJson.h"
 #include "text/Unicode.h"
 #include "util/Files.h"
+#include "util/TemporaryFile.h"
 
 #include <algorithm>
 #include <system_error>
@@ -49,20 +50,6 @@ bool isOwnDataFileName(std::string_view name) {
         return parsed && parsed->text() == id;
     }
     return false;
-}
-
-/// "." + one of the program's names + "." + the six characters mkstemp adds.
-bool isOwnTemporaryName(std::string_view name) {
-    constexpr std::size_t kRandom = 6;
-    if (name.size() < 2 + kRandom + 1 || name.front() != '.' ||
-        name[name.size() - kRandom - 1] != '.') {
-        return false;
-    }
-    const std::string_view random = name.substr(name.size() - kRandom);
-    const bool alphanumeric = std::ranges::all_of(random, [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    });
-    return alphanumeric && isOwnDataFileName(name.substr(1, name.size() - kRandom - 2));
 }
 
 }  // namespace
@@ -274,41 +261,34 @@ std::size_t SnippetStore::removeLeftovers(std::chrono::seconds minimumAge) {
     if (folder_.empty()) {
         return 0;
     }
-    std::unordered_set<std::string> referenced;
+    std::unordered_set<std::string, CodeHash, std::equal_to<>> referenced;
     for (const Snippet& snippet : snippets_) {
         if (snippet.imageFilename) {
             referenced.insert(*snippet.imageFilename);
         }
     }
+    std::vector<fs::path> removable = util::filesIn(
+        folder_,
+        [](std::string_view name) {
+            const std::optional<std::string_view> target = util::temporaryFileTarget(name);
+            return target && isOwnDataFileName(*target);
+        },
+        minimumAge);
+    const std::vector<fs::path> images = util::filesIn(
+        folder_,
+        [&](std::string_view name) {
+            return isIdImageName(name, "import-") && !referenced.contains(name);
+        },
+        minimumAge);
     std::vector<std::string> keptAside;  // unreadable snippets files, as text
-    std::vector<fs::path> removable;
-    std::vector<fs::path> images;
-    const auto cutoff = fs::file_time_type::clock::now() - minimumAge;
-    std::error_code error;
-    for (fs::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        std::error_code statusError;
-        if (!it->is_regular_file(statusError) || it->is_symlink(statusError)) {
-            continue;
+    for (const fs::path& file : util::filesIn(folder_, [](std::string_view name) {
+             return name.starts_with("snippets.unreadable-");
+         })) {
+        try {
+            keptAside.push_back(util::readFile(file, maxFileBytes));
+        } catch (const std::system_error&) {
+            fileWasUnreadable_ = true;  // cannot tell what it names: keep every image
         }
-        if (name.starts_with("snippets.unreadable-")) {
-            try {
-                keptAside.push_back(util::readFile(it->path(), maxFileBytes));
-            } catch (const std::system_error&) {
-                fileWasUnreadable_ = true;  // cannot tell what it names: keep every image
-            }
-            continue;
-        }
-        const bool temporary = isOwnTemporaryName(name);
-        const bool image = isIdImageName(name, "import-") && !referenced.contains(name);
-        if (!temporary && !image) {
-            continue;
-        }
-        const auto written = it->last_write_time(statusError);
-        if (statusError || written > cutoff) {
-            continue;
-        }
-        (temporary ? removable : images).push_back(it->path());
     }
     // Without a snippets file that was read, nothing tells which images are in use.
     std::error_code missing;
@@ -322,18 +302,8 @@ std::size_t SnippetStore::removeLeftovers(std::chrono::seconds minimumAge) {
             }
         }
     }
-    std::size_t removed = 0;
-    for (const fs::path& file : removable) {
-        std::error_code removeError;
-        if (fs::remove(file, removeError)) {
-            ++removed;
-            log_.message("Halvora removed the leftover " + file.filename().string());
-        } else if (removeError) {
-            log_.message("Halvora cannot remove the leftover " + file.string() + ": " +
-                         removeError.message());
-        }
-    }
-    return removed;
+    return util::removeLeftovers(removable,
+                                 [this](const std::string& message) { log_.message(message); });
 }
 
 std::optional<fs::path> SnippetStore::imagePath(const Snippet& snippet) const {

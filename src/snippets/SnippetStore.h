@@ -4,6 +4,7 @@
 #include "qr/DynamicQRProfile.h"
 #include "snippets/Snippet.h"
 #include "util/Signal.h"
+#include "util/TemporaryFile.h"
 #include "util/Uuid.h"
 
 #include <array>
@@ -111,7 +112,7 @@ class SnippetStore {
     /// How old a leftover must be before removeLeftovers takes it: a write
     /// or an import still running (in another process of the program) is
     /// far younger.
-    static constexpr std::chrono::minutes leftoverAge{15};
+    static constexpr std::chrono::minutes leftoverAge = util::leftoverAge;
 
     /// Removes from the data folder what interrupted writes of this program
     /// left there, once it is older than `minimumAge`: the temporary files
@@ -125,6 +126,7 @@ class SnippetStore {
     std::size_t removeLeftovers(std::chrono::seconds minimumAge = leftoverAge);
 
   private:
+    /// Hashes codes and file names alike, so that a string_view finds a string.
     struct CodeHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view code) const {

@@ -266,4 +266,43 @@ fs::path copyAside(const fs::path& file, std::string_view label) {
     throwErrno(EEXIST, "no free name to copy " + file.string() + " aside");
 }
 
+std::vector<fs::path> filesIn(const fs::path& folder,
+                              const std::function<bool(std::string_view)>& wanted,
+                              std::optional<std::chrono::seconds> minimumAge) {
+    std::vector<fs::path> found;
+    const auto now = fs::file_time_type::clock::now();
+    std::error_code error;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error), end;
+         !error && it != end; it.increment(error)) {
+        std::error_code statusError;
+        if (it->is_symlink(statusError) || !it->is_regular_file(statusError) ||
+            !wanted(it->path().filename().string())) {
+            continue;
+        }
+        if (minimumAge) {
+            const auto written = it->last_write_time(statusError);
+            if (statusError || written > now - *minimumAge) {
+                continue;
+            }
+        }
+        found.push_back(it->path());
+    }
+    return found;
+}
+
+std::size_t removeLeftovers(std::span<const fs::path> files,
+                            const std::function<void(const std::string&)>& note) {
+    std::size_t removed = 0;
+    for (const fs::path& file : files) {
+        std::error_code error;
+        if (fs::remove(file, error)) {
+            ++removed;
+            note("Halvora removed the leftover " + file.filename().string());
+        } else if (error) {
+            note("Halvora cannot remove the leftover " + file.string() + ": " + error.message());
+        }
+    }
+    return removed;
+}
+
 }  // namespace halvora::util

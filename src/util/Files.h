@@ -5,11 +5,16 @@
 // renamed over the target, so a reader never sees half a file and a crash
 // leaves either the old or the new content.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace halvora::util {
 
@@ -55,5 +60,17 @@ std::filesystem::path moveAside(const std::filesystem::path& file, std::string_v
 /// is copied (as readFile, without a size limit: the copy streams). Throws
 /// std::system_error.
 std::filesystem::path copyAside(const std::filesystem::path& file, std::string_view label);
+
+/// The regular files of `folder` (links are never taken) whose names
+/// `wanted` accepts and that were last written at least `minimumAge` ago
+/// (at any time when nothing). A folder that cannot be listed has none.
+std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder,
+                                           const std::function<bool(std::string_view)>& wanted,
+                                           std::optional<std::chrono::seconds> minimumAge = {});
+
+/// Removes the leftovers `files` of interrupted writes, telling `note` of
+/// each removal and each failure (for the log); the number removed.
+std::size_t removeLeftovers(std::span<const std::filesystem::path> files,
+                            const std::function<void(const std::string&)>& note);
 
 }  // namespace halvora::util

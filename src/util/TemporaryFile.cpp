@@ -2,6 +2,7 @@
 
 #include "util/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -11,12 +12,9 @@
 namespace halvora::util {
 namespace fs = std::filesystem;
 
-namespace {
-
-/// The file a chain of symbolic links ends at (`file` itself when it is no
-/// link), so that replacing a linked settings file (a dotfiles set-up)
-/// replaces the file and keeps the link. A chain too long or a link that
-/// cannot be read stops where it is: the replace then happens there, as
+/// A chain of symbolic links is followed so that replacing a linked
+/// settings file (a dotfiles set-up) replaces the file and keeps the link;
+/// where the chain cannot be followed, the replace happens there, as
 /// rename() would do anyway.
 fs::path followLinks(fs::path file) {
     constexpr int kMaxLinks = 40;  // the kernel's own limit
@@ -34,7 +32,22 @@ fs::path followLinks(fs::path file) {
     return file;
 }
 
-}  // namespace
+std::optional<std::string_view> temporaryFileTarget(std::string_view name) {
+    // "." + the target's name + "." + the six characters mkostemp puts for XXXXXX.
+    constexpr std::size_t kRandom = 6;
+    if (name.size() < 2 + kRandom + 1 || name.front() != '.' ||
+        name[name.size() - kRandom - 1] != '.') {
+        return std::nullopt;
+    }
+    const std::string_view random = name.substr(name.size() - kRandom);
+    const bool alphanumeric = std::all_of(random.begin(), random.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+    if (!alphanumeric) {
+        return std::nullopt;
+    }
+    return name.substr(1, name.size() - kRandom - 2);
+}
 
 TemporaryFile::TemporaryFile(const fs::path& target) : target_(followLinks(target)) {
     const fs::path parent = target_.parent_path();

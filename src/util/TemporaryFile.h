@@ -1,10 +1,27 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 
 namespace halvora::util {
+
+/// How old a temporary file must be before it is taken for what an
+/// interrupted write left behind: a write still running (in another process
+/// of the program) is far younger.
+inline constexpr std::chrono::minutes leftoverAge{15};
+
+/// The name of the file a TemporaryFile called `name` was made for
+/// (".snippets.json.a1B2c3" gives "snippets.json"); nothing for any other name.
+std::optional<std::string_view> temporaryFileTarget(std::string_view name);
+
+/// The file a chain of symbolic links ends at (`file` itself when it is no
+/// link): where a TemporaryFile for `file` is made and what it replaces. A
+/// chain too long or a link that cannot be read stops where it is.
+std::filesystem::path followLinks(std::filesystem::path file);
 
 /// A temporary file beside `target` (".<name>.XXXXXX", mode 0600) that
 /// becomes the target, or another name, only once it is complete; removed

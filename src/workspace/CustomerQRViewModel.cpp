@@ -32,8 +32,17 @@ CustomerQRViewModel::CustomerQRViewModel(snippets::SnippetStore& store,
     storeConnection_ = store_.observe([this] { notify(); });
 }
 
+std::optional<platform::DefaultsValue> CustomerQRViewModel::shown(std::string_view key) const {
+    if (const auto it = unsaved_.find(key); it != unsaved_.end()) {
+        return it->second;
+    }
+    return defaults_.object(key);
+}
+
 std::string CustomerQRViewModel::value(std::string_view key) const {
-    return defaults_.stringValue(key).value_or("");
+    const std::optional<platform::DefaultsValue> stored = shown(key);
+    const std::string* text = stored ? std::get_if<std::string>(&*stored) : nullptr;
+    return text ? *text : std::string();
 }
 
 std::string CustomerQRViewModel::bankID() const {
@@ -53,7 +62,31 @@ std::string CustomerQRViewModel::defaultMemo() const {
 }
 
 bool CustomerQRViewModel::randomMemo() const {
-    return defaults_.boolOr(keys::qrRandomMemo, true);
+    const std::optional<platform::DefaultsValue> stored = shown(keys::qrRandomMemo);
+    const bool* on = stored ? std::get_if<bool>(&*stored) : nullptr;
+    return on ? *on : true;
+}
+
+std::optional<std::string_view> CustomerQRViewModel::saveError() const {
+    if (unsaved_.empty()) {
+        return std::nullopt;
+    }
+    return saveFailedText;
+}
+
+void CustomerQRViewModel::save(std::string_view key, platform::DefaultsValue value) {
+    unsaved_.insert_or_assign(std::string(key), std::move(value));
+    std::vector<platform::DefaultsChange> changes;
+    changes.reserve(unsaved_.size());
+    for (const auto& [unsavedKey, unsavedValue] : unsaved_) {
+        changes.push_back({unsavedKey, unsavedValue});
+    }
+    try {
+        defaults_.apply(changes);
+    } catch (const platform::DefaultsSaveError&) {
+        return;  // kept in unsaved_; the defaults logged why
+    }
+    unsaved_.clear();
 }
 
 void CustomerQRViewModel::setBankID(std::string value) {
@@ -80,7 +113,7 @@ void CustomerQRViewModel::setDefaultMemo(std::string value) {
 }
 
 void CustomerQRViewModel::setRandomMemo(bool on) {
-    defaults_.set(keys::qrRandomMemo, on);
+    save(keys::qrRandomMemo, on);
     notify();
 }
 
@@ -99,7 +132,7 @@ void CustomerQRViewModel::setValue(std::string_view key, std::string value) {
 }
 
 void CustomerQRViewModel::setString(std::string_view key, std::string value) {
-    defaults_.set(key, std::move(value));
+    save(key, std::move(value));
     notify();
 }
 
@@ -108,10 +141,11 @@ void CustomerQRViewModel::accountChanged() {
 }
 
 bool CustomerQRViewModel::isAccountConfigured() const {
-    const auto filled = [](const std::string& text) {
-        return !util::trimWhitespaceAndNewlines(text).empty();
+    // What is stored, not what is typed but unsaved: the mark says a paste can use it.
+    const auto filled = [this](std::string_view key) {
+        return !util::trimWhitespaceAndNewlines(defaults_.stringValue(key).value_or("")).empty();
     };
-    return filled(bankID()) && filled(accountNumber()) && filled(accountName());
+    return filled(keys::qrBankID) && filled(keys::qrAccountNumber) && filled(keys::qrAccountName);
 }
 
 std::vector<Snippet> CustomerQRViewModel::dynamicSnippets() const {

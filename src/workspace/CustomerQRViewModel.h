@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,12 +77,21 @@ class CustomerQRViewModel {
         "Chữ đã lưu trong mục gõ tắt sẽ dán vào chat trước ảnh QR. Nội dung chuyển khoản không tự "
         "dán ra chat.";
 
+    /// Shown on the page while a change could not be saved.
+    static constexpr std::string_view saveFailedText =
+        "Chưa lưu được thay đổi vì không ghi được tệp cài đặt (đĩa đầy hoặc không có quyền "
+        "ghi). Ô có viền đỏ chưa được lưu và QR vẫn dùng thông tin cũ.";
+
     CustomerQRViewModel(snippets::SnippetStore& store, platform::UserDefaults& defaults,
                         EditSnippet onEditSnippet);
     CustomerQRViewModel(const CustomerQRViewModel&) = delete;
     CustomerQRViewModel& operator=(const CustomerQRViewModel&) = delete;
 
-    // Settings, read from and written to the user defaults each time.
+    // Settings, read from and written to the user defaults each time. A
+    // change that could not be saved is not taken for stored: the stored
+    // value stays (the next paste uses it), the page reads back what the
+    // user typed, marked unsaved, and every later change tries to save it
+    // again together with the new one.
     std::string bankID() const;
     std::string accountNumber() const;
     std::string accountName() const;
@@ -100,8 +110,13 @@ class CustomerQRViewModel {
     /// Writes a field of `accountFields` by its key (other keys are ignored).
     void setValue(std::string_view key, std::string value);
 
-    /// Bank, account number and holder name are each non-blank (white space
-    /// and line breaks trimmed). Nothing else is checked here: the QR
+    /// Whether the setting under `key` holds what the page shows.
+    bool isSaved(std::string_view key) const { return !unsaved_.contains(key); }
+    /// saveFailedText while any change is unsaved, else nothing.
+    std::optional<std::string_view> saveError() const;
+
+    /// Bank, account number and holder name are each stored and non-blank
+    /// (white space and line breaks trimmed). Nothing else is checked here: the QR
     /// service validates when a paste generates a code.
     bool isAccountConfigured() const;
 
@@ -141,6 +156,10 @@ class CustomerQRViewModel {
     }
 
   private:
+    /// Stores `value` under `key` with every change still unsaved, in one
+    /// write; what could not be saved stays in unsaved_.
+    void save(std::string_view key, platform::DefaultsValue value);
+    std::optional<platform::DefaultsValue> shown(std::string_view key) const;
     void setString(std::string_view key, std::string value);
     /// A code typed by an earlier version still needs the QR switched on
     /// once the account is complete.
@@ -151,6 +170,8 @@ class CustomerQRViewModel {
     platform::UserDefaults& defaults_;
     EditSnippet onEditSnippet_;
     bool showDetails_ = false;
+    /// Changes the user made that the defaults could not keep.
+    std::map<std::string, platform::DefaultsValue, std::less<>> unsaved_;
     util::Signal<> changed_;
     util::Connection storeConnection_;
 };

@@ -4,6 +4,7 @@
 #include "backup/BackupService.h"
 
 #include "BackupFixture.h"
+#include "UnsavableDefaults.h"
 #include "backup/BackupError.h"
 #include "platform/UserDefaults.h"
 #include "qr/DynamicQRProfile.h"
@@ -149,31 +150,10 @@ TEST_F(BackupFaultTest, AFailedSafetyCopyStopsTheImportBeforeAnyChange) {
     EXPECT_EQ(qr::DynamicQRProfile::load(defaults_).bankID, "VCB");
 }
 
-/// User defaults whose every batch fails, as on a full disk.
-class UnsavableDefaults final : public platform::UserDefaults {
-  public:
-    using UserDefaults::set;
-    explicit UnsavableDefaults(platform::UserDefaults& real) : real_(real) {}
-    std::optional<platform::DefaultsValue> object(std::string_view key) const override {
-        return real_.object(key);
-    }
-    void set(std::string_view key, platform::DefaultsValue value) override {
-        real_.set(key, std::move(value));
-    }
-    void removeObject(std::string_view key) override { real_.removeObject(key); }
-    void apply(std::span<const platform::DefaultsChange>) override {
-        throw platform::DefaultsSaveError("no space left on device");
-    }
-    std::vector<std::string> keys() const override { return real_.keys(); }
-
-  private:
-    platform::UserDefaults& real_;
-};
-
 TEST_F(BackupFaultTest, AReplaceWhoseProfileCannotBeSavedChangesNothingAndSaysSo) {
     const auto filesBefore = folderContent(dataFolder());
     const std::vector<snippets::Snippet> snippetsBefore = store().snippets();
-    UnsavableDefaults unsavable(defaults_);
+    halvora::testing::UnsavableDefaults unsavable(defaults_);
     EXPECT_EQ(testing::backupErrorOf([&] {
                   BackupService::restore(archive_, store(), BackupImportMode::replace, unsavable,
                                          ports());

@@ -1,6 +1,7 @@
 // Smoke tests of the page views: each is built over its model, shows the
 // model's state and passes the user's actions on.
 
+#include "UnsavableDefaults.h"
 #include "WorkspaceFixture.h"
 #include "ui/SnippetRowDelegate.h"
 #include "ui/Symbols.h"
@@ -166,6 +167,30 @@ TEST_F(PageViewsTest, CustomerQR) {
     ASSERT_EQ(store_.snippets().size(), 1u);
     EXPECT_EQ(store_.snippets()[0].trigger, ";vcbq");
     EXPECT_EQ(edited, std::vector<util::Uuid>{store_.snippets()[0].id});
+}
+
+TEST_F(PageViewsTest, CustomerQRSaysWhenAChangeIsNotSaved) {
+    halvora::testing::UnsavableDefaults unsavable(desktop_.userDefaults());
+    CustomerQRPageView view(store_, unsavable, {});
+    auto* error = child<QLabel>(view, "saveError");
+    auto* bank = child<QLineEdit>(view, "qr.bankID");
+    EXPECT_TRUE(error->isHidden());
+    QTest::keyClicks(bank, "VCB");
+    settle();
+    EXPECT_FALSE(error->isHidden());
+    EXPECT_TRUE(error->text().contains(
+        QString::fromUtf8(workspace::CustomerQRViewModel::saveFailedText.data(),
+                          workspace::CustomerQRViewModel::saveFailedText.size())));
+    EXPECT_EQ(bank->text(), "VCB") << "what was typed stays in the field";
+    EXPECT_FALSE(bank->styleSheet().isEmpty()) << "and is marked unsaved";
+    EXPECT_EQ(desktop_.userDefaults().stringValue("qr.bankID"), std::nullopt);
+
+    unsavable.failing = false;
+    QTest::keyClicks(bank, "X");
+    settle();
+    EXPECT_TRUE(error->isHidden());
+    EXPECT_TRUE(bank->styleSheet().isEmpty());
+    EXPECT_EQ(desktop_.userDefaults().stringValue("qr.bankID"), "VCBX");
 }
 
 TEST_F(PageViewsTest, SnippetsPageShowsTheRightEditorAndDeletes) {

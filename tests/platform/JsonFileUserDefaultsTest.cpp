@@ -256,6 +256,39 @@ TEST_F(JsonFileUserDefaultsTest, ALinkedSettingsFileIsReplacedThroughTheLink) {
               std::vector<std::string>{"defaults.json"});
 }
 
+TEST_F(JsonFileUserDefaultsTest, OldTemporaryFilesOfInterruptedWritesAreRemovedAtStartUp) {
+    const fs::path folder = file().parent_path();
+    const fs::path dotfiles = folder_ / "dotfiles";
+    const struct {
+        fs::path file;
+        bool removed;
+    } entries[] = {
+        {folder / ".defaults.json.a1B2c3", true},
+        {folder / ".defaults.json.a1B2c", false},  // not a name this program makes
+        {folder / ".defaults.json.a1B2c3.bak", false},
+        {folder / ".notes.json.a1B2c3", false},
+        {folder / "defaults.unreadable-20261208T000000Z.json", false},
+        {dotfiles / ".halvora.json.Zz9Yy8", true},  // beside the file the link points to
+        {dotfiles / ".other.json.Zz9Yy8", false},
+    };
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    for (const auto& entry : entries) {
+        TemporaryFolder::write(entry.file, "x");
+        fs::last_write_time(entry.file, old);
+    }
+    TemporaryFolder::write(folder / ".defaults.json.young1", "being written");
+    TemporaryFolder::write(dotfiles / "halvora.json", R"({"modernTone": true})");
+    fs::create_symlink("../dotfiles/halvora.json", file());
+
+    JsonFileUserDefaults defaults = open();
+    for (const auto& entry : entries) {
+        EXPECT_EQ(fs::exists(entry.file), !entry.removed) << entry.file;
+    }
+    EXPECT_EQ(defaults.boolValue("modernTone"), true);
+    EXPECT_TRUE(fs::exists(folder / ".defaults.json.young1")) << "a write may still be running";
+    EXPECT_EQ(defaults.removeLeftovers(std::chrono::seconds(0)), 1u) << "the young one, once old";
+}
+
 TEST(JsonFileUserDefaultsPathTest, DefaultFileFollowsXdgConfigHome) {
     const auto saved = [](const char* name) -> std::optional<std::string> {
         const char* value = std::getenv(name);

@@ -1,4 +1,5 @@
 #include "platform/qt/QtImageCodec.h"
+#include "platform/qt/SafeSvg.h"
 
 #include <gtest/gtest.h>
 
@@ -179,6 +180,51 @@ TEST(QtImageCodecTest, SvgIsDrawnWithoutAnythingOutsideTheDocument) {
     ASSERT_TRUE(embedded.has_value());
     EXPECT_EQ(pixel(*embedded, 5, 5), (std::array{255, 0, 0, 255}));
     std::filesystem::remove_all(folder);
+}
+
+TEST(QtImageCodecTest, CssReferencesOutOfTheDocumentAreDropped) {
+    // Every target outside the document is spelled with "secret" in it.
+    const auto document = [](const std::string& body) {
+        return QByteArray::fromStdString(
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"30\" height=\"20\">"
+            "<linearGradient id=\"g\"><stop offset=\"0\" stop-color=\"red\"/></linearGradient>" +
+            body + "</svg>");
+    };
+    const std::string rect = "<rect width=\"30\" height=\"20\" ";
+    const std::vector<std::string> hostile = {
+        rect + "style=\"fill:url(file:///tmp/secret.svg#p)\"/>",
+        rect + "style=\"fill: URL( 'http://secret.example/p.svg#p' ) red\"/>",
+        rect + "style='fill:url(\"/tmp/secret.svg#p\")'/>",
+        rect + "style=\"fill:u\\72 l(/tmp/secret.svg#p)\"/>",
+        rect + "style=\"fill:\\u\\r\\l(/tmp/secret.svg#p)\"/>",
+        rect + "style=\"fill:url(/tmp/secret.svg#p\"/>",  // never closed
+        rect + "fill=\"url(/tmp/secret.svg#p)\" filter=\"url(http://secret/f#f)\"/>",
+        "<style>rect{fill:url(/tmp/secret.svg#p)}</style>" + rect + "/>",
+        "<style><![CDATA[rect{fill:u]]>rl(/tmp/secret.svg#p)}</style>" + rect + "/>",
+        "<style>rect{fill:u<b/>rl(/tmp/secret.svg#p)}</style>" + rect + "/>",
+        "<style>@import url(/tmp/secret.css); rect{fill:red}</style>" + rect + "/>",
+        "<style>@IMPORT \"/tmp/secret.css\";</style>" + rect + "/>",
+        "<style>\\@import '/tmp/secret.css';</style>" + rect + "/>",
+    };
+    for (const std::string& body : hostile) {
+        SCOPED_TRACE(body);
+        const std::optional<QByteArray> safe = withoutExternalReferences(document(body));
+        ASSERT_TRUE(safe.has_value());
+        EXPECT_FALSE(safe->contains("secret")) << safe->toStdString();
+        EXPECT_TRUE(safe->contains("<rect")) << "the drawing itself stays";
+    }
+    const std::optional<QByteArray> plain =
+        withoutExternalReferences(document(rect + "id=\"a\\b\" class=\"url\"/>"));
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_TRUE(plain->contains("id=\"a\\b\" class=\"url\"")) << "no CSS, nothing changed";
+    // A fragment of the document stays, and draws.
+    for (const std::string& body : {rect + "style=\"fill:url(#g)\"/>", rect + "fill=\"url(#g)\"/>",
+                                    "<style>rect{fill:url(#g)}</style>" + rect + "/>"}) {
+        SCOPED_TRACE(body);
+        const auto image = QtImageCodec().rasterizeSvg(document(body).toStdString());
+        ASSERT_TRUE(image.has_value());
+        EXPECT_EQ(pixel(*image, 5, 5), (std::array{255, 0, 0, 255}));
+    }
 }
 
 TEST(QtImageCodecTest, SvgWithOnlyAViewBoxTakesItsSizeFromIt) {

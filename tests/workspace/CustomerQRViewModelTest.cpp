@@ -1,3 +1,4 @@
+#include "UnsavableDefaults.h"
 #include "WorkspaceFixture.h"
 #include "workspace/CustomerQRViewModel.h"
 
@@ -127,6 +128,39 @@ TEST_F(CustomerQRViewModelTest, FieldsAreTheQRUserDefaults) {
 
     defaults.set("qr.accountName", std::int64_t{5});
     EXPECT_EQ(model_.accountName(), "") << "another type reads as empty";
+}
+
+TEST_F(CustomerQRViewModelTest, AChangeThatCannotBeSavedIsShownUnsavedAndSavedWithTheNext) {
+    platform::UserDefaults& real = desktop_.userDefaults();
+    real.set("qr.bankID", "VCB");
+    halvora::testing::UnsavableDefaults unsavable(real);
+    CustomerQRViewModel model(store_, unsavable, {});
+    EXPECT_EQ(model.saveError(), std::nullopt);
+
+    model.setBankID("ACB");
+    model.setRandomMemo(false);
+    EXPECT_EQ(real.stringValue("qr.bankID"), "VCB") << "the stored account is untouched";
+    EXPECT_EQ(real.object("qr.randomMemo"), std::nullopt);
+    EXPECT_EQ(model.bankID(), "ACB") << "what the user typed stays in the field";
+    EXPECT_FALSE(model.randomMemo());
+    EXPECT_FALSE(model.isSaved("qr.bankID"));
+    EXPECT_FALSE(model.isSaved("qr.randomMemo"));
+    EXPECT_TRUE(model.isSaved("qr.accountNumber"));
+    EXPECT_EQ(model.saveError(), CustomerQRViewModel::saveFailedText);
+    unsavable.set("qr.accountNumber", "0123");
+    unsavable.set("qr.accountName", "A");
+    model.setAccountName("B");
+    EXPECT_TRUE(model.isAccountConfigured()) << "from what is stored";
+    real.set("qr.bankID", "");
+    EXPECT_FALSE(model.isAccountConfigured()) << "an unsaved bank does not count";
+
+    unsavable.failing = false;
+    model.setAccountNumber("0123");
+    EXPECT_EQ(real.stringValue("qr.bankID"), "ACB") << "saved together with the next change";
+    EXPECT_EQ(real.boolValue("qr.randomMemo"), false);
+    EXPECT_EQ(real.stringValue("qr.accountNumber"), "0123");
+    EXPECT_EQ(model.saveError(), std::nullopt);
+    EXPECT_TRUE(model.isSaved("qr.bankID"));
 }
 
 TEST_F(CustomerQRViewModelTest, CompletingTheAccountSwitchesOnAnUntouchedVcbq) {

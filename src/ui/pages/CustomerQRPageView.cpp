@@ -1,5 +1,6 @@
 #include "ui/pages/CustomerQRPageView.h"
 
+#include "platform/DefaultsKeys.h"
 #include "ui/HalvoraBetaStyle.h"
 #include "ui/Symbols.h"
 #include "ui/pages/PageKit.h"
@@ -47,6 +48,11 @@ CustomerQRPageView::CustomerQRPageView(snippets::SnippetStore& store,
     headings->addWidget(PageKit::note(CustomerQRViewModel::subtitle));
     header->addLayout(headings, 1);
     layout->addLayout(header);
+    saveError_ = new QLabel();
+    saveError_->setObjectName("saveError");
+    saveError_->setWordWrap(true);
+    saveError_->setStyleSheet(QStringLiteral("color: #c5221f;"));
+    layout->addWidget(saveError_);
 
     QVBoxLayout* account = nullptr;
     layout->addWidget(PageKit::card(account));
@@ -158,10 +164,20 @@ void CustomerQRPageView::rebuildSnippets() {
 }
 
 void CustomerQRPageView::refresh() {
+    const std::optional<std::string_view> saveError = model_.saveError();
+    saveError_->setText(saveError ? QStringLiteral("⚠ ") + qs(*saveError) : QString());
+    saveError_->setVisible(saveError.has_value());
+    const auto markUnsaved = [this](QWidget& field, std::string_view key) {
+        field.setStyleSheet(model_.isSaved(key) ? QString()
+                                                : QStringLiteral("border: 1px solid #c5221f;"));
+    };
     configured_->setVisible(model_.isAccountConfigured());
     for (auto& [key, edit] : fields_) {
         PageKit::syncText(*edit, qs(model_.value(key)));
+        markUnsaved(*edit, key);
     }
+    markUnsaved(*randomMemo_, platform::DefaultsKeys::qrRandomMemo);
+    markUnsaved(*defaultMemo_, platform::DefaultsKeys::qrDefaultMemo);
     randomMemo_->setChecked(model_.randomMemo());
     randomNote_->setVisible(model_.randomMemo());
     defaultMemoGroup_->setVisible(!model_.randomMemo());

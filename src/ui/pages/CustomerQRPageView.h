@@ -41,6 +41,7 @@ class CustomerQRPageView final : public QWidget {
     workspace::CustomerQRViewModel model_;
     util::Connection connection_;
     PageKit::DeferredRefresh* refresher_ = nullptr;
+    QLabel* saveError_ = nullptr;
     QLabel* configured_ = nullptr;
     std::map<std::string, QLineEdit*, std::less<>> fields_;
     QCheckBox* randomMemo_ = nullptr;
