@@ -8,6 +8,9 @@
 #ifndef HALVORA_FCITX5_ADDON_FILE
 #define HALVORA_FCITX5_ADDON_FILE ""
 #endif
+#ifndef HALVORA_IBUS_COMPONENT_FILE
+#define HALVORA_IBUS_COMPONENT_FILE ""
+#endif
 #ifndef HALVORA_INSTALLED_DESKTOP
 #define HALVORA_INSTALLED_DESKTOP ""
 #endif
@@ -21,17 +24,38 @@ bool contains(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
 }
 
+// Halvora types through fcitx5 or IBus, whichever runs; fcitx5 first when
+// both do, as its addon then has the keys.
+bool throughIBus(const DoctorFacts& f) {
+    return !f.fcitx5Running && f.ibusRunning;
+}
+
 void framework(const DoctorFacts& f, std::vector<DoctorFinding>& out) {
     if (f.fcitx5Running) {
         out.push_back({Level::ok, "Bộ khung gõ", "fcitx5 đang chạy."});
     } else if (f.ibusRunning) {
-        out.push_back({Level::failure, "Bộ khung gõ",
-                       "Đang chạy IBus, chưa có fcitx5. Halvora hiện gõ qua fcitx5: cài fcitx5 "
-                       "rồi chọn nó làm bộ gõ (im-config -n fcitx5), đăng xuất và đăng nhập lại."});
+        out.push_back({Level::ok, "Bộ khung gõ", "IBus đang chạy."});
     } else {
         out.push_back({Level::failure, "Bộ khung gõ",
-                       "fcitx5 chưa chạy. Chạy \"fcitx5 -d\" hoặc chọn fcitx5 làm bộ gõ "
-                       "(im-config -n fcitx5), đăng xuất và đăng nhập lại."});
+                       "Chưa có bộ khung gõ nào chạy. Chạy \"fcitx5 -d\" hoặc chọn fcitx5 (hay "
+                       "IBus) làm bộ gõ (im-config -n fcitx5), đăng xuất và đăng nhập lại."});
+    }
+}
+
+void ibusEngine(const DoctorFacts& f, std::vector<DoctorFinding>& out) {
+    if (!f.ibusEngineInstalled) {
+        out.push_back({Level::failure, "Bộ gõ IBus",
+                       "Chưa cài bộ gõ Halvora cho IBus. Cài lại gói halvora "
+                       "(sudo apt install ./halvora_*.deb)."});
+    } else if (f.ibusEngineListed == false) {
+        out.push_back({Level::failure, "Bộ gõ IBus",
+                       "IBus chưa thấy Halvora. Chạy \"ibus restart\" rồi thêm Tiếng Việt "
+                       "(Halvora) trong Cài đặt → Bàn phím → Nguồn nhập (hoặc ibus-setup)."});
+    } else if (!f.ibusEngineListed) {
+        out.push_back({Level::warning, "Bộ gõ IBus",
+                       "Đã cài, nhưng không hỏi được IBus xem đã có Halvora chưa."});
+    } else {
+        out.push_back({Level::ok, "Bộ gõ IBus", "IBus đã có bộ gõ Halvora."});
     }
 }
 
@@ -75,24 +99,34 @@ void environment(const DoctorFacts& f, std::vector<DoctorFinding>& out) {
         const char* name;
         const std::string& value;
         const char* expected;
-    } variables[] = {
-        {"GTK_IM_MODULE", f.gtkImModule, "fcitx"},
-        {"QT_IM_MODULE", f.qtImModule, "fcitx"},
-        {"XMODIFIERS", f.xmodifiers, "@im=fcitx"},
-    };
+    } fcitx[] =
+        {
+            {"GTK_IM_MODULE", f.gtkImModule, "fcitx"},
+            {"QT_IM_MODULE", f.qtImModule, "fcitx"},
+            {"XMODIFIERS", f.xmodifiers, "@im=fcitx"},
+        },
+      ibus[] = {
+          {"GTK_IM_MODULE", f.gtkImModule, "ibus"},
+          {"QT_IM_MODULE", f.qtImModule, "ibus"},
+          {"XMODIFIERS", f.xmodifiers, "@im=ibus"},
+      };
+    const bool viaIBus = throughIBus(f);
+    const auto& variables = viaIBus ? ibus : fcitx;
+    const std::string name = viaIBus ? "ibus" : "fcitx5";
     for (const auto& v : variables) {
         const std::string subject = std::string("Biến ") + v.name;
         if (v.value == v.expected) {
             out.push_back({Level::ok, subject, v.value});
         } else if (v.value.empty() && f.sessionType == "wayland") {
-            // Native Wayland clients reach fcitx5 over the text-input protocol.
+            // Native Wayland clients reach the framework over the text-input
+            // protocol.
             out.push_back({Level::ok, subject, "chưa đặt (Wayland dùng giao thức text-input)"});
         } else {
             out.push_back({Level::warning, subject,
                            (v.value.empty() ? std::string("chưa đặt") : "là \"" + v.value + "\"") +
                                ". Thêm dòng " + v.name + "=" + v.expected +
-                               " vào ~/.config/environment.d/fcitx5.conf (hoặc chạy im-config -n "
-                               "fcitx5), rồi đăng nhập lại."});
+                               " vào ~/.config/environment.d/" + name +
+                               ".conf (hoặc chạy im-config -n " + name + "), rồi đăng nhập lại."});
         }
     }
 }
@@ -151,7 +185,11 @@ std::optional<bool> busNameHasOwner(const platform::SystemProbe& probe, const st
 std::vector<DoctorFinding> diagnose(const DoctorFacts& facts) {
     std::vector<DoctorFinding> findings;
     framework(facts, findings);
-    addon(facts, findings);
+    if (throughIBus(facts)) {
+        ibusEngine(facts, findings);
+    } else {
+        addon(facts, findings);
+    }
     desktop(facts, findings);
     environment(facts, findings);
     display(facts, findings);
@@ -182,6 +220,12 @@ DoctorFacts gatherDoctorFacts(const platform::SystemProbe& probe,
              "org.fcitx.Fcitx.Controller1.AvailableInputMethods"});
         if (reply) {
             f.addonLoaded = contains(*reply, "\"halvora\"");
+        }
+    }
+    f.ibusEngineInstalled = probe.fileExists(HALVORA_IBUS_COMPONENT_FILE);
+    if (throughIBus(f)) {
+        if (const auto engines = probe.commandOutput({"ibus", "list-engine"})) {
+            f.ibusEngineListed = contains(*engines, "halvora");
         }
     }
     f.desktopInstalled =

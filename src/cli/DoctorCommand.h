@@ -22,6 +22,10 @@ struct DoctorFacts {
     bool fcitx5Running = false;
     bool ibusRunning = false;
     bool addonInstalled = false;
+    /// The IBus engine's component file is installed.
+    bool ibusEngineInstalled = false;
+    /// Whether IBus lists the engine; absent when IBus was not asked.
+    std::optional<bool> ibusEngineListed;
     /// Whether fcitx5 lists Halvora among its input methods; nothing when it
     /// could not be asked.
     std::optional<bool> addonLoaded;

@@ -49,12 +49,28 @@ TEST(DoctorTest, EachBrokenPieceIsNamedAndJudged) {
     } cases[] = {
         {"no framework", [](DoctorFacts& f) { f.fcitx5Running = false; }, "Bộ khung gõ",
          Level::failure},
-        {"ibus only",
+        {"ibus only, engine not installed",
          [](DoctorFacts& f) {
              f.fcitx5Running = false;
              f.ibusRunning = true;
          },
-         "Bộ khung gõ", Level::failure},
+         "Bộ gõ IBus", Level::failure},
+        {"ibus only, engine not listed",
+         [](DoctorFacts& f) {
+             f.fcitx5Running = false;
+             f.ibusRunning = true;
+             f.ibusEngineInstalled = true;
+             f.ibusEngineListed = false;
+         },
+         "Bộ gõ IBus", Level::failure},
+        {"ibus with the engine, fcitx variables",
+         [](DoctorFacts& f) {
+             f.fcitx5Running = false;
+             f.ibusRunning = true;
+             f.ibusEngineInstalled = true;
+             f.ibusEngineListed = true;
+         },
+         "Biến XMODIFIERS", Level::warning},
         {"addon missing", [](DoctorFacts& f) { f.addonInstalled = false; }, "Phần bổ trợ fcitx5",
          Level::failure},
         {"addon not loaded", [](DoctorFacts& f) { f.addonLoaded = false; }, "Phần bổ trợ fcitx5",
@@ -181,6 +197,7 @@ TEST(DoctorTest, FactsAreReadFromTheMachine) {
              f.addonLoaded = false;
              f.desktopAttached = false;
              f.addonInstalled = false;
+             f.ibusEngineInstalled = false;
              f.desktopInstalled = false;
              f.gtkImModule = f.qtImModule = f.xmodifiers = "";
              f.sessionType = "x11";
@@ -206,6 +223,7 @@ TEST(DoctorTest, FactsAreReadFromTheMachine) {
         DoctorFacts expected = working();
         expected.sessionType = "wayland";
         expected.waylandClipboardTools = true;
+        expected.ibusEngineInstalled = true;
         c.expect(expected);
         EXPECT_EQ(gatherDoctorFacts(probe, data, config), expected);
         EXPECT_EQ(std::count(probe.asked.begin(), probe.asked.end(), fcitxMethod),
