@@ -131,8 +131,7 @@ std::size_t typeStream(VietInputEngine& engine, const std::string& keys) {
     for (char c : keys) {
         if (c == ' ') {
             sum += engine.peekCommitText(true, U' ').size();
-            engine.rawKeystrokes.clear();
-            engine.composed.clear();
+            engine.setWord({}, {});
             continue;
         }
         const halvora::engine::InputAction action = engine.feed(std::string_view(&c, 1));
@@ -224,8 +223,7 @@ void BM_AllocationsShortWords(benchmark::State& state) {
             if (c == ' ') {
                 engine.peekCommitText(true, U' ', commit);
                 sum += commit.size();
-                engine.rawKeystrokes.clear();
-                engine.composed.clear();
+                engine.setWord({}, {});
                 continue;
             }
             engine.feed(std::string_view(&c, 1), action);
@@ -281,8 +279,7 @@ void longWordBench(benchmark::State& state, int kind) {
     double copySeconds = 0;
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        engine.rawKeystrokes.clear();
-        engine.composed.clear();
+        engine.setWord({}, {});
         for (char c : word) {
             benchmark::DoNotOptimize(engine.feed(std::string_view(&c, 1)));
         }
@@ -310,24 +307,16 @@ void BM_LongWordAllA(benchmark::State& state) {
 void BM_LongWordRepeatedSyllable(benchmark::State& state) {
     longWordBench(state, 2);
 }
-BENCHMARK(BM_LongWordRandomLetters)
-    ->RangeMultiplier(2)
-    ->Range(1000, 16000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
-BENCHMARK(BM_LongWordAllA)
-    ->RangeMultiplier(2)
-    ->Range(1000, 16000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
-BENCHMARK(BM_LongWordRepeatedSyllable)
-    ->RangeMultiplier(2)
-    ->Range(1000, 16000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+// Exact doublings, so that the growth per doubling reads off directly.
+void longWordLengths(benchmark::internal::Benchmark* b) {
+    for (int n : {1000, 2000, 4000, 8000, 16000, 32000}) {
+        b->Arg(n);
+    }
+    b->UseManualTime()->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+}
+BENCHMARK(BM_LongWordRandomLetters)->Apply(longWordLengths);
+BENCHMARK(BM_LongWordAllA)->Apply(longWordLengths);
+BENCHMARK(BM_LongWordRepeatedSyllable)->Apply(longWordLengths);
 
 }  // namespace
 

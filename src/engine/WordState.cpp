@@ -147,7 +147,6 @@ void WordState::start(bool vni, bool modernTone) {
     vni_ = vni;
     modernTone_ = modernTone;
     malformedTail_ = false;
-    raw8_.clear();
     raw32_.clear();
     list_.clear();
     lastModifier_ = 0;
@@ -182,7 +181,6 @@ void WordState::start(bool vni, bool modernTone) {
 }
 
 void WordState::add(std::string_view utf8) {
-    raw8_.append(utf8.data(), utf8.size());
     // Decoded exactly as text::toUtf32 decodes the whole raw text: each
     // malformed sequence stands for U+FFFD.
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
@@ -649,7 +647,6 @@ std::size_t WordState::settle() {
 // paths (a modifier key, a key that changes more than the end of the text)
 // stay calls.
 [[gnu::flatten]] std::size_t WordState::typeAscii(char key) {
-    raw8_.push_back(key);
     raw32_.push_back(static_cast<char32_t>(key));
     malformedTail_ = false;
     push(static_cast<char32_t>(key));

@@ -142,11 +142,10 @@ void KeyboardController::stop() {
 // ---------------------------------------------------------------- settings
 
 void KeyboardController::resetWord() {
-    if (!engine_.composed.empty()) {
-        edit(platform::TextEdit::commit(engine_.composed, engine_.composed));
+    if (!engine_.composed().empty()) {
+        edit(platform::TextEdit::commit(engine_.composed(), engine_.composed()));
     }
-    engine_.rawKeystrokes.clear();
-    engine_.composed.clear();
+    engine_.setWord({}, {});
 }
 
 void KeyboardController::resetCode() {
@@ -162,8 +161,7 @@ void KeyboardController::resetWordAndCode() {
 }
 
 void KeyboardController::forgetWordAndCode() {
-    engine_.rawKeystrokes.clear();
-    engine_.composed.clear();
+    engine_.setWord({}, {});
     token_.clear();
 }
 
@@ -380,8 +378,8 @@ bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
             }
             return true;
         }
-        if (enabled_ && !engine_.rawKeystrokes.empty()) {
-            std::string shown = engine_.composed;
+        if (enabled_ && !engine_.rawKeystrokes().empty()) {
+            std::string shown = engine_.composed();
             const engine::InputAction action = engine_.backspace();
             return compose(action, std::move(shown));
         }
@@ -390,10 +388,10 @@ bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
     }
 
     if (code == keys::escape) {
-        if (enabled_ && !engine_.rawKeystrokes.empty() &&
-            engine_.rawKeystrokes != engine_.composed) {
+        if (enabled_ && !engine_.rawKeystrokes().empty() &&
+            engine_.rawKeystrokes() != engine_.composed()) {
             // The word goes back to exactly what was typed.
-            edit(platform::TextEdit::commit(engine_.composed, engine_.rawKeystrokes));
+            edit(platform::TextEdit::commit(engine_.composed(), engine_.rawKeystrokes()));
             forgetWordAndCode();
             return false;
         }
@@ -430,7 +428,7 @@ bool KeyboardController::handleBoundary(platform::KeyCode code, char32_t boundar
         return true;
     }
 
-    const std::string raw = engine_.rawKeystrokes;
+    const std::string raw = engine_.rawKeystrokes();
     std::optional<std::string> candidate;
     if (code == keys::space && suggestionsEnabled_) {
         candidate = engine::TypoSuggester::suggest(raw, engine_.peekCommitText(true, boundary),
@@ -493,7 +491,7 @@ bool KeyboardController::handleCharacter(const std::string& character) {
         }
         return true;
     }
-    std::string shown = engine_.composed;
+    std::string shown = engine_.composed();
     engine_.feed(std::string_view(character), keyAction_);
     return compose(keyAction_, std::move(shown));
 }
@@ -578,8 +576,8 @@ bool KeyboardController::expandSnippet(const snippets::Snippet& snippet) {
 
 bool KeyboardController::commitWord(char32_t boundary) {
     const std::string commit = engine_.peekCommitText(true, boundary);
-    std::string shown = std::exchange(engine_.composed, {});
-    engine_.rawKeystrokes.clear();
+    std::string shown = engine_.composed();
+    engine_.setWord({}, {});
     if (shown.empty() && commit.empty()) {
         return false;
     }
@@ -592,12 +590,12 @@ bool KeyboardController::compose(const engine::InputAction& action, std::string 
     switch (action.kind) {
         case engine::InputAction::Kind::passThrough:
             // The key types itself.
-            edit(platform::TextEdit::compose(std::move(shown), engine_.composed, true));
+            edit(platform::TextEdit::compose(std::move(shown), engine_.composed(), true));
             return true;
         case engine::InputAction::Kind::noChange:
             return false;
         case engine::InputAction::Kind::replace:
-            edit(platform::TextEdit::compose(std::move(shown), engine_.composed));
+            edit(platform::TextEdit::compose(std::move(shown), engine_.composed()));
             return false;
     }
     return true;
