@@ -102,6 +102,13 @@ void KeyboardController::start() {
     }
     tap_ = platform_.eventTap.install(
         [this, alive = lifetime_.token()](const platform::KeyEvent& event) {
+            // Our own synthesised events pass untouched (as `handle` would
+            // let them), without a look at the controller.
+            if (event.sourceUserData == kSyntheticEventMarker &&
+                event.type != platform::EventType::tapDisabledByTimeout &&
+                event.type != platform::EventType::tapDisabledByUserInput) {
+                return true;
+            }
             if (!alive.lock()) {
                 return true;
             }
@@ -408,8 +415,11 @@ bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
         return true;
     }
 
-    // The character the key types, when it types exactly one.
-    if (event.text.empty() || text::graphemeCount(std::string_view(event.text)) != 1) {
+    // The character the key types, when it types exactly one (one ASCII
+    // byte always is one).
+    const bool oneByte = event.text.size() == 1 && static_cast<unsigned char>(event.text[0]) < 0x80;
+    if (!oneByte &&
+        (event.text.empty() || text::graphemeCount(std::string_view(event.text)) != 1)) {
         resetWordAndCode();
         return true;
     }
