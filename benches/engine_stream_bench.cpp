@@ -277,11 +277,16 @@ void longWordBench(benchmark::State& state, int kind) {
     std::string copy;
     double engineSeconds = 0;
     double copySeconds = 0;
+    // The bytes of text the answers carry: a key that changes the word
+    // answers with the whole new word.
+    std::size_t answerBytes = 0;
     for (auto _ : state) {
         const auto t0 = Clock::now();
         engine.setWord({}, {});
         for (char c : word) {
-            benchmark::DoNotOptimize(engine.feed(std::string_view(&c, 1)));
+            const halvora::engine::InputAction action = engine.feed(std::string_view(&c, 1));
+            answerBytes += action.text.size();
+            benchmark::DoNotOptimize(action);
         }
         benchmark::DoNotOptimize(engine.peekCommitText(true, U' '));
         const auto t1 = Clock::now();
@@ -295,6 +300,9 @@ void longWordBench(benchmark::State& state, int kind) {
     state.counters["ns_per_key"] =
         engineSeconds * 1e9 / (static_cast<double>(word.size()) * state.iterations());
     state.counters["x_copy"] = engineSeconds / copySeconds;
+    state.counters["answer_bytes_per_key"] =
+        static_cast<double>(answerBytes) /
+        (static_cast<double>(word.size()) * static_cast<double>(state.iterations()));
     state.SetComplexityN(state.range(0));
 }
 

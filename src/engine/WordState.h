@@ -91,7 +91,6 @@ class WordState {
     FinalForm finalForm() const;
     bool completes(Index p) const;
     char32_t finalAt(Index p, const FinalForm& form) const;
-    void collectMarks(const FinalForm& form, SmallBuffer<Index, 16>& marks) const;
     bool showsRaw() const;
     void setOut(Index p, char32_t c, bool fresh, Index& lowest);
     void appendShown(char32_t c);
@@ -147,12 +146,12 @@ class WordState {
     // The shown text, as code points and as UTF-8, and how it was made.
     SmallBuffer<char32_t, 64> text32_;
     SmallBuffer<char, 128> text8_;
-    SmallBuffer<Index, 16> marks_;
     std::size_t nonSimple_ = 0;
     bool settled_ = false;
     bool textIsRaw_ = false;
-    // Whether marks_ holds the marks of the text as last settled.
-    bool marksValid_ = false;
+    // Where the tone went at the last settle that showed the list's
+    // composition (kNone when the word had no tone).
+    Index lastTarget_ = kNone;
     // Whether the text as last settled is the list itself.
     bool textIsList_ = false;
     // Up to this many list characters, the text is composed whole when a key
