@@ -600,15 +600,29 @@ bool KeyboardController::compose(const engine::InputAction& action, std::string 
     switch (action.kind) {
         case engine::InputAction::Kind::passThrough:
             // The key types itself.
-            edit(platform::TextEdit::compose(std::move(shown), engine_.composed(), true));
+            editWord(std::move(shown), true);
             return true;
         case engine::InputAction::Kind::noChange:
             return false;
         case engine::InputAction::Kind::replace:
-            edit(platform::TextEdit::compose(std::move(shown), engine_.composed()));
+            editWord(std::move(shown), false);
             return false;
     }
     return true;
+}
+
+void KeyboardController::editWord(std::string shown, bool byKey) {
+    if (!keyEdits_) {
+        edit(platform::TextEdit::compose(std::move(shown), engine_.composed(), byKey));
+        return;
+    }
+    // Written in place: the edit of every letter, so its strings are not
+    // passed from hand to hand.
+    platform::TextEdit& word = keyEdits_->emplace_back();
+    word.kind = platform::TextEdit::Kind::compose;
+    word.shown = std::move(shown);
+    word.text = engine_.composed();
+    word.byKey = byKey;
 }
 
 void KeyboardController::edit(platform::TextEdit edit) {
