@@ -38,8 +38,7 @@ void feedCorpus(benchmark::State& state, bool vni) {
     engine.vniMode = vni;
     for (auto _ : state) {
         for (const auto& word : words) {
-            engine.rawKeystrokes.clear();
-            engine.composed.clear();
+            engine.setWord({}, {});
             for (char32_t key : word) {
                 benchmark::DoNotOptimize(engine.feed(key));
             }
@@ -63,8 +62,7 @@ void BM_FeedSevenKeyWord(benchmark::State& state) {
     const std::u32string keys = U"nguowif";
     VietInputEngine engine;
     for (auto _ : state) {
-        engine.rawKeystrokes.clear();
-        engine.composed.clear();
+        engine.setWord({}, {});
         for (char32_t key : keys) {
             benchmark::DoNotOptimize(engine.feed(key));
         }

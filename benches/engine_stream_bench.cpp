@@ -131,8 +131,7 @@ std::size_t typeStream(VietInputEngine& engine, const std::string& keys) {
     for (char c : keys) {
         if (c == ' ') {
             sum += engine.peekCommitText(true, U' ').size();
-            engine.rawKeystrokes.clear();
-            engine.composed.clear();
+            engine.setWord({}, {});
             continue;
         }
         const halvora::engine::InputAction action = engine.feed(std::string_view(&c, 1));
@@ -224,8 +223,7 @@ void BM_AllocationsShortWords(benchmark::State& state) {
             if (c == ' ') {
                 engine.peekCommitText(true, U' ', commit);
                 sum += commit.size();
-                engine.rawKeystrokes.clear();
-                engine.composed.clear();
+                engine.setWord({}, {});
                 continue;
             }
             engine.feed(std::string_view(&c, 1), action);
@@ -279,12 +277,16 @@ void longWordBench(benchmark::State& state, int kind) {
     std::string copy;
     double engineSeconds = 0;
     double copySeconds = 0;
+    // The bytes of text the answers carry: a key that changes the word
+    // answers with the whole new word.
+    std::size_t answerBytes = 0;
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        engine.rawKeystrokes.clear();
-        engine.composed.clear();
+        engine.setWord({}, {});
         for (char c : word) {
-            benchmark::DoNotOptimize(engine.feed(std::string_view(&c, 1)));
+            const halvora::engine::InputAction action = engine.feed(std::string_view(&c, 1));
+            answerBytes += action.text.size();
+            benchmark::DoNotOptimize(action);
         }
         benchmark::DoNotOptimize(engine.peekCommitText(true, U' '));
         const auto t1 = Clock::now();
@@ -298,6 +300,9 @@ void longWordBench(benchmark::State& state, int kind) {
     state.counters["ns_per_key"] =
         engineSeconds * 1e9 / (static_cast<double>(word.size()) * state.iterations());
     state.counters["x_copy"] = engineSeconds / copySeconds;
+    state.counters["answer_bytes_per_key"] =
+        static_cast<double>(answerBytes) /
+        (static_cast<double>(word.size()) * static_cast<double>(state.iterations()));
     state.SetComplexityN(state.range(0));
 }
 
@@ -310,24 +315,16 @@ void BM_LongWordAllA(benchmark::State& state) {
 void BM_LongWordRepeatedSyllable(benchmark::State& state) {
     longWordBench(state, 2);
 }
-BENCHMARK(BM_LongWordRandomLetters)
-    ->RangeMultiplier(2)
-    ->Range(1000, 16000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
-BENCHMARK(BM_LongWordAllA)
-    ->RangeMultiplier(2)
-    ->Range(1000, 16000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
-BENCHMARK(BM_LongWordRepeatedSyllable)
-    ->RangeMultiplier(2)
-    ->Range(1000, 16000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+// Exact doublings, so that the growth per doubling reads off directly.
+void longWordLengths(benchmark::internal::Benchmark* b) {
+    for (int n : {1000, 2000, 4000, 8000, 16000, 32000}) {
+        b->Arg(n);
+    }
+    b->UseManualTime()->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+}
+BENCHMARK(BM_LongWordRandomLetters)->Apply(longWordLengths);
+BENCHMARK(BM_LongWordAllA)->Apply(longWordLengths);
+BENCHMARK(BM_LongWordRepeatedSyllable)->Apply(longWordLengths);
 
 }  // namespace
 

@@ -50,39 +50,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!input.empty() && ++steps < 200) {
         const std::uint8_t op = input.byte();
         if (op % 16 == 0) {
-            const std::string before = engine.composed;
+            const std::string before = engine.composed();
             const engine::InputAction action = engine.backspace();
-            fuzz::require(fuzz::isValidUtf8(engine.composed), "Backspace leaves UTF-8");
-            fuzz::require(engine.rawKeystrokes == engine.composed || before.empty(),
+            fuzz::require(fuzz::isValidUtf8(engine.composed()), "Backspace leaves UTF-8");
+            fuzz::require(engine.rawKeystrokes() == engine.composed() || before.empty(),
                           "after Backspace the raw keys are the shown text");
             if (action.kind == engine::InputAction::Kind::replace) {
-                fuzz::require(action.text == engine.composed, "Backspace types the shortened text");
+                fuzz::require(action.text == engine.composed(),
+                              "Backspace types the shortened text");
             }
             continue;
         }
         if (op % 16 == 1) {
             const std::string commit = engine.peekCommitText((op & 0x10) != 0, U' ');
             fuzz::require(fuzz::isValidUtf8(commit), "a commit is UTF-8", commit);
-            engine.rawKeystrokes.clear();
-            engine.composed.clear();
+            engine.setWord({}, {});
             continue;
         }
         const char32_t key = keyFrom(input);
         std::string keyText;
         text::appendUtf8(keyText, key);
-        const std::string before = engine.composed;
+        const std::string before = engine.composed();
         const engine::InputAction action = engine.feed(key);
         const std::string rendered =
-            engine::VietInputEngine::render(std::string_view(engine.rawKeystrokes), engine.vniMode,
-                                            engine.modernTone)
+            engine::VietInputEngine::render(std::string_view(engine.rawKeystrokes()),
+                                            engine.vniMode, engine.modernTone)
                 .text;
-        fuzz::require(engine.composed == rendered, "composed == render(raw)", engine.rawKeystrokes);
-        fuzz::require(fuzz::isValidUtf8(engine.composed), "the shown text is UTF-8");
-        const bool plusKey = engine.composed == before + keyText;
+        fuzz::require(engine.composed() == rendered, "composed == render(raw)",
+                      engine.rawKeystrokes());
+        fuzz::require(fuzz::isValidUtf8(engine.composed()), "the shown text is UTF-8");
+        const bool plusKey = engine.composed() == before + keyText;
         fuzz::require((action.kind == engine::InputAction::Kind::passThrough) == plusKey,
-                      "a key passes exactly when it types itself", engine.rawKeystrokes);
+                      "a key passes exactly when it types itself", engine.rawKeystrokes());
         if (action.kind == engine::InputAction::Kind::replace) {
-            fuzz::require(action.text == engine.composed, "a replacement types the new text");
+            fuzz::require(action.text == engine.composed(), "a replacement types the new text");
             fuzz::require(action.deleteCount ==
                               static_cast<int>(text::graphemeCount(std::string_view(before))),
                           "a replacement deletes the old text");

@@ -29,21 +29,21 @@ void ComposeSession::finish(std::string& out) {
 }
 
 void ComposeSession::endWord(std::string& out) {
-    if (engine_.rawKeystrokes.empty()) {
+    if (engine_.rawKeystrokes().empty()) {
         return;
     }
     const std::string commit = engine_.peekCommitText(true, U' ');
     if (options_.trace) {
         const bool escaped =
-            engine::VietInputEngine::render(std::string_view(engine_.rawKeystrokes), options_.vni,
+            engine::VietInputEngine::render(std::string_view(engine_.rawKeystrokes()), options_.vni,
                                             !options_.oldTone)
                 .escaped;
         const std::optional<std::string> suggestion = engine::TypoSuggester::suggest(
-            engine_.rawKeystrokes, commit,
+            engine_.rawKeystrokes(), commit,
             options_.vni ? engine::InputMethod::vni : engine::InputMethod::telex, defaults_);
-        out += engine_.rawKeystrokes;
+        out += engine_.rawKeystrokes();
         out += '\t';
-        out += engine_.composed;
+        out += engine_.composed();
         out += '\t';
         out += commit;
         out += '\t';
@@ -54,8 +54,7 @@ void ComposeSession::endWord(std::string& out) {
     } else {
         out += commit;
     }
-    engine_.rawKeystrokes.clear();
-    engine_.composed.clear();
+    engine_.setWord({}, {});
 }
 
 std::string composeText(std::string_view utf8, const ComposeOptions& options) {

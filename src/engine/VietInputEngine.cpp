@@ -302,8 +302,8 @@ void VietInputEngine::feed(char32_t key, InputAction& out) {
 // the previous key, so only the new key is folded in and only what changed in
 // the shown text is compared and encoded (see WordState for why that gives
 // the same text). When the kept state does not describe the word as it stands
-// (a new word, Backspace, or fields changed by the owner), it is built from
-// the whole raw keystrokes, which is render itself.
+// (a new word, Backspace, or fields set by the owner), it is built from the
+// whole raw keystrokes, which is render itself.
 // InputAction::passThrough() or InputAction::replace(deleteCount, composed),
 // written into `out` so that its text keeps its storage.
 void VietInputEngine::answer(InputAction& out, bool typesItself, int deleteCount) const {
@@ -315,25 +315,27 @@ void VietInputEngine::answer(InputAction& out, bool typesItself, int deleteCount
     }
     out.kind = InputAction::Kind::replace;
     out.deleteCount = deleteCount;
-    out.text.assign(composed);
+    out.text.assign(composed_);
 }
 
 void VietInputEngine::feed(std::string_view key, InputAction& out) {
     // A new word starts from the empty state, which describes it exactly.
-    const bool fresh = rawKeystrokes.empty() && composed.empty();
+    const bool fresh = rawKeystrokes_.empty() && composed_.empty();
     if (fresh) {
         word_.start(vniMode, modernTone);
     }
-    const bool continues = fresh || word_.extends(rawKeystrokes, composed, vniMode, modernTone);
+    const bool continues = fresh || (kept_ && word_.extends(vniMode, modernTone));
+    // Either way, after this key the kept state describes the word.
+    kept_ = true;
     if (continues) {
-        const std::size_t oldBytes = composed.size();
+        const std::size_t oldBytes = composed_.size();
         const std::size_t oldCharacters = word_.graphemes();
         std::size_t keep = 0;
         if (key.size() == 1 && static_cast<unsigned char>(key.front()) < 0x80) {
-            rawKeystrokes.push_back(key.front());
+            rawKeystrokes_.push_back(key.front());
             keep = word_.typeAscii(key.front());
         } else {
-            rawKeystrokes.append(key);
+            rawKeystrokes_.append(key);
             word_.add(key);
             keep = word_.settle();
         }
@@ -343,38 +345,41 @@ void VietInputEngine::feed(std::string_view key, InputAction& out) {
             keep == oldBytes && next.size() == oldBytes + key.size() &&
             (key.size() == 1 ? next.back() == key.front() : next.substr(oldBytes) == key);
         if (next.size() == keep + 1 && keep == oldBytes) {
-            composed.push_back(next.back());
+            composed_.push_back(next.back());
         } else {
-            composed.resize(keep);
-            composed.append(next.substr(keep));
+            composed_.resize(keep);
+            composed_.append(next.substr(keep));
         }
         answer(out, typesItself, static_cast<int>(oldCharacters));
         return;
     }
 
-    rawKeystrokes.append(key);
+    rawKeystrokes_.append(key);
     word_.start(vniMode, modernTone);
-    word_.add(rawKeystrokes);
+    word_.add(rawKeystrokes_);
     word_.settle();
     const std::string_view next = word_.text();
-    const bool typesItself = next.size() == composed.size() + key.size() &&
-                             next.starts_with(composed) && next.ends_with(key);
+    const bool typesItself = next.size() == composed_.size() + key.size() &&
+                             next.starts_with(composed_) && next.ends_with(key);
     const int deleteCount =
-        typesItself ? 0 : static_cast<int>(text::graphemeCount(std::string_view(composed)));
-    composed.assign(next);
+        typesItself ? 0 : static_cast<int>(text::graphemeCount(std::string_view(composed_)));
+    composed_.assign(next);
     answer(out, typesItself, deleteCount);
 }
 
 InputAction VietInputEngine::backspace() {
-    if (rawKeystrokes.empty()) {
+    if (rawKeystrokes_.empty()) {
         return InputAction::passThrough();
     }
-    const std::u32string old = text::toUtf32(composed);
+    const std::u32string old = text::toUtf32(composed_);
     const std::u32string shortened = old.substr(0, text::lastGraphemeStart(old));
-    composed = text::toUtf8(shortened);
-    rawKeystrokes = composed;
+    composed_ = text::toUtf8(shortened);
+    rawKeystrokes_ = composed_;
+    // The shown letters are the new raw keys; the next key composes on them
+    // from the start.
+    kept_ = false;
     return InputAction::replace(static_cast<int>(text::graphemeCount(std::u32string_view(old))),
-                                composed);
+                                composed_);
 }
 
 void VietInputEngine::peekCommitText(bool autoRestore, char32_t /*boundary*/,
@@ -383,24 +388,24 @@ void VietInputEngine::peekCommitText(bool autoRestore, char32_t /*boundary*/,
 }
 
 const std::string& VietInputEngine::commitSource(bool autoRestore) const {
-    if (!autoRestore || rawKeystrokes == composed) {
-        return composed;
+    if (!autoRestore || rawKeystrokes_ == composed_) {
+        return composed_;
     }
     // The kept state already knows both answers for the word it describes.
-    const bool known = word_.describes(rawKeystrokes, composed, vniMode, modernTone);
-    const bool escaped = known
-                             ? word_.escaped()
-                             : render(std::string_view(rawKeystrokes), vniMode, modernTone).escaped;
+    const bool known = kept();
+    const bool escaped =
+        known ? word_.escaped()
+              : render(std::string_view(rawKeystrokes_), vniMode, modernTone).escaped;
     if (escaped) {
         // A doubled key undid a transformation somewhere: the shown text stands.
-        return composed;
+        return composed_;
     }
-    const bool english = known ? word_.english() : isEnglishWord(std::string_view(rawKeystrokes));
+    const bool english = known ? word_.english() : isEnglishWord(std::string_view(rawKeystrokes_));
     if (english || !(known ? word_.textIsSyllable()
-                           : VietnameseSyllable::isValid(std::string_view(composed)))) {
-        return rawKeystrokes;
+                           : VietnameseSyllable::isValid(std::string_view(composed_)))) {
+        return rawKeystrokes_;
     }
-    return composed;
+    return composed_;
 }
 
 }  // namespace halvora::engine

@@ -28,16 +28,37 @@ struct RenderResult32 {
 };
 
 /// A value record owned by the keyboard controller. Its owner starts a new
-/// word by emptying `rawKeystrokes` and `composed`.
+/// word by emptying `rawKeystrokes` and `composed` (`setWord("", "")`).
+///
+/// The two strings are read through accessors and changed only through the
+/// engine's own calls and setters: the engine keeps the composition of the
+/// word beside them, and a setter is how it learns that the owner changed
+/// them, so that the next key composes from what the owner wrote.
 struct VietInputEngine {
     /// true: VNI rules; false: Telex rules.
     bool vniMode = false;
     /// true: tone on the second vowel of oa, oe, uy (hoà); false: on the first (hòa).
     bool modernTone = true;
+
     /// The characters fed for the current word, in order and in the case typed.
-    std::string rawKeystrokes;
+    const std::string& rawKeystrokes() const { return rawKeystrokes_; }
     /// The text currently shown in the target application for the current word.
-    std::string composed;
+    const std::string& composed() const { return composed_; }
+    /// Replaces the raw keystrokes (keeping the string's storage).
+    void setRawKeystrokes(std::string_view raw) {
+        rawKeystrokes_.assign(raw);
+        kept_ = false;
+    }
+    /// Replaces the shown text (keeping the string's storage).
+    void setComposed(std::string_view shown) {
+        composed_.assign(shown);
+        kept_ = false;
+    }
+    /// Both at once; `setWord("", "")` starts a new word.
+    void setWord(std::string_view raw, std::string_view shown) {
+        setRawKeystrokes(raw);
+        setComposed(shown);
+    }
 
     /// Adds one character to the word.
     InputAction feed(char32_t key) {
@@ -85,14 +106,20 @@ struct VietInputEngine {
 
   private:
     void answer(InputAction& out, bool typesItself, int deleteCount) const;
-    // The field the commit text is, `rawKeystrokes` or `composed`.
+    // The field the commit text is, `rawKeystrokes_` or `composed_`.
     const std::string& commitSource(bool autoRestore) const;
+    // Whether `word_` describes the two strings under the current rules.
+    bool kept() const { return kept_ && word_.describes(vniMode, modernTone); }
 
+    std::string rawKeystrokes_;
+    std::string composed_;
     // The word's composition after the last key, so that a key does not
-    // compose the whole word again. Checked against `rawKeystrokes` and
-    // `composed` before each use: when the owner changed them, it is built
-    // again from them.
+    // compose the whole word again. It describes the strings above while
+    // `kept_` holds: every change of them outside the engine's own steps
+    // goes through a setter, which clears it, and the next key builds the
+    // composition again from the strings.
     WordState word_;
+    bool kept_ = false;
 };
 
 }  // namespace halvora::engine

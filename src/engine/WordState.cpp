@@ -147,7 +147,6 @@ void WordState::start(bool vni, bool modernTone) {
     vni_ = vni;
     modernTone_ = modernTone;
     malformedTail_ = false;
-    raw8_.clear();
     raw32_.clear();
     list_.clear();
     lastModifier_ = 0;
@@ -172,17 +171,15 @@ void WordState::start(bool vni, bool modernTone) {
     touched_.clear();
     text32_.clear();
     text8_.clear();
-    marks_.clear();
     nonSimple_ = 0;
     // The empty word shows the empty text, with nothing marked.
     settled_ = true;
     textIsRaw_ = false;
     textIsList_ = true;
-    marksValid_ = true;
+    lastTarget_ = kNone;
 }
 
 void WordState::add(std::string_view utf8) {
-    raw8_.append(utf8.data(), utf8.size());
     // Decoded exactly as text::toUtf32 decodes the whole raw text: each
     // malformed sequence stands for U+FFFD.
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
@@ -504,10 +501,15 @@ bool WordState::shapeLastVowel(Shape shape) {
 // takes the horn when a letter follows it), the tone placed again for the
 // word as it stands, and the choice of the list or the raw keys. Their
 // outcome differs from the list only at a few positions: the completed o's,
-// the toned vowels (cleared) and the tone's new place. Those positions are
-// the marks. A position that is not marked shows its list character, so after
-// a key only the positions the key changed and the old and new marks can
-// show something new; `settle` recomputes exactly those.
+// the toned vowels (cleared) and the tone's new place. What a position shows
+// depends on its list character, on whether it is a completed o, on whether
+// the word has a tone at all, and on whether the tone goes there. So after a
+// key, a position can show something new only when the key changed it or the
+// character before it (which makes or breaks its ươ pair), when it is the
+// last old position (an o there completes once a letter follows), or when it
+// is the tone's old or new place. Whether the word has a tone matters only
+// for a position that carries one itself, and such a position keeps it
+// unless the key changed it. `settle` recomputes exactly those positions.
 
 [[gnu::always_inline]] inline bool WordState::completes(Index p) const {
     return !pairs_.empty() && p + 1 < list_.size() && containsSorted(pairs_, p);
@@ -548,22 +550,6 @@ inline WordState::FinalForm WordState::finalForm() const {
         c = VowelMap::withTone(c, p == form.target ? form.tone : 0);
     }
     return c;
-}
-
-inline void WordState::collectMarks(const FinalForm& form, SmallBuffer<Index, 16>& marks) const {
-    marks.clear();
-    if (pairs_.empty() && toned_.empty()) {
-        return;
-    }
-    for (Index j : pairs_) {
-        if (j + 1 < list_.size()) {
-            marks.push_back(j);
-        }
-    }
-    marks.append(toned_.data(), toned_.size());
-    if (form.anyTone) {
-        marks.push_back(form.target);
-    }
 }
 
 // render shows the raw keys for an English word, and for a word with a
@@ -649,7 +635,6 @@ std::size_t WordState::settle() {
 // paths (a modifier key, a key that changes more than the end of the text)
 // stay calls.
 [[gnu::flatten]] std::size_t WordState::typeAscii(char key) {
-    raw8_.push_back(key);
     raw32_.push_back(static_cast<char32_t>(key));
     malformedTail_ = false;
     push(static_cast<char32_t>(key));
@@ -691,7 +676,6 @@ std::size_t WordState::settleChanges(bool raw) {
                 setOut(p, raw32_[p], true, lowest);
             }
         }
-        marksValid_ = false;
     } else {
         const FinalForm form = finalForm();
         const auto count = static_cast<Index>(list_.size());
@@ -707,12 +691,10 @@ std::size_t WordState::settleChanges(bool raw) {
             for (Index p : touched_) {
                 setOut(p, list_[p], p >= oldCount, lowest);
             }
-            collectMarks(form, marks_);
-            marksValid_ = true;
         } else if (count <= kShortWord && settled_ && !textIsRaw_) {
-            // A short word is cheaper composed whole than through its marks,
-            // which are collected only once it grows past that length. The
-            // list never shrinks, so every old position is still there.
+            // A short word is cheaper composed whole than position by
+            // position. The list never shrinks, so every old position is
+            // still there.
             text32_.resize(count);
             std::size_t nonSimple = 0;
             for (Index p = 0; p < count; ++p) {
@@ -726,28 +708,35 @@ std::size_t WordState::settleChanges(bool raw) {
                 nonSimple += isSimple(c) ? 0 : 1;
             }
             nonSimple_ = nonSimple;
-            marksValid_ = false;
-        } else if (!settled_ || textIsRaw_ || !marksValid_) {
+        } else if (!settled_ || textIsRaw_) {
             rewrite(count, [&](Index p) { return finalAt(p, form); });
-            collectMarks(form, marks_);
-            marksValid_ = true;
         } else {
+            // The text is the passes' outcome for the list at the last
+            // settle; only the positions named above can read differently.
             text32_.resize(count);
             for (Index p = oldCount; p < count; ++p) {
                 setOut(p, finalAt(p, form), true, lowest);
             }
-            const auto refresh = [&](const SmallBuffer<Index, 16>& positions) {
-                for (Index p : positions) {
-                    if (p < oldCount) {
-                        setOut(p, finalAt(p, form), false, lowest);
-                    }
+            const auto refresh = [&](Index p) {
+                if (p < oldCount) {
+                    setOut(p, finalAt(p, form), false, lowest);
                 }
             };
-            refresh(touched_);
-            refresh(marks_);
-            collectMarks(form, marks_);
-            refresh(marks_);
+            for (Index p : touched_) {
+                refresh(p);
+                refresh(p + 1);
+            }
+            if (oldCount > 0) {
+                refresh(oldCount - 1);
+            }
+            if (lastTarget_ != kNone) {
+                refresh(lastTarget_);
+            }
+            if (form.anyTone) {
+                refresh(form.target);
+            }
         }
+        lastTarget_ = form.anyTone ? form.target : kNone;
     }
     if (!settled_) {
         lowest = 0;

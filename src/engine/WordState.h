@@ -8,16 +8,14 @@
 // the raw keys). This class keeps the fold's state after the last key, so a
 // new key costs one fold step; the passes are kept as a small set of marked
 // positions (see `settle`) so they cost what the key changed, not the length
-// of the word. The state is a cache: the engine checks it against its raw
-// keystrokes and shown text before every use and rebuilds it when they were
-// changed from outside.
+// of the word. The state is a cache: the engine rebuilds it from its raw
+// keystrokes when the owner has set them or the shown text from outside.
 
 #include "engine/EnglishWords.h"
 #include "engine/SmallBuffer.h"
 #include "engine/VowelMap.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 namespace halvora::engine {
@@ -28,19 +26,18 @@ int telexToneIndex(char32_t key);
 
 class WordState {
   public:
-    /// Whether the state was built from exactly these keystrokes and shows
-    /// exactly this text under these rules.
-    bool describes(std::string_view raw, std::string_view shown, bool vni, bool modernTone) const {
-        return settled_ && vni == vni_ && modernTone == modernTone_ && raw.size() == raw8_.size() &&
-               shown.size() == text8_.size() && sameBytes(raw.data(), raw8_.data(), raw.size()) &&
-               sameBytes(shown.data(), text8_.data(), shown.size());
+    /// Whether the state is settled under these rules. That it was built
+    /// from the owner's raw keystrokes and shows its text is the owner's to
+    /// know (the engine tracks every change of them).
+    bool describes(bool vni, bool modernTone) const {
+        return settled_ && vni == vni_ && modernTone == modernTone_;
     }
     /// The same, and the keystrokes can be extended by more bytes without
     /// composing the word again from the start.
-    bool extends(std::string_view raw, std::string_view shown, bool vni, bool modernTone) const {
+    bool extends(bool vni, bool modernTone) const {
         // A raw text ending inside a UTF-8 sequence may decode differently
         // once more bytes follow; such a word is composed again from its start.
-        return !malformedTail_ && describes(raw, shown, vni, modernTone);
+        return !malformedTail_ && describes(vni, modernTone);
     }
 
     /// Forgets everything: an empty word under these rules.
@@ -67,33 +64,6 @@ class WordState {
     bool english() const { return english_.matches(); }
 
   private:
-    // Byte comparison that stays inline for the few bytes of a typical word:
-    // up to 16 bytes take at most two overlapping loads per side. The check
-    // reads every byte, so an owner's change anywhere in its fields shows.
-    static bool sameBytes(const char* a, const char* b, std::size_t n) {
-        const auto load4 = [](const char* p) {
-            std::uint32_t v;
-            std::memcpy(&v, p, 4);
-            return v;
-        };
-        const auto load8 = [](const char* p) {
-            std::uint64_t v;
-            std::memcpy(&v, p, 8);
-            return v;
-        };
-        if (n >= 8) {
-            if (n > 16) {
-                return std::memcmp(a, b, n) == 0;
-            }
-            return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
-        }
-        if (n >= 4) {
-            return load4(a) == load4(b) && load4(a + n - 4) == load4(b + n - 4);
-        }
-        // 0 to 3 bytes: the first, middle and last byte cover them all.
-        return n == 0 || (a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1]);
-    }
-
     using Index = std::uint32_t;
     static constexpr Index kNone = static_cast<Index>(-1);
 
@@ -121,7 +91,6 @@ class WordState {
     FinalForm finalForm() const;
     bool completes(Index p) const;
     char32_t finalAt(Index p, const FinalForm& form) const;
-    void collectMarks(const FinalForm& form, SmallBuffer<Index, 16>& marks) const;
     bool showsRaw() const;
     void setOut(Index p, char32_t c, bool fresh, Index& lowest);
     void appendShown(char32_t c);
@@ -132,8 +101,7 @@ class WordState {
     bool modernTone_ = true;
     bool malformedTail_ = false;
 
-    // The keystrokes: bytes as fed (for checking the cache) and decoded.
-    SmallBuffer<char, 64> raw8_;
+    // The keystrokes, decoded.
     SmallBuffer<char32_t, 64> raw32_;
 
     // The fold: the character list and what render keeps beside it.
@@ -178,12 +146,12 @@ class WordState {
     // The shown text, as code points and as UTF-8, and how it was made.
     SmallBuffer<char32_t, 64> text32_;
     SmallBuffer<char, 128> text8_;
-    SmallBuffer<Index, 16> marks_;
     std::size_t nonSimple_ = 0;
     bool settled_ = false;
     bool textIsRaw_ = false;
-    // Whether marks_ holds the marks of the text as last settled.
-    bool marksValid_ = false;
+    // Where the tone went at the last settle that showed the list's
+    // composition (kNone when the word had no tone).
+    Index lastTarget_ = kNone;
     // Whether the text as last settled is the list itself.
     bool textIsList_ = false;
     // Up to this many list characters, the text is composed whole when a key

@@ -102,6 +102,13 @@ void KeyboardController::start() {
     }
     tap_ = platform_.eventTap.install(
         [this, alive = lifetime_.token()](const platform::KeyEvent& event) {
+            // Our own synthesised events pass untouched (as `handle` would
+            // let them), without a look at the controller.
+            if (event.sourceUserData == kSyntheticEventMarker &&
+                event.type != platform::EventType::tapDisabledByTimeout &&
+                event.type != platform::EventType::tapDisabledByUserInput) {
+                return true;
+            }
             if (!alive.lock()) {
                 return true;
             }
@@ -142,11 +149,10 @@ void KeyboardController::stop() {
 // ---------------------------------------------------------------- settings
 
 void KeyboardController::resetWord() {
-    if (!engine_.composed.empty()) {
-        edit(platform::TextEdit::commit(engine_.composed, engine_.composed));
+    if (!engine_.composed().empty()) {
+        edit(platform::TextEdit::commit(engine_.composed(), engine_.composed()));
     }
-    engine_.rawKeystrokes.clear();
-    engine_.composed.clear();
+    engine_.setWord({}, {});
 }
 
 void KeyboardController::resetCode() {
@@ -162,8 +168,7 @@ void KeyboardController::resetWordAndCode() {
 }
 
 void KeyboardController::forgetWordAndCode() {
-    engine_.rawKeystrokes.clear();
-    engine_.composed.clear();
+    engine_.setWord({}, {});
     token_.clear();
 }
 
@@ -380,8 +385,8 @@ bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
             }
             return true;
         }
-        if (enabled_ && !engine_.rawKeystrokes.empty()) {
-            std::string shown = engine_.composed;
+        if (enabled_ && !engine_.rawKeystrokes().empty()) {
+            std::string shown = engine_.composed();
             const engine::InputAction action = engine_.backspace();
             return compose(action, std::move(shown));
         }
@@ -390,10 +395,10 @@ bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
     }
 
     if (code == keys::escape) {
-        if (enabled_ && !engine_.rawKeystrokes.empty() &&
-            engine_.rawKeystrokes != engine_.composed) {
+        if (enabled_ && !engine_.rawKeystrokes().empty() &&
+            engine_.rawKeystrokes() != engine_.composed()) {
             // The word goes back to exactly what was typed.
-            edit(platform::TextEdit::commit(engine_.composed, engine_.rawKeystrokes));
+            edit(platform::TextEdit::commit(engine_.composed(), engine_.rawKeystrokes()));
             forgetWordAndCode();
             return false;
         }
@@ -410,8 +415,11 @@ bool KeyboardController::handlePlainKey(const platform::KeyEvent& event) {
         return true;
     }
 
-    // The character the key types, when it types exactly one.
-    if (event.text.empty() || text::graphemeCount(std::string_view(event.text)) != 1) {
+    // The character the key types, when it types exactly one (one ASCII
+    // byte always is one).
+    const bool oneByte = event.text.size() == 1 && static_cast<unsigned char>(event.text[0]) < 0x80;
+    if (!oneByte &&
+        (event.text.empty() || text::graphemeCount(std::string_view(event.text)) != 1)) {
         resetWordAndCode();
         return true;
     }
@@ -430,7 +438,7 @@ bool KeyboardController::handleBoundary(platform::KeyCode code, char32_t boundar
         return true;
     }
 
-    const std::string raw = engine_.rawKeystrokes;
+    const std::string raw = engine_.rawKeystrokes();
     std::optional<std::string> candidate;
     if (code == keys::space && suggestionsEnabled_) {
         candidate = engine::TypoSuggester::suggest(raw, engine_.peekCommitText(true, boundary),
@@ -493,7 +501,7 @@ bool KeyboardController::handleCharacter(const std::string& character) {
         }
         return true;
     }
-    std::string shown = engine_.composed;
+    std::string shown = engine_.composed();
     engine_.feed(std::string_view(character), keyAction_);
     return compose(keyAction_, std::move(shown));
 }
@@ -578,8 +586,8 @@ bool KeyboardController::expandSnippet(const snippets::Snippet& snippet) {
 
 bool KeyboardController::commitWord(char32_t boundary) {
     const std::string commit = engine_.peekCommitText(true, boundary);
-    std::string shown = std::exchange(engine_.composed, {});
-    engine_.rawKeystrokes.clear();
+    std::string shown = engine_.composed();
+    engine_.setWord({}, {});
     if (shown.empty() && commit.empty()) {
         return false;
     }
@@ -592,15 +600,29 @@ bool KeyboardController::compose(const engine::InputAction& action, std::string 
     switch (action.kind) {
         case engine::InputAction::Kind::passThrough:
             // The key types itself.
-            edit(platform::TextEdit::compose(std::move(shown), engine_.composed, true));
+            editWord(std::move(shown), true);
             return true;
         case engine::InputAction::Kind::noChange:
             return false;
         case engine::InputAction::Kind::replace:
-            edit(platform::TextEdit::compose(std::move(shown), engine_.composed));
+            editWord(std::move(shown), false);
             return false;
     }
     return true;
+}
+
+void KeyboardController::editWord(std::string shown, bool byKey) {
+    if (!keyEdits_) {
+        edit(platform::TextEdit::compose(std::move(shown), engine_.composed(), byKey));
+        return;
+    }
+    // Written in place: the edit of every letter, so its strings are not
+    // passed from hand to hand.
+    platform::TextEdit& word = keyEdits_->emplace_back();
+    word.kind = platform::TextEdit::Kind::compose;
+    word.shown = std::move(shown);
+    word.text = engine_.composed();
+    word.byKey = byKey;
 }
 
 void KeyboardController::edit(platform::TextEdit edit) {

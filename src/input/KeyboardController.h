@@ -167,6 +167,9 @@ class KeyboardController final : private FlowHost {
     /// Writes an engine answer for the word that read `shown`; the result is
     /// what `handle` returns.
     bool compose(const engine::InputAction& action, std::string shown);
+    /// The edit "the word, which read `shown`, now reads what the engine
+    /// shows" (TextEdit::compose).
+    void editWord(std::string shown, bool byKey);
     /// Ends the word with its commit text; answers whether that differs from
     /// what the field shows (and so was written).
     bool commitWord(char32_t boundary);

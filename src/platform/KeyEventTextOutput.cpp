@@ -67,10 +67,11 @@ bool KeyEventTextOutput::post(const TextEdit& edit, bool keyPasses) {
 
 bool KeyEventTextOutput::postKeyPair(KeyCode keyCode, const std::string& text) {
     // A failed event is skipped; the rest of the sequence still goes out.
-    bool posted = true;
-    for (EventType type : {EventType::keyDown, EventType::keyUp}) {
-        posted = poster_.post(KeyEvent{type, keyCode, 0, text, kSyntheticEventMarker}) && posted;
-    }
+    // One event, posted as the key-down and then as the key-up.
+    KeyEvent event{EventType::keyDown, keyCode, 0, text, kSyntheticEventMarker};
+    bool posted = poster_.post(event);
+    event.type = EventType::keyUp;
+    posted = poster_.post(event) && posted;
     return posted;
 }
 

@@ -92,8 +92,8 @@ struct Step {
         backspace,
         outsideRaw,
         outsideComposed,
-        // The owner overwrites one byte anywhere in place: same length, same
-        // storage.
+        // The owner sets a field to its text with one byte changed anywhere:
+        // same length.
         overwriteRaw,
         overwriteComposed,
         toggleTone,
@@ -171,14 +171,15 @@ std::string describe(const std::vector<Step>& steps, std::size_t upTo) {
     return out;
 }
 
-// The owner's in-place change of one byte, the same in both fields; `key`
-// holds the byte and where it goes, modulo the length.
-void overwrite(std::string& field, std::string& referenceField, const std::string& key) {
+// The owner's change of one byte, the same in both fields; `key` holds the
+// byte and where it goes, modulo the length. Answers the engine's new field.
+std::string overwrite(std::string field, std::string& referenceField, const std::string& key) {
     if (!field.empty()) {
         const std::size_t at = static_cast<std::size_t>(key[1]) % field.size();
         field[at] = key[0];
         referenceField[at] = key[0];
     }
+    return field;
 }
 
 void runCorpus(bool vni, bool modern, unsigned seed, int words) {
@@ -189,14 +190,13 @@ void runCorpus(bool vni, bool modern, unsigned seed, int words) {
     engine.modernTone = reference.modernTone = modern;
     for (int w = 0; w < words; ++w) {
         const std::vector<Step> steps = randomWord(rng);
-        // The owner starts each word by emptying both fields; sometimes with
-        // a fresh string, sometimes keeping the old one's storage.
+        // The owner starts each word by emptying both fields, at once or one
+        // after the other.
         if (w % 2 == 0) {
-            engine.rawKeystrokes.clear();
-            engine.composed.clear();
+            engine.setWord({}, {});
         } else {
-            engine.rawKeystrokes = std::string();
-            engine.composed = std::string();
+            engine.setRawKeystrokes(std::string());
+            engine.setComposed(std::string());
         }
         reference.rawKeystrokes.clear();
         reference.composed.clear();
@@ -224,18 +224,19 @@ void runCorpus(bool vni, bool modern, unsigned seed, int words) {
                     want = reference.backspace();
                     break;
                 case Step::Kind::outsideRaw:
-                    engine.rawKeystrokes += step.key;
+                    engine.setRawKeystrokes(engine.rawKeystrokes() + step.key);
                     reference.rawKeystrokes += step.key;
                     break;
                 case Step::Kind::outsideComposed:
-                    engine.composed += step.key;
+                    engine.setComposed(engine.composed() + step.key);
                     reference.composed += step.key;
                     break;
                 case Step::Kind::overwriteRaw:
-                    overwrite(engine.rawKeystrokes, reference.rawKeystrokes, step.key);
+                    engine.setRawKeystrokes(
+                        overwrite(engine.rawKeystrokes(), reference.rawKeystrokes, step.key));
                     break;
                 case Step::Kind::overwriteComposed:
-                    overwrite(engine.composed, reference.composed, step.key);
+                    engine.setComposed(overwrite(engine.composed(), reference.composed, step.key));
                     break;
                 case Step::Kind::toggleTone:
                     engine.modernTone = reference.modernTone = !reference.modernTone;
@@ -244,8 +245,8 @@ void runCorpus(bool vni, bool modern, unsigned seed, int words) {
                     engine.vniMode = reference.vniMode = !reference.vniMode;
                     break;
             }
-            const bool same = got == want && engine.rawKeystrokes == reference.rawKeystrokes &&
-                              engine.composed == reference.composed &&
+            const bool same = got == want && engine.rawKeystrokes() == reference.rawKeystrokes &&
+                              engine.composed() == reference.composed &&
                               engine.peekCommitText(true, U' ') == reference.peekCommitText(true) &&
                               engine.peekCommitText(false, U' ') == reference.peekCommitText(false);
             std::string commit = "left over";
@@ -254,8 +255,8 @@ void runCorpus(bool vni, bool modern, unsigned seed, int words) {
             if (!same || !sameCommit) {
                 ADD_FAILURE() << (vni ? "VNI " : "Telex ") << (modern ? "modern" : "old")
                               << " seed " << seed << " word " << w << ": " << describe(steps, i)
-                              << "\n  raw " << engine.rawKeystrokes << " | "
-                              << reference.rawKeystrokes << "\n  composed " << engine.composed
+                              << "\n  raw " << engine.rawKeystrokes() << " | "
+                              << reference.rawKeystrokes << "\n  composed " << engine.composed()
                               << " | " << reference.composed << "\n  action "
                               << static_cast<int>(got.kind) << "/" << got.deleteCount << "/"
                               << got.text << " | " << static_cast<int>(want.kind) << "/"
@@ -283,14 +284,14 @@ TEST(DifferentialTest, CopiedEngineContinuesTheWord) {
         engine.feed(key);
     }
     VietInputEngine copy = engine;
-    ReferenceEngine reference{false, true, engine.rawKeystrokes, engine.composed};
+    ReferenceEngine reference{false, true, engine.rawKeystrokes(), engine.composed()};
     for (char key : std::string("ifsfn")) {
         const std::string_view k(&key, 1);
         const InputAction want = reference.feed(std::string(k));
         EXPECT_EQ(copy.feed(k), want);
         EXPECT_EQ(engine.feed(k), want);
-        EXPECT_EQ(copy.composed, reference.composed);
-        EXPECT_EQ(engine.composed, reference.composed);
+        EXPECT_EQ(copy.composed(), reference.composed);
+        EXPECT_EQ(engine.composed(), reference.composed);
     }
 }
 

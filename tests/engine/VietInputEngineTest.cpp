@@ -51,8 +51,8 @@ TEST(VietInputEngineTest, FeedPassesKeysThatTypeThemselvesAndReplacesTheRest) {
         InputAction::replace(3, "viê"), InputAction::passThrough(), InputAction::replace(4, "việt"),
     };
     EXPECT_EQ(actions, expected);
-    EXPECT_EQ(engine.rawKeystrokes, "vieetj");
-    EXPECT_EQ(engine.composed, "việt");
+    EXPECT_EQ(engine.rawKeystrokes(), "vieetj");
+    EXPECT_EQ(engine.composed(), "việt");
 }
 
 TEST(VietInputEngineTest, FirstKeyOfAWordAlwaysPasses) {
@@ -90,7 +90,7 @@ TEST(VietInputEngineTest, ShownTextFollowsTheActionsAndCommitRestoresForeignWord
         SCOPED_TRACE(text::toUtf8(c.keys) + (c.vni ? " VNI" : " Telex"));
         VietInputEngine engine = makeEngine(c.vni, c.modern);
         const std::vector<InputAction> actions = feedAll(engine, c.keys);
-        EXPECT_EQ(engine.composed, c.composed);
+        EXPECT_EQ(engine.composed(), c.composed);
         EXPECT_EQ(applyToField(actions, c.keys), c.composed);
         EXPECT_EQ(engine.peekCommitText(true, U' '), c.commit);
         EXPECT_EQ(engine.peekCommitText(false, U' '), c.composed);
@@ -101,10 +101,10 @@ TEST(VietInputEngineTest, BackspaceMakesTheShownTextTheRawKeystrokes) {
     VietInputEngine engine = makeEngine(false, true);
     feedAll(engine, U"vieetj");
     EXPECT_EQ(engine.backspace(), InputAction::replace(4, "việ"));
-    EXPECT_EQ(engine.rawKeystrokes, "việ");
-    EXPECT_EQ(engine.composed, "việ");
+    EXPECT_EQ(engine.rawKeystrokes(), "việ");
+    EXPECT_EQ(engine.composed(), "việ");
     EXPECT_EQ(engine.feed(U't'), InputAction::passThrough());
-    EXPECT_EQ(engine.composed, "việt");
+    EXPECT_EQ(engine.composed(), "việt");
     EXPECT_EQ(engine.peekCommitText(true, U' '), "việt");
 }
 
@@ -112,34 +112,34 @@ TEST(VietInputEngineTest, RetypingTheDeletedLetterComposesOnTheShownLetters) {
     VietInputEngine engine = makeEngine(false, true);
     feedAll(engine, U"tieengs");
     engine.backspace();
-    EXPECT_EQ(engine.composed, "tiến");
+    EXPECT_EQ(engine.composed(), "tiến");
     engine.feed(U'g');
-    EXPECT_EQ(engine.composed, "tiếng");
+    EXPECT_EQ(engine.composed(), "tiếng");
     // Further modifier keys act on the shown letters.
     engine.feed(U'f');
-    EXPECT_EQ(engine.composed, "tiềng");
+    EXPECT_EQ(engine.composed(), "tiềng");
 }
 
 TEST(VietInputEngineTest, BackspaceUntilEmptyThenPasses) {
     VietInputEngine engine = makeEngine(true, true);
     feedAll(engine, U"d9");
     EXPECT_EQ(engine.backspace(), InputAction::replace(1, ""));
-    EXPECT_EQ(engine.rawKeystrokes, "");
+    EXPECT_EQ(engine.rawKeystrokes(), "");
     EXPECT_EQ(engine.backspace(), InputAction::passThrough());
 }
 
 TEST(VietInputEngineTest, BackspaceRemovesAWholeUserPerceivedCharacter) {
     VietInputEngine engine;
-    engine.rawKeystrokes = "te\u0301";
-    engine.composed = "te\u0301";
+    engine.setRawKeystrokes("te\u0301");
+    engine.setComposed("te\u0301");
     EXPECT_EQ(engine.backspace(), InputAction::replace(2, "t"));
 }
 
 TEST(VietInputEngineTest, DeleteCountIsInUserPerceivedCharacters) {
     VietInputEngine engine;
-    engine.rawKeystrokes = "ngu";
+    engine.setRawKeystrokes("ngu");
     // A shown word written with a combining mark counts it as one character.
-    engine.composed = "nge\u0301";
+    engine.setComposed("nge\u0301");
     const InputAction action = engine.feed(U'w');
     EXPECT_EQ(action.kind, InputAction::Kind::replace);
     EXPECT_EQ(action.deleteCount, 3);
@@ -149,17 +149,17 @@ TEST(VietInputEngineTest, EscapedWordKeepsItsShownText) {
     VietInputEngine engine = makeEngine(false, true);
     // "as" is an English word, so the pair shows as typed before the escape.
     feedAll(engine, U"AS");
-    EXPECT_EQ(engine.composed, "AS");
+    EXPECT_EQ(engine.composed(), "AS");
     feedAll(engine, U"S");
-    EXPECT_EQ(engine.composed, "AS");
+    EXPECT_EQ(engine.composed(), "AS");
     EXPECT_EQ(engine.peekCommitText(true, U'.'), "AS");
     EXPECT_TRUE(VietInputEngine::render("ASS", false, true).escaped);
 
     VietInputEngine other = makeEngine(false, true);
     feedAll(other, U"ATT");
-    EXPECT_EQ(other.composed, "ATT");
+    EXPECT_EQ(other.composed(), "ATT");
     feedAll(other, U"ess");
-    EXPECT_EQ(other.composed, "ATTes");
+    EXPECT_EQ(other.composed(), "ATTes");
     EXPECT_EQ(other.peekCommitText(true, U' '), "ATTes");
 }
 

@@ -162,7 +162,7 @@ TEST_F(ControllerTest, SyntheticEventsPassUntouched) {
     platform::KeyEvent backspace{platform::EventType::keyDown, keys::backspace, 0, "",
                                  kSyntheticEventMarker};
     EXPECT_TRUE(controller_.handle(backspace));
-    EXPECT_EQ(controller_.engine().composed, "việt") << "the word is not touched";
+    EXPECT_EQ(controller_.engine().composed(), "việt") << "the word is not touched";
 }
 
 TEST_F(ControllerTest, SpaceAfterARestoredWordRetypesItThenTheSpace) {
@@ -216,7 +216,7 @@ TEST_F(ControllerTest, ClicksNavigationAndCommandKeysEndTheWord) {
     clearChat();
     type("vie");
     EXPECT_TRUE(press(9, flags::command));  // Command+V ends the word
-    EXPECT_TRUE(controller_.engine().rawKeystrokes.empty());
+    EXPECT_TRUE(controller_.engine().rawKeystrokes().empty());
 }
 
 TEST_F(ControllerTest, SensitiveFieldsAndSecureInputAreLeftAlone) {
@@ -326,7 +326,7 @@ TEST_F(ControllerTest, SwitchingApplicationsEndsTheWord) {
     desktop_.addField(notes);
     desktop_.bringToFront(notes);
     EXPECT_EQ(controller_.activeBundleID(), "com.apple.Notes");
-    EXPECT_TRUE(controller_.engine().rawKeystrokes.empty());
+    EXPECT_TRUE(controller_.engine().rawKeystrokes().empty());
     desktop_.bringToFront(chatPid_);
     type("ej");
     EXPECT_EQ(chatText(), "vieẹ");
@@ -463,7 +463,7 @@ TEST_F(ControllerTest, SuggestionIsWithdrawnOrAbandoned) {
 TEST_F(ControllerTest, PickerHotkeyCapturesTheTargetAndAsksTheShell) {
     type("vie");
     EXPECT_FALSE(press(keys::k, flags::option | flags::command));
-    EXPECT_TRUE(controller_.engine().rawKeystrokes.empty());
+    EXPECT_TRUE(controller_.engine().rawKeystrokes().empty());
     EXPECT_EQ(pickerRequests_, 1);
     ASSERT_TRUE(pickerTarget_.has_value());
     EXPECT_EQ(pickerTarget_->pid(), chatPid_);
@@ -472,7 +472,7 @@ TEST_F(ControllerTest, PickerHotkeyCapturesTheTargetAndAsksTheShell) {
     controller_.setPickerOpen(true);
     type("vieetj");
     EXPECT_TRUE(press(keys::returnKey));
-    EXPECT_TRUE(controller_.engine().rawKeystrokes.empty());
+    EXPECT_TRUE(controller_.engine().rawKeystrokes().empty());
     EXPECT_TRUE(press(keys::k, flags::option | flags::command))
         << "no second picker while one is open";
     EXPECT_EQ(pickerRequests_, 1);

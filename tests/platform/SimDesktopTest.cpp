@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <array>
+#include <memory>
+#include <string>
 
 namespace halvora::platform::sim {
 namespace {
@@ -126,6 +128,51 @@ TEST_F(SimDesktopTest, TapNeedsTrustAndGoesAwayWithItsHandle) {
     EXPECT_EQ(desktop.installedTapCount(), 0u);
     desktop.typeText("a");
     EXPECT_EQ(field->text(), "a");
+}
+
+// A callback that removes its own tap, or installs another, changes who sees
+// the next event, not this one: with that tap alone and beside another.
+TEST_F(SimDesktopTest, TapsChangedInsideACallbackTakeEffectWithTheNextEvent) {
+    struct Case {
+        bool removes;
+        bool adds;
+    };
+    for (const Case c : {Case{true, false}, Case{false, true}, Case{true, true}}) {
+        SCOPED_TRACE(std::string(c.removes ? "removes " : "") + (c.adds ? "adds" : ""));
+        field->setText("");
+        std::unique_ptr<InstalledTap> removing;
+        int removingCalls = 0;
+        if (c.removes) {
+            removing = desktop.install([&](const KeyEvent&) {
+                ++removingCalls;
+                removing.reset();
+                return false;
+            });
+        }
+        int addedCalls = 0;
+        std::unique_ptr<InstalledTap> added;
+        std::unique_ptr<InstalledTap> adding;
+        if (c.adds) {
+            adding = desktop.install([&](const KeyEvent&) {
+                if (!added) {
+                    added = desktop.install([&](const KeyEvent&) {
+                        ++addedCalls;
+                        return true;
+                    });
+                }
+                return true;
+            });
+        }
+
+        desktop.typeText("a");
+        EXPECT_EQ(removingCalls, c.removes ? 1 : 0);
+        EXPECT_EQ(addedCalls, 0);
+        EXPECT_EQ(field->text(), c.removes ? "" : "a");
+        desktop.typeText("b");
+        EXPECT_EQ(removingCalls, c.removes ? 1 : 0);
+        EXPECT_EQ(addedCalls, c.adds ? 1 : 0);
+        EXPECT_EQ(field->text(), c.removes ? "b" : "ab");
+    }
 }
 
 TEST_F(SimDesktopTest, DisabledTapIsToldAndSkippedUntilReEnabled) {

@@ -4,6 +4,7 @@
 #include "text/Unicode.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace halvora::platform::sim {
 
@@ -104,7 +105,7 @@ SimTextField& SimDesktop::addField(ProcessId pid, ElementAttributes attributes, 
     auto field =
         std::make_unique<SimTextField>(AccessibilityElement{pid, handle}, std::move(attributes));
     SimTextField& result = *field;
-    fields_.emplace(handle, std::move(field));
+    fields_.push_back(std::move(field));
     if (App* app = findApp(pid)) {
         app->fields.push_back(handle);
         if (focus || !app->focusedField) {
@@ -125,8 +126,11 @@ SimTextField* SimDesktop::focusedField() {
     if (app == nullptr || !app->focusedField) {
         return nullptr;
     }
-    auto it = fields_.find(*app->focusedField);
-    return it == fields_.end() ? nullptr : it->second.get();
+    return fieldFor(*app->focusedField);
+}
+
+SimTextField* SimDesktop::fieldFor(std::uint64_t handle) const {
+    return handle >= 1 && handle <= fields_.size() ? fields_[handle - 1].get() : nullptr;
 }
 
 void SimDesktop::setResponseDelay(ProcessId pid, double seconds) {
@@ -309,11 +313,11 @@ ElementAttributes SimDesktop::attributes(const AccessibilityElement& element,
     if (!answersInTime(element.pid, timeoutSeconds)) {
         return {};
     }
-    auto it = fields_.find(element.handle);
-    if (it == fields_.end() || it->second->element() != element) {
+    const SimTextField* field = fieldFor(element.handle);
+    if (field == nullptr || field->element() != element) {
         return {};
     }
-    return it->second->attributes();
+    return field->attributes();
 }
 
 bool SimDesktop::setFocused(const AccessibilityElement& element, double timeoutSeconds) {
@@ -359,10 +363,21 @@ bool SimDesktop::postAll(std::span<const KeyEvent> events) {
 bool SimDesktop::deliver(const KeyEvent& event) {
     // Taps see key-downs and mouse-downs; key-ups go straight on.
     if (event.type != EventType::keyUp) {
-        const auto taps = taps_;
-        for (const auto& tap : taps) {
+        // The taps as they are now: one installed or removed by a callback
+        // does not change who sees this event, and each is kept alive through
+        // its own callback. The usual desktop has a single tap, which needs
+        // no copy of the list.
+        if (taps_.size() == 1) {
+            const std::shared_ptr<Tap> tap = taps_.front();
             if (tap->installed && tap->enabled && !tap->callback(event)) {
                 return false;
+            }
+        } else {
+            const auto taps = taps_;
+            for (const auto& tap : taps) {
+                if (tap->installed && tap->enabled && !tap->callback(event)) {
+                    return false;
+                }
             }
         }
     }
@@ -375,28 +390,37 @@ bool SimDesktop::deliver(const KeyEvent& event) {
 }
 
 void SimDesktop::endWork() {
-    if (--workDepth_ > 0 || pendingEvents_.empty()) {
+    if (--workDepth_ > 0 || nextPending_ == pendingEvents_.size()) {
         return;
     }
     ++workDepth_;
-    while (!pendingEvents_.empty()) {
-        const KeyEvent event = pendingEvents_.front();
-        pendingEvents_.pop_front();
+    // Events posted while these are delivered join the end of the queue.
+    while (nextPending_ < pendingEvents_.size()) {
+        const KeyEvent event = std::move(pendingEvents_[nextPending_++]);
         deliver(event);
     }
+    pendingEvents_.clear();
+    nextPending_ = 0;
     --workDepth_;
 }
 
 SimDesktop::App* SimDesktop::findApp(ProcessId pid) {
-    auto it = std::find_if(apps_.begin(), apps_.end(),
-                           [pid](const App& app) { return app.info.pid == pid; });
-    return it == apps_.end() ? nullptr : &*it;
+    return const_cast<App*>(std::as_const(*this).findApp(pid));
 }
 
 const SimDesktop::App* SimDesktop::findApp(ProcessId pid) const {
+    // Pids are unique, and the application asked for is most often the one
+    // asked for last (the one in front).
+    if (lastFound_ < apps_.size() && apps_[lastFound_].info.pid == pid) {
+        return &apps_[lastFound_];
+    }
     auto it = std::find_if(apps_.begin(), apps_.end(),
                            [pid](const App& app) { return app.info.pid == pid; });
-    return it == apps_.end() ? nullptr : &*it;
+    if (it == apps_.end()) {
+        return nullptr;
+    }
+    lastFound_ = static_cast<std::size_t>(it - apps_.begin());
+    return &*it;
 }
 
 }  // namespace halvora::platform::sim

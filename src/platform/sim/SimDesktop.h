@@ -20,7 +20,6 @@
 #include "platform/sim/SimTextField.h"
 #include "platform/sim/SimWorkerQueue.h"
 
-#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -196,6 +195,8 @@ class SimDesktop final : public Workspace,
     enum class Notice { activate, launch, terminate };
 
     App* findApp(ProcessId pid);
+    /// The field with this handle; null for a handle no field has.
+    SimTextField* fieldFor(std::uint64_t handle) const;
     const App* findApp(ProcessId pid) const;
     /// The application answers accessibility messages within the time-out.
     bool answersInTime(ProcessId pid, double timeoutSeconds) const;
@@ -223,7 +224,10 @@ class SimDesktop final : public Workspace,
     KeyEventTextOutput textOutput_{*this};
 
     std::vector<App> apps_;
-    std::map<std::uint64_t, std::unique_ptr<SimTextField>> fields_;
+    /// Where `findApp` found an application last (a hint, checked on use).
+    mutable std::size_t lastFound_ = 0;
+    /// Every field ever added, by handle: handle h is entry h - 1.
+    std::vector<std::unique_ptr<SimTextField>> fields_;
     std::optional<ProcessId> frontmost_;
     ProcessId nextPid_ = 100;
     std::uint64_t nextHandle_ = 1;
@@ -232,7 +236,9 @@ class SimDesktop final : public Workspace,
     std::map<std::uint64_t, std::pair<Notice, ApplicationHandler>> observers_;
     std::uint64_t nextObserver_ = 1;
 
-    std::deque<KeyEvent> pendingEvents_;
+    /// Posted events not delivered yet: those from `nextPending_` on.
+    std::vector<KeyEvent> pendingEvents_;
+    std::size_t nextPending_ = 0;
     int workDepth_ = 0;
     std::vector<KeyEvent> posted_;
     std::vector<std::string> openedUrls_;

@@ -24,6 +24,18 @@ constexpr std::array<Key, 48> keys{{
     {47, '.', '>'},  {49, ' ', ' '}, {50, '`', '~'},
 }};
 
+// The character keys by key code (the codes run from 0 to 50): index 0 of
+// a row is the plain character, 1 the shifted one, both 0 for a code
+// without a character key.
+constexpr std::size_t kCodes = 51;
+constexpr auto byCode = [] {
+    std::array<std::array<char, 2>, kCodes> table{};
+    for (const Key& key : keys) {
+        table[key.keyCode] = {key.plain, key.shifted};
+    }
+    return table;
+}();
+
 }  // namespace
 
 std::optional<KeyStroke> keyFor(char32_t c) {
@@ -59,10 +71,8 @@ std::string textFor(KeyCode keyCode, bool shift) {
         default:
             break;
     }
-    for (const auto& key : keys) {
-        if (key.keyCode == keyCode) {
-            return std::string(1, shift ? key.shifted : key.plain);
-        }
+    if (keyCode < kCodes && byCode[keyCode][0] != 0) {
+        return std::string(1, byCode[keyCode][shift ? 1 : 0]);
     }
     return {};
 }

@@ -49,9 +49,28 @@ void SimTextField::setCaret(std::size_t codePoints) {
 }
 
 void SimTextField::insert(std::string_view text) {
-    const std::u32string inserted = halvora::text::toUtf32(text);
-    text_.insert(caret_, inserted);
-    caret_ += inserted.size();
+    insertText(text, false);
+}
+
+bool SimTextField::insertText(std::string_view text, bool onlyTyping) {
+    if (caret_ != text_.size()) {
+        const std::u32string inserted = halvora::text::toUtf32(text);
+        if (onlyTyping && !typesText(inserted)) {
+            return false;
+        }
+        text_.insert(caret_, inserted);
+        caret_ += inserted.size();
+        return true;
+    }
+    // At the end of the text, the usual place of the caret, the characters
+    // are decoded straight into the field.
+    halvora::text::appendUtf32(text_, text);
+    if (onlyTyping && !typesText(std::u32string_view(text_).substr(caret_))) {
+        text_.resize(caret_);
+        return false;
+    }
+    caret_ = text_.size();
+    return true;
 }
 
 void SimTextField::deleteBackward() {
@@ -149,13 +168,11 @@ void SimTextField::apply(const KeyEvent& event, const Pasteboard& pasteboard) {
     }
     // An event without text of its own types what its key types in the
     // layout, as the system translates a bare key code.
-    const std::string text =
-        event.text.empty()
-            ? SimKeyboardLayout::textFor(event.keyCode, event.flags & eventFlags::shift)
-            : event.text;
-    const std::u32string typed = halvora::text::toUtf32(text);
-    if (typesText(typed)) {
-        insert(text);
+    if (event.text.empty()) {
+        insertText(SimKeyboardLayout::textFor(event.keyCode, event.flags & eventFlags::shift),
+                   true);
+    } else {
+        insertText(event.text, true);
     }
 }
 

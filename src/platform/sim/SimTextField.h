@@ -42,6 +42,11 @@ class SimTextField {
     void paste(const Pasteboard& pasteboard);
 
   private:
+    /// Inserts `text` at the caret; with `onlyTyping`, only when it is text
+    /// a key types (no control characters, not empty). Answers whether it
+    /// was inserted.
+    bool insertText(std::string_view text, bool onlyTyping);
+
     AccessibilityElement element_;
     ElementAttributes attributes_;
     std::u32string text_;
