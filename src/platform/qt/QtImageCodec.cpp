@@ -175,6 +175,11 @@ QtImageCheck::QtImageCheck() : scratch_(std::make_unique<Scratch>()) {}
 
 QtImageCheck::~QtImageCheck() = default;
 
+void QtImageCheck::prepare() const {
+    // Asking what can be read makes the plugin loader create every plugin.
+    static_cast<void>(QImageReader::supportedImageFormats());
+}
+
 bool QtImageCheck::isImage(std::span<const std::uint8_t> bytes) const {
     // The reader decodes into the pixels of an image checked before when it
     // has the same size and format (as photos from one camera do): fresh
