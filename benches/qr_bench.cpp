@@ -1,13 +1,18 @@
 // Speed of one whole transfer-QR generation on the real adapters (libcurl,
 // Qt, zxing-cpp) against the loopback bank directory and image service, and
-// of each of its steps, to show where the time goes.
+// of each of its steps, to show where the time goes. BM_PrepareAndCopy goes
+// on to the clipboard, as a paste does: under an X server ($DISPLAY, e.g.
+// xvfb-run) through this program's own X11 owner, else Qt's clipboard.
 
+#include "qr/DynamicQR.h"
 #include "qr/QRService.h"
 
 #include "TestBedServer.h"
 #include "platform/curl/CurlHttpClient.h"
 #include "platform/qt/HeadlessGuiApplication.h"
 #include "platform/qt/QtImageCodec.h"
+#include "platform/qt/QtPasteboard.h"
+#include "platform/qt/XcbClipboard.h"
 #include "platform/zxing/ZXingBarcodeReader.h"
 
 #include <benchmark/benchmark.h>
@@ -35,6 +40,20 @@ void BM_Generate(benchmark::State& state) {
     for (auto _ : state) {
         qr::GeneratedQR qr = qr::QRService::generate(kRequest, bed.ports(), bed.endpoints());
         benchmark::DoNotOptimize(qr.png.data());
+    }
+}
+
+void BM_PrepareAndCopy(benchmark::State& state) {
+    Bed bed;
+    platform::qt::QtPasteboard pasteboard(platform::qt::XcbClipboard::open());
+    const qr::DynamicQRProfile profile{
+        kRequest.bankID, kRequest.accountNumber, kRequest.accountName, kRequest.amount, false, ""};
+    for (auto _ : state) {
+        qr::DynamicQRContent content =
+            qr::DynamicQR::prepare(profile, kRequest.memo, bed.ports(), bed.endpoints());
+        pasteboard.clear();
+        pasteboard.write({platform::PasteboardItem{
+            {platform::PasteboardRepresentation::image(std::move(content.png))}}});
     }
 }
 
@@ -111,6 +130,7 @@ void BM_DecodePng(benchmark::State& state) {
         ->ReportAggregatesOnly(true)
 
 QR_BENCH(BM_Generate);
+QR_BENCH(BM_PrepareAndCopy);
 QR_BENCH(BM_ResolveBank);
 QR_BENCH(BM_FetchImage);
 QR_BENCH(BM_Rasterize);

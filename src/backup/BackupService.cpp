@@ -493,7 +493,8 @@ void validateArchive(const HalvoraBackup& backup, const ImageCheck* images) {
     }
     std::vector<char> decodes(reached, 1);
     std::vector<std::exception_ptr> failures(reached);
-    if (images != nullptr) {
+    if (images != nullptr && reached > 0) {
+        images->prepare();
         runTogether(reached, processorCount(), [&](std::size_t i) {
             try {
                 decodes[i] = images->isImage(ordered[i]->data) ? 1 : 0;
@@ -705,6 +706,9 @@ void exportArchive(snippets::SnippetStore& store, const fs::path& destination,
     // is to be had) overlaps encoding and writing the current one; its
     // failure surfaces only when its turn comes, so the order of the checks
     // stays. A few buffers take turns, whatever the number of images.
+    if (!pictured.empty()) {
+        ports.images().prepare();
+    }
     ImagesAhead ahead(pictured.size(), [&](std::size_t k, platform::Bytes& data) {
         const Snippet& snippet = backup.snippets[pictured[k]];
         return readImage(store.folder(), *snippet.imageFilename, ports.images(), data);

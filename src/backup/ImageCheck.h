@@ -17,6 +17,13 @@ class ImageCheck {
 
     /// Whether `bytes` decode completely as an image of a readable size.
     virtual bool isImage(std::span<const std::uint8_t> bytes) const = 0;
+
+    /// Loads now, on the calling thread, what the check would otherwise load
+    /// on first use. The backup service calls it before helper threads check
+    /// images: Qt ties the image plugins it loads to the thread that first
+    /// needs them, and one that has ended leaves them to corrupt the heap
+    /// when they are destroyed at exit.
+    virtual void prepare() const {}
 };
 
 /// The check through any image codec: its full decode, into its own pixel

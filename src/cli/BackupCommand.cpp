@@ -65,6 +65,19 @@ class LazyImageCheck final : public backup::ImageCheck {
     explicit LazyImageCheck(std::ostream& err) : err_(err) {}
 
     bool isImage(std::span<const std::uint8_t> bytes) const override {
+        load();
+        return check_ && check_->isImage(bytes);
+    }
+
+    void prepare() const override {
+        load();
+        if (check_) {
+            check_->prepare();
+        }
+    }
+
+  private:
+    void load() const {
         std::call_once(loaded_, [this] {
             std::string error;
             media_ = loadMedia(error);
@@ -73,10 +86,8 @@ class LazyImageCheck final : public backup::ImageCheck {
                 err_ << error << '\n';
             }
         });
-        return check_ && check_->isImage(bytes);
     }
 
-  private:
     std::ostream& err_;
     mutable std::once_flag loaded_;
     mutable std::unique_ptr<Media> media_;

@@ -54,6 +54,7 @@ class RealImageCheck final : public backup::ImageCheck {
     bool isImage(std::span<const std::uint8_t> bytes) const override {
         return heif_.isImage(bytes);
     }
+    void prepare() const override { qt_.prepare(); }
 
   private:
     const platform::qt::QtImageCheck qt_;

@@ -83,7 +83,7 @@ void DynamicQRFlow::begin(const snippets::Snippet& snippet,
                              // Cancelled or superseded: the late result is dropped silently.
                              return;
                          }
-                         if (!result.image) {
+                         if (!result.png) {
                              finish("Tạo QR lỗi: " + result.errorDescription, true);
                              return;
                          }
@@ -91,15 +91,10 @@ void DynamicQRFlow::begin(const snippets::Snippet& snippet,
                              finish("Đã hủy QR vì ứng dụng nhận đã thay đổi.", true);
                              return;
                          }
-                         std::optional<platform::Bytes> png =
-                             platform_.imageCodec.encodePng(*result.image);
-                         if (!png) {
-                             finish("Tạo QR lỗi: Không mã hoá được ảnh QR.", true);
-                             return;
-                         }
                          pasting_ = true;
                          snippets::PasteService::pasteDynamic(
-                             platform_, text, std::move(*png), pid, [this, alive, id](bool ok) {
+                             platform_, text, std::move(*result.png), pid,
+                             [this, alive, id](bool ok) {
                                  if (!alive.lock() || generation_ != id) {
                                      return;
                                  }

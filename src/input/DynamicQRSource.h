@@ -15,9 +15,10 @@ namespace halvora::input {
 
 class DynamicQRSource {
   public:
-    /// The image, or the description of what went wrong (shown after "Tạo QR lỗi: ").
+    /// The verified PNG, or the description of what went wrong (shown after
+    /// "Tạo QR lỗi: ").
     struct Result {
-        std::optional<platform::Image> image;
+        std::optional<platform::Bytes> png;
         std::string errorDescription;
     };
     using Completion = std::function<void(Result)>;

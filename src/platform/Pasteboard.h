@@ -19,7 +19,9 @@ enum class PasteboardType {
 
 /// One representation of a pasteboard item. `text` is used by `string` and
 /// `rtfd`; `data` holds encoded image bytes for `image`, `tiff`, `png` and
-/// the attachment of `rtfd`.
+/// the attachment of `rtfd`. Whoever writes an image has proved that it
+/// decodes; adapters offer PNG bytes exactly as written and decode pixels
+/// only for a program that asks for them.
 struct PasteboardRepresentation {
     PasteboardType type = PasteboardType::string;
     std::string text;

@@ -1,7 +1,5 @@
 #include "qr/DynamicQR.h"
 
-#include "qr/QRServiceError.h"
-
 namespace halvora::qr::DynamicQR {
 
 QRRequest request(const DynamicQRProfile& profile, const std::string& memo) {
@@ -10,12 +8,8 @@ QRRequest request(const DynamicQRProfile& profile, const std::string& memo) {
 
 DynamicQRContent prepare(const DynamicQRProfile& profile, const std::string& memo,
                          const QRServicePorts& ports, const QREndpoints& endpoints) {
-    const GeneratedQR generated = QRService::generate(request(profile, memo), ports, endpoints);
-    std::optional<platform::Image> image = ports.imageCodec.decode(generated.png);
-    if (!image) {
-        throw QRServiceError::invalidImage();
-    }
-    return {std::move(*image), memo};
+    GeneratedQR generated = QRService::generate(request(profile, memo), ports, endpoints);
+    return {std::move(generated.png), memo};
 }
 
 }  // namespace halvora::qr::DynamicQR

@@ -1,7 +1,7 @@
 #pragma once
 
 // The per-paste preparation: a freshly generated, read-back-verified QR image
-// for the stored account, decoded and ready for the pasteboard.
+// for the stored account, ready for the pasteboard.
 
 #include "platform/ImageCodec.h"
 #include "qr/DynamicQRProfile.h"
@@ -13,8 +13,11 @@
 namespace halvora::qr {
 
 struct DynamicQRContent {
-    /// Decoded from the verified PNG.
-    platform::Image image;
+    /// The verified PNG, byte for byte the one the code was read back from.
+    /// It goes to the pasteboard as it is: decoding it into pixels and
+    /// encoding those again would only cost time and could not make the
+    /// image any more correct.
+    platform::Bytes png;
     /// The memo that was asked for, unchanged (not the normalised one sent).
     std::string memo;
 
@@ -27,9 +30,10 @@ namespace DynamicQR {
 /// copied unchanged.
 QRRequest request(const DynamicQRProfile& profile, const std::string& memo);
 
-/// Generates and decodes the QR. Throws what the QR service throws, and
-/// QRServiceError::invalidImage when the PNG cannot be decoded. Blocks on the
-/// network: call it from the worker queue.
+/// Generates the QR. Throws what the QR service throws; a PNG the codec
+/// cannot decode never gets this far, because the service's read-back
+/// decodes exactly these bytes (QRServiceError::invalidImage). Blocks on
+/// the network: call it from the worker queue.
 DynamicQRContent prepare(const DynamicQRProfile& profile, const std::string& memo,
                          const QRServicePorts& ports, const QREndpoints& endpoints = {});
 

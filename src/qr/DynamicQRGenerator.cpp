@@ -30,7 +30,7 @@ void DynamicQRGenerator::prepare(const DynamicQRProfile& profile, const std::str
                               completion = std::move(completion)]() mutable {
         Result result;
         try {
-            result.image = DynamicQR::prepare(profile, memo, servicePorts, endpoints).image;
+            result.png = DynamicQR::prepare(profile, memo, servicePorts, endpoints).png;
         } catch (const QRServiceError& error) {
             result.errorDescription = error.localizedDescription();
         } catch (const PlatformFailure& failure) {

@@ -39,7 +39,7 @@ class DynamicQRGenerator final : public input::DynamicQRSource {
     std::string nextWishMemo() override;
 
     /// Main queue only. The endpoints are read from the user defaults now;
-    /// the completion runs later on the main queue with the decoded image or
+    /// the completion runs later on the main queue with the verified PNG or
     /// the error's description (the Vietnamese sentence of a QR error, the
     /// platform's own text for a transport or reader failure).
     void prepare(const DynamicQRProfile& profile, const std::string& memo,

@@ -42,6 +42,25 @@ expect backup-no-file-named-dash 1 "$([ -e ./- ] && echo 0 || echo 1)"
 expect backup-inspect-stdin 0 "$?"
 expect backup-bad-action 2 "$(status "$halvora" backup copy x.json)"
 
+# Images are checked on several threads at once, and the program must still
+# end cleanly: Qt's image plugins must not belong to a thread that is gone.
+mkdir -p "$work/pictured"
+pixel='iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg=='
+snippets=""
+for n in 1 2 3 4; do
+  id="00000000-0000-4000-8000-00000000000$n"
+  printf '%s' "$pixel" | base64 -d >"$work/pictured/$id.png"
+  snippets="$snippets${snippets:+,}{\"id\":\"$id\",\"trigger\":\";p$n\",\"title\":\"Ảnh $n\",\"text\":\"\",\"imageFilename\":\"$id.png\"}"
+done
+printf '[%s]' "$snippets" >"$work/pictured/snippets.json"
+expect backup-export-images 0 \
+  "$(status "$halvora" backup export "$work/p.json" --data "$work/pictured" --config "$work/c")"
+ended=0
+for _ in 1 2 3 4 5 6; do
+  [ "$(status "$halvora" backup inspect "$work/p.json")" = 0 ] && ended=$((ended + 1))
+done
+expect backup-inspect-images-ends-cleanly 6 "$ended"
+
 # qr runs on the adapters the program loads on first use; the PNG to standard output.
 if [ -n "$testbed" ]; then
   "$testbed" >"$work/testbed.out" 2>&1 &

@@ -36,9 +36,8 @@ class FakeQRSource final : public DynamicQRSource {
     }
 
     void succeed(std::size_t index = 0) {
-        const platform::Bytes png = SimImageCodec::encoded({400, 400}, "QR-PAYLOAD");
         Result result;
-        result.image = SimImageCodec().decode(png);
+        result.png = SimImageCodec::encoded({400, 400}, "QR-PAYLOAD");
         requests.at(index).completion(std::move(result));
     }
     void fail(std::string description, std::size_t index = 0) {
@@ -107,7 +106,9 @@ TEST_F(DynamicQRFlowTest, CodePastesTextThenImageIntoTheSameChat) {
     source_.succeed();
     desktop_.mainQueue().advance(1.0);
     EXPECT_EQ(chat_->text(), "Dạ Anh chuyển khoản giúp em theo mã QR ạ\n");
-    EXPECT_EQ(chat_->pastedImages().size(), 1u);
+    ASSERT_EQ(chat_->pastedImages().size(), 1u);
+    EXPECT_EQ(chat_->pastedImages()[0], SimImageCodec::encoded({400, 400}, "QR-PAYLOAD"))
+        << "the generated PNG reaches the field unchanged";
     EXPECT_FALSE(controller_.qrBusy());
     EXPECT_EQ(controller_.qrStatus(), "Đã dán chữ và ảnh QR mới.");
     EXPECT_FALSE(controller_.qrFailed());

@@ -68,17 +68,22 @@ TEST(DynamicQRTest, RequestCopiesTheProfileUnchanged) {
               (QRRequest{"VCB", "0123456789", "Nguyễn Văn Đức", "150000", " memo "}));
 }
 
-TEST(DynamicQRTest, PrepareReturnsTheImageAndTheMemoAsGiven) {
+TEST(DynamicQRTest, PrepareReturnsTheVerifiedPngAndTheMemoAsGiven) {
     platform::sim::SimHttpClient http;
     SimImageCodec codec;
     platform::sim::SimBarcodeReader reader;
     http.scriptBody(kDirectoryURL, kDirectory);
-    http.scriptBody(kImagePrefix, SimImageCodec::svg({500, 500}, payloadFor("CAM ON ANH")));
+    const std::string svg = SimImageCodec::svg({500, 500}, payloadFor("CAM ON ANH"));
+    http.scriptBody(kImagePrefix, svg);
     const DynamicQRContent content =
         DynamicQR::prepare(profile(), "Cảm ơn anh", {http, codec, reader});
     EXPECT_EQ(content.memo, "Cảm ơn anh");  // not the normalised memo sent
-    EXPECT_EQ(content.image.size, (platform::PixelSize{500, 500}));
-    EXPECT_EQ(reader.readQRCodes(content.image),
+    // The very bytes the service rasterised and read back, not a re-encoding.
+    EXPECT_EQ(content.png, QRService::rasterize(platform::Bytes(svg.begin(), svg.end()), codec));
+    const std::optional<platform::Image> image = codec.decode(content.png);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size, (platform::PixelSize{500, 500}));
+    EXPECT_EQ(reader.readQRCodes(*image),
               platform::BarcodeResult(std::vector<std::string>{payloadFor("CAM ON ANH")}));
 }
 
@@ -131,8 +136,8 @@ TEST_F(DynamicQRGeneratorTest, HandsTheImageBackOnTheMainQueue) {
     DynamicQRGenerator generator(ports());
     const auto results = run(generator, "Cảm ơn");
     ASSERT_EQ(results.size(), 1u);
-    ASSERT_TRUE(results[0].image);
-    EXPECT_EQ(results[0].image->size, (platform::PixelSize{400, 400}));
+    ASSERT_TRUE(results[0].png);
+    EXPECT_EQ(codec_.pixelSize(*results[0].png), (platform::PixelSize{400, 400}));
     EXPECT_EQ(results[0].errorDescription, "");
 }
 
@@ -141,7 +146,7 @@ TEST_F(DynamicQRGeneratorTest, ErrorsCarryTheirDescriptions) {
     // Nothing scripted: the platform's own description of the network failure.
     auto results = run(generator, "");
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_FALSE(results[0].image);
+    EXPECT_FALSE(results[0].png);
     EXPECT_EQ(results[0].errorDescription, platform::sim::SimHttpClient::unreachableDescription);
 
     // A QR error: its Vietnamese sentence.
@@ -149,7 +154,7 @@ TEST_F(DynamicQRGeneratorTest, ErrorsCarryTheirDescriptions) {
     http_.scriptBody(kImagePrefix, SimImageCodec::svg({400, 400}, payloadFor("KHAC")));
     results = run(generator, "Cảm ơn");
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_FALSE(results[0].image);
+    EXPECT_FALSE(results[0].png);
     EXPECT_EQ(results[0].errorDescription,
               "Nội dung đọc từ QR không khớp tài khoản, số tiền hoặc lời chúc đã nhập.");
 }
@@ -179,7 +184,7 @@ TEST_F(DynamicQRGeneratorTest, AResultStillArrivesAfterTheGeneratorIsGone) {
     worker_.runAll();
     main_.runReady();
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_TRUE(results[0].image);
+    EXPECT_TRUE(results[0].png);
 }
 
 TEST_F(DynamicQRGeneratorTest, NextWishMemoAdvancesTheStoredRotation) {

@@ -216,7 +216,7 @@ TEST_F(QRServiceLoopbackTest, TransportFailuresCarryTheirOwnDescription) {
     }
 }
 
-TEST_F(QRServiceLoopbackTest, TheControllerSourceHandsBackADecodedImage) {
+TEST_F(QRServiceLoopbackTest, TheControllerSourceHandsBackTheVerifiedPng) {
     platform::InMemoryUserDefaults defaults;
     defaults.set("qr.directoryURL", server_.baseUrl());
     defaults.set("qr.imageURL", server_.baseUrl());
@@ -229,8 +229,10 @@ TEST_F(QRServiceLoopbackTest, TheControllerSourceHandsBackADecodedImage) {
     worker.runAll();
     main.runReady();
     ASSERT_TRUE(result);
-    ASSERT_TRUE(result->image) << result->errorDescription;
-    EXPECT_EQ(result->image->size, (platform::PixelSize{540, 540}));
+    ASSERT_TRUE(result->png) << result->errorDescription;
+    const std::optional<platform::Image> image = codec_.decode(*result->png);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size, (platform::PixelSize{540, 540}));
 }
 
 }  // namespace

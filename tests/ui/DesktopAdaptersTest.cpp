@@ -358,6 +358,18 @@ TEST(QtPasteboardTest, WrittenItemsReadBackUntilAnotherProgramTakesTheClipboard)
     EXPECT_EQ(data->data(QStringLiteral("image/png")), png);
     EXPECT_TRUE(data->hasImage());
 
+    // An image object given as PNG: the bytes as written, and pixels for
+    // whoever asks for them.
+    pasteboard.clear();
+    EXPECT_TRUE(pasteboard.write({PasteboardItem{{PasteboardRepresentation::image(bytes)}}}));
+    const QMimeData* imageData = QApplication::clipboard()->mimeData();
+    ASSERT_NE(imageData, nullptr);
+    EXPECT_EQ(imageData->data(QStringLiteral("image/png")), png);
+    ASSERT_TRUE(imageData->hasImage());
+    const QImage pixels = qvariant_cast<QImage>(imageData->imageData());
+    EXPECT_EQ(pixels.size(), QSize(4, 3));
+    EXPECT_EQ(pixels.pixelColor(1, 1), QColor(Qt::red));
+
     // Someone else copies: the count grows and the items are theirs.
     const auto ours = pasteboard.changeCount();
     QApplication::clipboard()->setText(QStringLiteral("khác"));

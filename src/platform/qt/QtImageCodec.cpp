@@ -16,6 +16,7 @@
 #include <cstring>
 #include <mutex>
 #include <span>
+#include <utility>
 
 namespace halvora::platform::qt {
 namespace {
@@ -58,15 +59,23 @@ bool fontsAvailable() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
-Image toImage(const QImage& source) {
-    const QImage rgba = source.convertToFormat(QImage::Format_RGBA8888);
-    const int width = rgba.width();
-    const int height = rgba.height();
+/// The pixels as RGBA, converted in place when nothing else shares them,
+/// and copied out once, without clearing the buffer first.
+Image toImage(QImage source) {
+    source.convertTo(QImage::Format_RGBA8888);
+    const int width = source.width();
+    const int height = source.height();
     const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
-    Image image{{width, height}, Bytes(rowBytes * static_cast<std::size_t>(height))};
+    const auto* bits = source.constBits();
+    if (static_cast<std::size_t>(source.bytesPerLine()) == rowBytes) {
+        return Image{{width, height},
+                     Bytes(bits, bits + rowBytes * static_cast<std::size_t>(height))};
+    }
+    Image image{{width, height}, {}};
+    image.pixels.reserve(rowBytes * static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y) {
-        std::memcpy(image.pixels.data() + rowBytes * static_cast<std::size_t>(y),
-                    rgba.constScanLine(y), rowBytes);
+        const auto* row = source.constScanLine(y);
+        image.pixels.insert(image.pixels.end(), row, row + rowBytes);
     }
     return image;
 }
@@ -144,7 +153,7 @@ std::optional<Image> QtImageCodec::decode(const Bytes& bytes) const {
     std::optional<Image> svg;
     switch (readImage(*this, bytes, /*autoTransform=*/true, raster, svg)) {
         case Reading::raster:
-            return toImage(raster);
+            return toImage(std::move(raster));
         case Reading::svg:
             return svg;
         case Reading::unreadable:
@@ -165,6 +174,11 @@ struct QtImageCheck::Scratch {
 QtImageCheck::QtImageCheck() : scratch_(std::make_unique<Scratch>()) {}
 
 QtImageCheck::~QtImageCheck() = default;
+
+void QtImageCheck::prepare() const {
+    // Asking what can be read makes the plugin loader create every plugin.
+    static_cast<void>(QImageReader::supportedImageFormats());
+}
 
 bool QtImageCheck::isImage(std::span<const std::uint8_t> bytes) const {
     // The reader decodes into the pixels of an image checked before when it
@@ -217,7 +231,7 @@ std::optional<Image> QtImageCodec::rasterize(const QByteArray& document) {
         QPainter painter(&canvas);
         renderer.render(&painter);
     }
-    return toImage(canvas);
+    return toImage(std::move(canvas));
 }
 
 std::optional<PixelSize> QtImageCodec::pixelSize(const Bytes& bytes) const {

@@ -50,6 +50,8 @@ class QtImageCheck final : public backup::ImageCheck {
     ~QtImageCheck() override;
 
     bool isImage(std::span<const std::uint8_t> bytes) const override;
+    /// Loads Qt's image plugins on the calling thread.
+    void prepare() const override;
 
   private:
     /// The pixels of the last images checked, reused by the next ones of

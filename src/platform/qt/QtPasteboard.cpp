@@ -1,5 +1,6 @@
 #include "platform/qt/QtPasteboard.h"
 
+#include "platform/qt/PngBytes.h"
 #include "platform/qt/QtBytes.h"
 #include "platform/qt/XcbClipboard.h"
 
@@ -9,9 +10,52 @@
 #include <QImage>
 #include <QMimeData>
 
+#include <optional>
+
 namespace halvora::platform::qt {
 
 namespace {
+
+QString pngType() {
+    return QStringLiteral("image/png");
+}
+
+/// What QMimeData calls its pixels.
+QString pixelsType() {
+    return QStringLiteral("application/x-qt-image");
+}
+
+/// Contents whose image is encoded PNG: the bytes are offered as image/png
+/// unchanged, and only a program that asks for pixels (another image format,
+/// or a Qt program reading the image) has them decoded, once.
+class EncodedImageMimeData final : public QMimeData {
+  public:
+    // QMimeData answers hasFormat() and hasImage() from this list.
+    QStringList formats() const override {
+        QStringList all = QMimeData::formats();
+        if (all.contains(pngType()) && !all.contains(pixelsType())) {
+            all.append(pixelsType());
+        }
+        return all;
+    }
+
+  protected:
+    QVariant retrieveData(const QString& type, QMetaType meta) const override {
+        const QStringList own = QMimeData::formats();
+        if (type != pixelsType() || own.contains(pixelsType()) || !own.contains(pngType())) {
+            return QMimeData::retrieveData(type, meta);
+        }
+        if (!pixels_) {
+            pixels_ = QImage::fromData(
+                QMimeData::retrieveData(pngType(), QMetaType::fromType<QByteArray>()).toByteArray(),
+                "PNG");
+        }
+        return *pixels_;
+    }
+
+  private:
+    mutable std::optional<QImage> pixels_;
+};
 
 /// The forms X11 clients ask for, for the contents Qt would offer.
 std::vector<XcbClipboard::Format> x11Formats(const QMimeData& data) {
@@ -26,7 +70,7 @@ std::vector<XcbClipboard::Format> x11Formats(const QMimeData& data) {
             formats.emplace_back(type, data.data(QString::fromLatin1(type)));
         }
     }
-    if (data.hasImage() && !data.hasFormat(QStringLiteral("image/png"))) {
+    if (data.hasImage() && !data.hasFormat(pngType())) {
         // Pixels alone: PNG is what every client reads.
         QByteArray png;
         QBuffer buffer(&png);
@@ -83,7 +127,7 @@ void QtPasteboard::clear() {
 }
 
 QMimeData* QtPasteboard::mimeDataFor(const std::vector<PasteboardItem>& items) {
-    auto* data = new QMimeData();
+    auto* data = new EncodedImageMimeData();
     bool hasText = false;
     bool hasImage = false;
     for (const auto& item : items) {
@@ -101,13 +145,21 @@ QMimeData* QtPasteboard::mimeDataFor(const std::vector<PasteboardItem>& items) {
                     if (hasImage) {
                         break;
                     }
-                    const QByteArray bytes = toByteArray(representation.data);
+                    QByteArray bytes = toByteArray(representation.data);
+                    if (representation.type != PasteboardType::tiff && isPng(bytes)) {
+                        if (!hasReadablePngHeader(bytes)) {
+                            break;
+                        }
+                        data->setData(pngType(), bytes);
+                        hasImage = true;
+                        break;
+                    }
                     const QImage image = QImage::fromData(bytes);
                     if (image.isNull()) {
                         break;
                     }
                     if (representation.type == PasteboardType::png) {
-                        data->setData(QStringLiteral("image/png"), bytes);
+                        data->setData(pngType(), bytes);
                     } else if (representation.type == PasteboardType::tiff) {
                         data->setData(QStringLiteral("image/tiff"), bytes);
                     }
@@ -160,9 +212,8 @@ std::vector<PasteboardItem> QtPasteboard::items() const {
         item.representations.push_back(
             PasteboardRepresentation::string(data->text().toStdString()));
     }
-    if (data->hasFormat(QStringLiteral("image/png"))) {
-        item.representations.push_back(
-            {PasteboardType::png, {}, toBytes(data->data(QStringLiteral("image/png")))});
+    if (data->hasFormat(pngType())) {
+        item.representations.push_back({PasteboardType::png, {}, toBytes(data->data(pngType()))});
     } else if (data->hasImage()) {
         QByteArray png;
         QBuffer buffer(&png);

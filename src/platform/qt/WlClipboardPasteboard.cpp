@@ -1,5 +1,6 @@
 #include "platform/qt/WlClipboardPasteboard.h"
 
+#include "platform/qt/PngBytes.h"
 #include "platform/qt/QtBytes.h"
 
 #include <QBuffer>
@@ -26,19 +27,19 @@ QByteArray digestOf(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
 }
 
-bool isPng(const QByteArray& bytes) {
-    return bytes.startsWith(QByteArray::fromRawData("\x89PNG\r\n\x1a\n", 8));
-}
-
-/// The image as PNG bytes; none when it cannot be decoded.
+/// The image as PNG bytes: PNG as it is, anything else decoded and encoded;
+/// none when it cannot be read.
 std::optional<QByteArray> pngOf(const Bytes& data) {
-    const QByteArray bytes = toByteArray(data);
+    QByteArray bytes = toByteArray(data);
+    if (isPng(bytes)) {
+        if (!hasReadablePngHeader(bytes)) {
+            return std::nullopt;
+        }
+        return bytes;
+    }
     const QImage image = QImage::fromData(bytes);
     if (image.isNull()) {
         return std::nullopt;
-    }
-    if (isPng(bytes)) {
-        return bytes;
     }
     QByteArray png;
     QBuffer buffer(&png);
