@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QScreen>
 
 namespace halvora::desktop {
@@ -92,6 +93,10 @@ DesktopApplication::DesktopApplication(DesktopOptions options,
     }
     mainQueue_ = std::make_unique<platform::qt::QtMainQueue>();
     workerQueue_ = std::make_unique<platform::qt::QtWorkerQueue>();
+    // Qt's image plugins are loaded on this thread before any worker reads
+    // an image: loaded first on a worker thread that has ended by exit, they
+    // made a backup inspection crash while the program shut down.
+    static_cast<void>(QImageReader::supportedImageFormats());
     if (auto* bridge = dynamic_cast<platform::qt::BridgeKeystrokeSource*>(keystrokes_.get())) {
         hotKeys_ = std::make_unique<platform::qt::BridgeHotKeys>(*bridge);
     } else {
