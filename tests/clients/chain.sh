@@ -110,7 +110,7 @@ chain_x11_display() {
 # client, as on a desktop.
 chain_wayland_display() {
   local build="$1" as_user=() _
-  unset DISPLAY WAYLAND_DISPLAY
+  unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
   cat >"$chain_dir/sway.conf" <<'CONF'
 output HEADLESS-1 resolution 1024x640
 default_border none
@@ -123,14 +123,17 @@ CONF
   chain_wm=$!
   chain_pids+=($chain_wm)
   # The runtime folder is the chain's own: its one socket is sway's.
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     WAYLAND_DISPLAY="$(cd "$XDG_RUNTIME_DIR" && ls 2>/dev/null | grep -m1 -x 'wayland-[0-9]*')"
     SWAYSOCK="$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock 2>/dev/null | head -1)"
     [ -n "$WAYLAND_DISPLAY" ] && [ -n "$SWAYSOCK" ] && swaymsg -t get_version >/dev/null 2>&1 && break
     sleep 0.1
   done
   export WAYLAND_DISPLAY SWAYSOCK
-  swaymsg -t get_version >/dev/null 2>&1 || { echo "sway did not start: $(tail -3 "$chain_dir/sway.log")" >&2; return 1; }
+  swaymsg -t get_version >/dev/null 2>&1 || {
+    echo "sway did not answer (display ${WAYLAND_DISPLAY:-none}, socket ${SWAYSOCK:-none}, $(swaymsg -t get_version 2>&1 | head -1)): $(tail -3 "$chain_dir/sway.log")" >&2
+    return 1
+  }
 
   # Both ends of the fifos are opened read-write here, so that neither side
   # waits for the other to open them.
