@@ -70,3 +70,15 @@ installed() {
 # compositor (text-input-v3), which asks fcitx5 (input-method-v2).
 chromium_session_flags=(--ozone-platform=wayland --enable-wayland-ime --wayland-text-input-version=3)
 firefox_wayland=1
+
+# Chromium's input context comes through the compositor (fcitx5's
+# "wayland_v2" frontend), which names no program.
+await_input_context() {
+  local program="$1" _
+  [ "$program" != chromium ] || program=""
+  for _ in $(seq "${2:-100}"); do
+    chain_has_focused_context "$program" && return 0
+    sleep 0.1
+  done
+  return 1
+}
