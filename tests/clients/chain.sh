@@ -5,12 +5,14 @@
 # of SNIPPET_DIR. Everything lives under $chain_dir and is stopped by
 # chain_stop. HALVORA_FRAMEWORK picks the framework: fcitx5 (the default,
 # with the Halvora addon) or ibus (a private ibus-daemon that starts the
-# Halvora engine from its component file).
+# Halvora engine from its component file). HALVORA_SESSION=wayland runs a
+# headless sway in place of Xvfb and openbox.
 #
 #   chain_start BUILD_DIR CHAIN_DIR SNIPPET_DIR    (sets DISPLAY and the bus)
 #   chain_stop
 
 chain_framework="${HALVORA_FRAMEWORK:-fcitx5}"
+chain_session="${HALVORA_SESSION:-x11}"
 
 chain_pids=()
 
@@ -37,43 +39,8 @@ chain_has_focused_context() {
   fi
 }
 
-chain_start() {
-  local build="$1"
-  chain_dir="$2"
-  local snippets="$3"
-  mkdir -p "$chain_dir"
-  cmake --install "$build/src/bridge" --prefix "$chain_dir/prefix" >/dev/null
-  export XDG_DATA_DIRS="$chain_dir/prefix/share:/usr/share"
-  export HOME="$chain_dir/home" XDG_CONFIG_HOME="$chain_dir/home/.config"
-  export XDG_DATA_HOME="$chain_dir/home/.local/share" XDG_RUNTIME_DIR="$chain_dir/runtime"
-  mkdir -p "$XDG_CONFIG_HOME/fcitx5" "$XDG_DATA_HOME/HalvoraIndependentBeta" "$XDG_RUNTIME_DIR"
-  chmod 700 "$XDG_RUNTIME_DIR"
-  if [ "$chain_framework" = fcitx5 ]; then
-    local libdir
-    libdir="$(find "$chain_dir/prefix" -type d -name fcitx5 -path '*lib*' | head -1)"
-    export FCITX_ADDON_DIRS="$libdir:$(dirname "$(dpkg -L fcitx5-modules | grep -m1 '/fcitx5/libdbus.so$')")"
-    # Halvora is the only input method, so it is active from the first key.
-    cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
-[Groups/0]
-Name=Default
-Default Layout=us
-DefaultIM=halvora
-
-[Groups/0/Items/0]
-Name=halvora
-Layout=
-
-[GroupOrder]
-0=Default
-PROFILE
-  else
-    # Only the component files of the temporary prefix: Halvora is the only
-    # engine there is.
-    export IBUS_COMPONENT_PATH="$chain_dir/prefix/share/ibus/component"
-    export IBUS_ADDRESS="unix:path=$chain_dir/ibus-bus"
-  fi
-  cp -r "$snippets/." "$XDG_DATA_HOME/HalvoraIndependentBeta/"
-
+# Xvfb and openbox; sets DISPLAY.
+chain_x11_display() {
   # The server picks a free display itself and writes its number: chains
   # started side by side never race for one. On a machine where other
   # servers come and go a start now and then fails; it is tried again.
@@ -131,6 +98,116 @@ PROFILE
     export XMODIFIERS=@im=ibus GTK_IM_MODULE=ibus QT_IM_MODULE=ibus
   fi
   unset WAYLAND_DISPLAY
+}
+
+# A headless sway with one output of 1024x640 and no input devices but the
+# virtual keyboard and pointer of halvora-wayland-input, which lives as long
+# as the chain (chain_input sends it commands). Sets WAYLAND_DISPLAY and
+# SWAYSOCK. sway refuses to run as root: as root it runs as an ordinary user
+# in a user namespace of its own (its sockets stay usable by everything else).
+# halvora-desktop's workspace window goes to a workspace of its own, so that
+# each client has the screen; its prompts and alerts open in front of the
+# client, as on a desktop.
+chain_wayland_display() {
+  local build="$1" as_user=() _
+  unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
+  cat >"$chain_dir/sway.conf" <<'CONF'
+output HEADLESS-1 resolution 1024x640
+default_border none
+default_floating_border none
+for_window [title="^Halvora Independent Beta$"] move container to workspace 2
+CONF
+  [ "$(id -u)" != 0 ] || as_user=(unshare --user --map-user=1000 --map-group=1000)
+  WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    "${as_user[@]}" sway -c "$chain_dir/sway.conf" >"$chain_dir/sway.log" 2>&1 &
+  chain_wm=$!
+  chain_pids+=($chain_wm)
+  # The runtime folder is the chain's own: its one socket is sway's.
+  for _ in $(seq 300); do
+    WAYLAND_DISPLAY="$(cd "$XDG_RUNTIME_DIR" && ls 2>/dev/null | grep -m1 -x 'wayland-[0-9]*')"
+    SWAYSOCK="$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock 2>/dev/null | head -1)"
+    [ -n "$WAYLAND_DISPLAY" ] && [ -n "$SWAYSOCK" ] && swaymsg -t get_version >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  export WAYLAND_DISPLAY SWAYSOCK
+  swaymsg -t get_version >/dev/null 2>&1 || {
+    echo "sway did not answer (display ${WAYLAND_DISPLAY:-none}, socket ${SWAYSOCK:-none}, $(swaymsg -t get_version 2>&1 | head -1)): $(tail -3 "$chain_dir/sway.log")" >&2
+    return 1
+  }
+
+  # Both ends of the fifos are opened read-write here, so that neither side
+  # waits for the other to open them.
+  mkfifo "$chain_dir/input" "$chain_dir/input-answers"
+  exec {chain_input}<>"$chain_dir/input" {chain_answers}<>"$chain_dir/input-answers"
+  "$build/tests/clients/halvora-wayland-input" 1024 640 <"$chain_dir/input" \
+    >"$chain_dir/input-answers" 2>"$chain_dir/input.log" &
+  chain_pids+=($!)
+  chain_input_sync || { echo "the virtual keyboard did not start: $(cat "$chain_dir/input.log")" >&2; return 1; }
+
+  export QT_QPA_PLATFORM=wayland GDK_BACKEND=wayland GTK_IM_MODULE=fcitx QT_IM_MODULE=fcitx
+  unset XMODIFIERS
+}
+
+# Commands for the virtual keyboard and pointer (see WaylandInput.cpp).
+chain_input() { printf '%s\n' "$@" >&"$chain_input"; }
+# Waits until the compositor has had every command sent before.
+chain_input_sync() {
+  local answer=""
+  chain_input sync
+  read -r -t 20 answer <&"$chain_answers"
+  [ "$answer" = ok ]
+}
+
+# sway's windows, one line each: "ID FOCUSED X Y WIDTH HEIGHT NAME", the
+# place of the window's surface on the screen.
+chain_windows() {
+  swaymsg -t get_tree 2>/dev/null | jq -r '
+    .. | objects | select((.type == "con" or .type == "floating_con") and .pid != null and .visible)
+    | "\(.id) \(.focused) \(.rect.x + .window_rect.x) \(.rect.y + .window_rect.y) \(.window_rect.width) \(.window_rect.height) \(.name)"'
+}
+
+chain_start() {
+  local build="$1"
+  chain_dir="$2"
+  local snippets="$3"
+  mkdir -p "$chain_dir"
+  cmake --install "$build/src/bridge" --prefix "$chain_dir/prefix" >/dev/null
+  export XDG_DATA_DIRS="$chain_dir/prefix/share:/usr/share"
+  export HOME="$chain_dir/home" XDG_CONFIG_HOME="$chain_dir/home/.config"
+  export XDG_DATA_HOME="$chain_dir/home/.local/share" XDG_RUNTIME_DIR="$chain_dir/runtime"
+  mkdir -p "$XDG_CONFIG_HOME/fcitx5" "$XDG_DATA_HOME/HalvoraIndependentBeta" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  if [ "$chain_framework" = fcitx5 ]; then
+    local libdir
+    libdir="$(find "$chain_dir/prefix" -type d -name fcitx5 -path '*lib*' | head -1)"
+    export FCITX_ADDON_DIRS="$libdir:$(dirname "$(dpkg -L fcitx5-modules | grep -m1 '/fcitx5/libdbus.so$')")"
+    # Halvora is the only input method, so it is active from the first key.
+    cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
+[Groups/0]
+Name=Default
+Default Layout=us
+DefaultIM=halvora
+
+[Groups/0/Items/0]
+Name=halvora
+Layout=
+
+[GroupOrder]
+0=Default
+PROFILE
+  else
+    # Only the component files of the temporary prefix: Halvora is the only
+    # engine there is.
+    export IBUS_COMPONENT_PATH="$chain_dir/prefix/share/ibus/component"
+    export IBUS_ADDRESS="unix:path=$chain_dir/ibus-bus"
+  fi
+  cp -r "$snippets/." "$XDG_DATA_HOME/HalvoraIndependentBeta/"
+
+  if [ "$chain_session" = wayland ]; then
+    chain_wayland_display "$build" || return 1
+  else
+    chain_x11_display || return 1
+  fi
 
   local bus
   bus="$(dbus-daemon --session --fork --print-address=1 --print-pid=1)"
@@ -138,7 +215,11 @@ PROFILE
   chain_pids+=("$(sed -n 2p <<<"$bus")")
 
   if [ "$chain_framework" = fcitx5 ]; then
-    fcitx5 --disable=classicui,kimpanel,notificationitem,notifications,ibusfrontend,fcitx4frontend,xim,wayland,waylandim \
+    # Under Wayland fcitx5 also answers the compositor's input-method road,
+    # which clients asking through text-input take.
+    local off=xim,wayland,waylandim
+    [ "$chain_session" = x11 ] || off=xim
+    fcitx5 --disable=classicui,kimpanel,notificationitem,notifications,ibusfrontend,fcitx4frontend,$off \
       >"$chain_dir/fcitx5.log" 2>&1 &
     chain_pids+=($!)
     # Asked through the bus itself: a call to fcitx5 would start a second one
@@ -186,7 +267,11 @@ PROFILE
   # Without a tray its window opens at start and takes the focus: the
   # clients come after it.
   for _ in $(seq 100); do
-    xdotool search --onlyvisible --name '^Halvora Independent Beta$' >/dev/null 2>&1 && break
+    if [ "$chain_session" = wayland ]; then
+      swaymsg -t get_tree 2>/dev/null | grep -q '"name": "Halvora Independent Beta"' && break
+    else
+      xdotool search --onlyvisible --name '^Halvora Independent Beta$' >/dev/null 2>&1 && break
+    fi
     sleep 0.1
   done
 }
@@ -199,4 +284,8 @@ chain_stop() {
     kill -9 "$pid" 2>/dev/null || true
   done
   chain_pids=()
+  if [ -n "${chain_input:-}" ]; then
+    exec {chain_input}>&- {chain_answers}>&-
+    chain_input="" chain_answers=""
+  fi
 }

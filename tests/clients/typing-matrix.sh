@@ -15,6 +15,9 @@
 # expression of case names, HALVORA_MATRIX_RETRIES how many times a failed
 # cell is typed again (default 1; it is reported with its first failure),
 # HALVORA_MATRIX_KEEP=1 keeps the logs of the
+# last chain (fcitx5, halvora-desktop, the client), HALVORA_SESSION=wayland
+# runs a headless sway instead of Xvfb and types through its virtual
+# keyboard and pointer (tests/clients/wayland.sh; fcitx5 only). The logs of the
 # last chain (fcitx5, halvora-desktop, the client). Prints the matrix (also written to
 # BUILD_DIR/tests/clients/typing-matrix.md) and exits 1 on any mismatch,
 # 77 when nothing failed but a client or a tool is not installed (its cells
@@ -26,10 +29,18 @@ clients="${HALVORA_CLIENTS:-chromium firefox gtk qt}"
 paces="${HALVORA_PACES:-80 5}"
 case_filter="${HALVORA_CASES:-.}"
 simulate="$build/src/cli/halvora"
-report="$build/tests/clients/typing-matrix${HALVORA_FRAMEWORK:+-$HALVORA_FRAMEWORK}.md"
+session="${HALVORA_SESSION:-x11}"
+report="$build/tests/clients/typing-matrix${HALVORA_FRAMEWORK:+-$HALVORA_FRAMEWORK}${HALVORA_SESSION:+-$HALVORA_SESSION}.md"
 
 framework="${HALVORA_FRAMEWORK:-fcitx5}"
-for tool in Xvfb openbox xdotool xdpyinfo xprop dbus-daemon dbus-send jq \
+if [ "$session" = wayland ]; then
+  [ "$framework" = fcitx5 ] || { echo "the Wayland session runs through fcitx5 only"; exit 2; }
+  session_tools="sway swaymsg"
+  [ -x "$build/tests/clients/halvora-wayland-input" ] || { echo "SKIP: halvora-wayland-input is not built"; exit 77; }
+else
+  session_tools="Xvfb openbox xdotool xdpyinfo xprop"
+fi
+for tool in $session_tools dbus-daemon dbus-send jq \
   "$([ "$framework" = ibus ] && echo ibus-daemon || echo fcitx5)"; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
@@ -144,7 +155,7 @@ client_state() {
     local name version="" count=0 got=0 _
     local -a parts=()
     for _ in $(seq 100); do
-      name="$(xdotool getwindowname "$window" 2>/dev/null)"
+      name="$(session_window_name "$window")"
       if [[ "$name" =~ ^HVS([0-9]+)\.([0-9]+)\.([0-9]+):(.*)$ ]]; then
         if [ "${BASH_REMATCH[1]}" != "$version" ]; then
           version="${BASH_REMATCH[1]}" count="${BASH_REMATCH[3]}" got=0 parts=()
@@ -189,6 +200,22 @@ await_state() {
   return 1
 }
 
+# ------------------------------------------------- the session (X11 here;
+# tests/clients/wayland.sh replaces these under Wayland)
+session_type() { xdotool type --delay "$1" -- "$2"; }
+session_key() { xdotool key --delay "$1" "$2"; }
+session_window_name() { xdotool getwindowname "$1" 2>/dev/null; }
+session_focused_window() { xdotool getwindowfocus 2>/dev/null; }
+# The first visible window whose name matches the regular expression.
+session_find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+session_activate() { timeout 3 xdotool windowactivate --sync "$1" 2>/dev/null; }
+# The window's place and size: "X Y WIDTH HEIGHT".
+session_geometry() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+
 # A point of the state in screen coordinates (the page reports its own
 # coordinates and the screen offset of the last mouse event).
 screen_point() {
@@ -210,8 +237,7 @@ click_at() {
 # Brings the client's window to the front, as the user would before typing
 # (a case may have left halvora-desktop's workspace window in front).
 give_focus() {
-  [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] ||
-    timeout 3 xdotool windowactivate --sync "$window" 2>/dev/null
+  [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] || session_activate "$window"
 }
 
 # Closes what halvora-desktop left open at the end of a case (a prompt, an
@@ -220,13 +246,13 @@ give_focus() {
 close_panels() {
   local panel name key _
   for _ in 1 2 3; do
-    panel="$(xdotool getwindowfocus 2>/dev/null)"
-    name="$(xdotool getwindowname "$panel" 2>/dev/null)"
+    panel="$(session_focused_window)"
+    name="$(session_window_name "$panel")"
     [[ "$name" == *" Halvora Independent Beta" ]] || return 0
     echo "left open: ${name% — Halvora Independent Beta}" >&4
     # Escape cancels a prompt; an alert takes its first button.
     case "$name" in *'Xac nhan TL'*) key=Escape ;; *) key=Return ;; esac
-    xdotool key "$key" 2>/dev/null
+    session_key 12 "$key" 2>/dev/null
     sleep 0.5
   done
 }
@@ -241,7 +267,7 @@ reset_into() {
   state="$(client_state)"
   resets="$(jq '.resets' <<<"$state")"
   click_at "$(screen_point .clear "$state")"
-  await_state ".resets > $resets" 50 || { echo "the Clear button did not answer (focus: $(xdotool getwindowfocus getwindowname))" >&4; return 1; }
+  await_state ".resets > $resets" 50 || { echo "the Clear button did not answer (focus: $(session_window_name "$(session_focused_window)"))" >&4; return 1; }
   click_at "$(screen_point "$field_point" "$(client_state)")"
   if [ "$state_kind" = title ]; then
     await_state ".field == \"$field\"" 50 || { echo "a click did not focus the $field" >&4; return 1; }
@@ -257,11 +283,11 @@ type_case() {
     arg="${line#* }"
     case "$line" in
       'type '*)
-        xdotool type --delay "$pace" -- "$arg"
+        session_type "$pace" "$arg"
         echo "type $arg" >&3
         ;;
       'key '*)
-        xdotool key --delay "$pace" "$arg"
+        session_key "$pace" "$arg"
         sim_key "$arg" >&3
         ;;
       wait)
@@ -283,7 +309,7 @@ type_case() {
       'prompt '*)
         local name="${arg%%=*}" value="${arg#*=}" prompt=""
         for _ in $(seq 50); do
-          prompt="$(xdotool search --onlyvisible --name 'Xac nhan TL' 2>/dev/null | head -1)"
+          prompt="$(session_find_window 'Xac nhan TL')"
           [ -n "$prompt" ] && break
           sleep 0.1
         done
@@ -291,13 +317,13 @@ type_case() {
           echo "no prompt window appeared" >&4
         else
           # The prompt focuses its field itself once shown.
-          for _ in $(seq 30); do [ "$(xdotool getwindowfocus)" = "$prompt" ] && break; sleep 0.1; done
+          for _ in $(seq 30); do [ "$(session_focused_window)" = "$prompt" ] && break; sleep 0.1; done
           sleep 0.3
-          xdotool type --delay "$pace" -- "$value"
-          xdotool key Return
+          session_type "$pace" "$value"
+          session_key "$pace" Return
           # The window manager gives the focus back when the prompt closes.
           for _ in $(seq 50); do
-            xdotool search --onlyvisible --name 'Xac nhan TL' >/dev/null 2>&1 || break
+            [ -n "$(session_find_window 'Xac nhan TL')" ] || break
             sleep 0.1
           done
         fi
@@ -389,7 +415,7 @@ probe() {
   want="$(run_simulate "$app" $'type aa \n' | jq -r .text)"
   for _ in $(seq 8); do
     reset_into "$field" 4>/dev/null || continue
-    xdotool type --delay 80 "aa "
+    session_type 80 "aa "
     got="$(settle | jq -r .text)"
     [ "$got" = "$want" ] && return 0
     sleep 1
@@ -420,6 +446,7 @@ start_client() {
         --disable-background-timer-throttling --disable-renderer-backgrounding \
         --disable-backgrounding-occluded-windows \
         --user-data-dir="$work/chromium" --window-position=0,0 --window-size=900,560 \
+        "${chromium_session_flags[@]}" \
         --app="file://$here/page.html" >"$log" 2>&1 &
       chain_pids+=($!)
       window_name='^HVS' program=chromium
@@ -449,7 +476,7 @@ user_pref("network.connectivity-service.enabled", false);
 user_pref("browser.tabs.warnOnClose", false);
 user_pref("dom.disable_beforeunload", true);
 PREFS
-      MOZ_ENABLE_WAYLAND=0 firefox-esr -profile "$work/firefox" -no-remote --kiosk \
+      MOZ_ENABLE_WAYLAND="$firefox_wayland" firefox-esr -profile "$work/firefox" -no-remote --kiosk \
         "file://$here/page.html" >"$log" 2>&1 &
       chain_pids+=($!)
       window_name='^HVS' program=firefox-esr
@@ -459,7 +486,7 @@ PREFS
   # A browser's first start in a fresh root builds its profile and font
   # caches first: Firefox has taken over 30 s there.
   for _ in $(seq 1200); do
-    window="$(xdotool search --onlyvisible --name "$window_name" 2>/dev/null | head -1)"
+    window="$(session_find_window "$window_name")"
     [ -n "$window" ] && break
     sleep 0.1
   done
@@ -467,9 +494,8 @@ PREFS
   give_focus
   if [ "$state_kind" = title ]; then
     # The page's coordinates become screen coordinates with the first click.
-    local geometry
-    geometry="$(xdotool getwindowgeometry --shell "$window")"
-    eval "$geometry"
+    local X Y WIDTH HEIGHT
+    read -r X Y WIDTH HEIGHT <<<"$(session_geometry "$window")"
     click_at "$((X + WIDTH / 2)) $((Y + HEIGHT - 40))"
     await_state '.off != null' 100 || { echo "  the page did not load" >&2; return 1; }
     # A browser's input context has the focus while an editable element has.
@@ -483,7 +509,7 @@ PREFS
   for _ in $(seq 20); do
     await_input_context "$program" 10 && return 0
     # As a user would: the window to the front, a click into the field.
-    timeout 3 xdotool windowactivate --sync "$window" 2>/dev/null
+    session_activate "$window"
     click_at "$(screen_point "$point" "$(client_state)")"
   done
   echo "  $framework has no focused input context of $program" >&2
@@ -532,6 +558,10 @@ app_of() {
     qt) echo halvora-client-qt ;; gtk*) echo halvora-client-gtk ;;
   esac
 }
+
+# The session's own ways of typing, clicking and finding windows.
+chromium_session_flags=() firefox_wayland=0
+[ "$session" = x11 ] || source "$here/$session.sh"
 
 started="$(date +%s)"
 for client in $clients; do
