@@ -476,7 +476,7 @@ user_pref("network.connectivity-service.enabled", false);
 user_pref("browser.tabs.warnOnClose", false);
 user_pref("dom.disable_beforeunload", true);
 PREFS
-      MOZ_ENABLE_WAYLAND="$firefox_wayland" firefox-esr -profile "$work/firefox" -no-remote --kiosk \
+      MOZ_ENABLE_WAYLAND="$firefox_wayland" firefox-esr -profile "$work/firefox" -no-remote "${firefox_session_flags[@]}" \
         "file://$here/page.html" >"$log" 2>&1 &
       chain_pids+=($!)
       window_name='^HVS' program=firefox-esr
@@ -560,7 +560,7 @@ app_of() {
 }
 
 # The session's own ways of typing, clicking and finding windows.
-chromium_session_flags=() firefox_wayland=0
+chromium_session_flags=() firefox_session_flags=(--kiosk) firefox_wayland=0
 [ "$session" = x11 ] || source "$here/$session.sh"
 
 started="$(date +%s)"

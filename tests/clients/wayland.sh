@@ -70,6 +70,9 @@ installed() {
 # compositor (text-input-v3), which asks fcitx5 (input-method-v2).
 chromium_session_flags=(--ozone-platform=wayland --enable-wayland-ime --wayland-text-input-version=3)
 firefox_wayland=1
+# sway shows nothing over a full-screen window but its own pop-ups, and the
+# quick-reply prompt is a window of halvora-desktop: Firefox gets a window.
+firefox_session_flags=()
 
 # Chromium's input context comes through the compositor (fcitx5's
 # "wayland_v2" frontend), which names no program.

@@ -286,9 +286,17 @@ void HalvoraEngine::onMessage(wire::Message& message) {
 
 ClientRoad HalvoraEngine::roadFor(const fcitx::InputContext& ic) {
     const fcitx::CapabilityFlags caps = ic.capabilityFlags();
-    return bridge::roadFor(ContextFacts{
-        ic.program(), fieldFlagsOf(ic), caps.test(fcitx::CapabilityFlag::Preedit),
-        caps.test(fcitx::CapabilityFlag::SurroundingText) && ic.surroundingText().isValid()});
+    // Through the compositor's input-method road (text-input-v3 clients such
+    // as Chromium under Wayland) deletions of the text before the caret were
+    // not applied once keys came a few milliseconds apart: Chromium doubled
+    // letters ("Tieêngếng"). Pre-edit text needs no deletions, so such a
+    // context is taken as one that does not report its text.
+    const bool appliesDeletions = std::string_view(ic.frontend()) != "wayland_v2";
+    return bridge::roadFor(ContextFacts{ic.program(), fieldFlagsOf(ic),
+                                        caps.test(fcitx::CapabilityFlag::Preedit),
+                                        appliesDeletions &&
+                                            caps.test(fcitx::CapabilityFlag::SurroundingText) &&
+                                            ic.surroundingText().isValid()});
 }
 
 bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& edits,
