@@ -292,11 +292,10 @@ ClientRoad HalvoraEngine::roadFor(const fcitx::InputContext& ic) {
     // letters ("Tieêngếng"). Pre-edit text needs no deletions, so such a
     // context is taken as one that does not report its text.
     const bool appliesDeletions = std::string_view(ic.frontend()) != "wayland_v2";
-    return bridge::roadFor(ContextFacts{ic.program(), fieldFlagsOf(ic),
-                                        caps.test(fcitx::CapabilityFlag::Preedit),
-                                        appliesDeletions &&
-                                            caps.test(fcitx::CapabilityFlag::SurroundingText) &&
-                                            ic.surroundingText().isValid()});
+    return bridge::roadFor(
+        ContextFacts{ic.program(), fieldFlagsOf(ic), caps.test(fcitx::CapabilityFlag::Preedit),
+                     appliesDeletions && caps.test(fcitx::CapabilityFlag::SurroundingText) &&
+                         ic.surroundingText().isValid()});
 }
 
 bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& edits,
