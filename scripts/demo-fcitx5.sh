@@ -44,20 +44,9 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$wo
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_CONFIG_HOME/fcitx5" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-# Halvora is the only input method, so it is active from the first key.
-cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
-[Groups/0]
-Name=Default
-Default Layout=us
-DefaultIM=halvora
-
-[Groups/0/Items/0]
-Name=halvora
-Layout=
-
-[GroupOrder]
-0=Default
-PROFILE
+# Halvora is the only input method, so it is active from the first key
+# (the profile is shared with tests/clients/chain.sh).
+cp "$root/scripts/fcitx5-profile" "$XDG_CONFIG_HOME/fcitx5/profile"
 # One snippet: ";cam" then Space pastes it.
 mkdir -p "$XDG_DATA_HOME/HalvoraIndependentBeta"
 cat >"$XDG_DATA_HOME/HalvoraIndependentBeta/snippets.json" <<'SNIPPETS'

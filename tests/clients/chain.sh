@@ -182,19 +182,7 @@ chain_start() {
     libdir="$(find "$chain_dir/prefix" -type d -name fcitx5 -path '*lib*' | head -1)"
     export FCITX_ADDON_DIRS="$libdir:$(dirname "$(dpkg -L fcitx5-modules | grep -m1 '/fcitx5/libdbus.so$')")"
     # Halvora is the only input method, so it is active from the first key.
-    cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
-[Groups/0]
-Name=Default
-Default Layout=us
-DefaultIM=halvora
-
-[Groups/0/Items/0]
-Name=halvora
-Layout=
-
-[GroupOrder]
-0=Default
-PROFILE
+    cp "$(dirname "${BASH_SOURCE[0]}")/../../scripts/fcitx5-profile" "$XDG_CONFIG_HOME/fcitx5/profile"
   else
     # Only the component files of the temporary prefix: Halvora is the only
     # engine there is.
