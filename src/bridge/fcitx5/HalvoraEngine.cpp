@@ -54,6 +54,19 @@ HalvoraEngine::HalvoraEngine(fcitx::Instance* instance)
         fcitx::EventWatcherPhase::PostInputMethod, [this](fcitx::Event& event) {
             onSurroundingText(*static_cast<fcitx::InputContextEvent&>(event).inputContext());
         });
+#ifdef HALVORA_FCITX5_WAYLAND
+    if (fcitx::AddonInstance* wayland = instance_->addonManager().addon("wayland")) {
+        waylandCreated_ = wayland->call<fcitx::IWaylandModule::addConnectionCreatedCallback>(
+            [this](const std::string&, wl_display* display, fcitx::FocusGroup* group) {
+                waylandDisplays_[group] = display;
+            });
+        waylandClosed_ = wayland->call<fcitx::IWaylandModule::addConnectionClosedCallback>(
+            [this](const std::string&, wl_display* display) {
+                std::erase_if(waylandDisplays_,
+                              [display](const auto& entry) { return entry.second == display; });
+            });
+    }
+#endif
     // The session bus only says when the desktop comes and goes; keys and
     // edits travel on the desktop's socket.
     try {
@@ -281,8 +294,22 @@ void HalvoraEngine::onMessage(wire::Message& message) {
     });
     if (target != nullptr && target->hasFocus() && instance_->inputMethodEngine(target) == this) {
         apply(*target, message.edits, std::nullopt);
+#ifdef HALVORA_FCITX5_WAYLAND
+        // A pasted snippet or a quick reply comes with no key: on the
+        // compositor's road it would reach the client only with the next key.
+        flushWayland(*target);
+#endif
     }
 }
+
+#ifdef HALVORA_FCITX5_WAYLAND
+void HalvoraEngine::flushWayland(const fcitx::InputContext& ic) {
+    if (const auto found = waylandDisplays_.find(ic.focusGroup());
+        found != waylandDisplays_.end()) {
+        wl_display_flush(found->second);
+    }
+}
+#endif
 
 ClientRoad HalvoraEngine::roadFor(const fcitx::InputContext& ic) {
     const fcitx::CapabilityFlags caps = ic.capabilityFlags();

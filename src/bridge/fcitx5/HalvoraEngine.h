@@ -20,12 +20,16 @@
 #include <fcitx/inputcontext.h>
 #include <fcitx/inputmethodengine.h>
 #include <fcitx/instance.h>
+#ifdef HALVORA_FCITX5_WAYLAND
+#include <wayland_public.h>
+#endif
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace halvora::bridge {
@@ -95,6 +99,15 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     std::unique_ptr<fcitx::dbus::Slot> startCall_;
     bool startPending_ = false;
     std::unique_ptr<fcitx::HandlerTableEntry<fcitx::EventHandler>> surroundingWatch_;
+#ifdef HALVORA_FCITX5_WAYLAND
+    /// fcitx5's Wayland connections by focus group: what fcitx5 sends a
+    /// compositor outside a key event waits in the connection's buffer until
+    /// something flushes it.
+    void flushWayland(const fcitx::InputContext& ic);
+    std::unordered_map<const fcitx::FocusGroup*, wl_display*> waylandDisplays_;
+    std::unique_ptr<fcitx::HandlerTableEntry<fcitx::WaylandConnectionCreated>> waylandCreated_;
+    std::unique_ptr<fcitx::HandlerTableEntry<fcitx::WaylandConnectionClosed>> waylandClosed_;
+#endif
     /// The focused context's text around the caret as last reported.
     struct Surrounding {
         std::uint64_t contextId = 0;
