@@ -14,12 +14,12 @@
 # HALVORA_PACES="80 5" the xdotool delays in ms, HALVORA_CASES a regular
 # expression of case names, HALVORA_MATRIX_RETRIES how many times a failed
 # cell is typed again (default 1; it is reported with its first failure),
-# HALVORA_MATRIX_KEEP=1 keeps the logs of the
-# last chain (fcitx5, halvora-desktop, the client), HALVORA_SESSION=wayland
-# runs a headless sway instead of Xvfb and types through its virtual
-# keyboard and pointer (tests/clients/wayland.sh; fcitx5 only). The logs of the
-# last chain (fcitx5, halvora-desktop, the client). Prints the matrix (also written to
-# BUILD_DIR/tests/clients/typing-matrix.md) and exits 1 on any mismatch,
+# HALVORA_MATRIX_NAME names the report apart from other runs,
+# HALVORA_MATRIX_KEEP=1 keeps the logs of the last chain (fcitx5,
+# halvora-desktop, the client), HALVORA_SESSION=wayland runs a headless sway
+# instead of Xvfb and types through its virtual keyboard and pointer
+# (tests/clients/wayland.sh; fcitx5 only). Prints the matrix (also written to
+# BUILD_DIR/tests/clients/typing-matrix*.md) and exits 1 on any mismatch,
 # 77 when nothing failed but a client or a tool is not installed (its cells
 # are "skipped"), 0 when every cell passed.
 set -uo pipefail
@@ -30,7 +30,7 @@ paces="${HALVORA_PACES:-80 5}"
 case_filter="${HALVORA_CASES:-.}"
 simulate="$build/src/cli/halvora"
 session="${HALVORA_SESSION:-x11}"
-report="$build/tests/clients/typing-matrix${HALVORA_FRAMEWORK:+-$HALVORA_FRAMEWORK}${HALVORA_SESSION:+-$HALVORA_SESSION}.md"
+report="$build/tests/clients/typing-matrix${HALVORA_FRAMEWORK:+-$HALVORA_FRAMEWORK}${HALVORA_SESSION:+-$HALVORA_SESSION}${HALVORA_MATRIX_NAME:+-$HALVORA_MATRIX_NAME}.md"
 
 framework="${HALVORA_FRAMEWORK:-fcitx5}"
 if [ "$session" = wayland ]; then
