@@ -640,6 +640,37 @@ done
   echo "$((${#results[@]})) cells, $failures failed, ${#skipped[@]} clients skipped, ${elapsed} s."
 } | tee "$report"
 
+# The cells that failed, typed once more in a fresh chain of their client
+# (HALVORA_MATRIX_FRESH=0 leaves this out): a failure that comes again
+# there fails the run; the report above keeps the first failures.
+if [ "$failures" -gt 0 ] && [ "${HALVORA_MATRIX_FRESH:-1}" = 1 ]; then
+  declare -A again_cases=() again_paces=()
+  for r in "${results[@]}"; do
+    IFS='|' read -r target name pace status _ <<<"$r"
+    [ "$status" = fail ] || continue
+    client="${target%%-*}"
+    if [ "$name" = - ]; then again_cases[$client]="."; else
+      [ "${again_cases[$client]:-}" = . ] || again_cases[$client]="${again_cases[$client]:+${again_cases[$client]}|}$name"
+    fi
+    if [ "$pace" = - ]; then again_paces[$client]="$paces"; else
+      [[ " ${again_paces[$client]:-} " == *" $pace "* ]] || again_paces[$client]="${again_paces[$client]:+${again_paces[$client]} }$pace"
+    fi
+  done
+  again_failed=0
+  for client in "${!again_cases[@]}"; do
+    cases="${again_cases[$client]}"
+    [ "$cases" = . ] || cases="^($cases)\$"
+    echo "$client: the failed cells once more, in a fresh chain" >&2
+    HALVORA_MATRIX_FRESH=0 HALVORA_MATRIX_NAME="${HALVORA_MATRIX_NAME:+$HALVORA_MATRIX_NAME-}again-$client" \
+      HALVORA_CLIENTS="$client" HALVORA_CASES="$cases" HALVORA_PACES="${again_paces[$client]}" \
+      bash "$here/typing-matrix.sh" "$build" >&2 || again_failed=1
+  done
+  if [ "$again_failed" -eq 0 ]; then
+    echo "Every failed cell was exact when typed again in a fresh chain." | tee -a "$report"
+    failures=0
+  fi
+fi
+
 [ "$failures" -eq 0 ] || exit 1
 [ ${#skipped[@]} -eq 0 ] || exit 77
 exit 0
