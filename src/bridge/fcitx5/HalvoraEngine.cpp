@@ -318,7 +318,7 @@ ClientRoad HalvoraEngine::roadFor(const fcitx::InputContext& ic) {
     // not applied once keys came a few milliseconds apart: Chromium doubled
     // letters ("Tieêngếng"). Pre-edit text needs no deletions, so such a
     // context is taken as one that does not report its text.
-    const bool appliesDeletions = std::string_view(ic.frontend()) != "wayland_v2";
+    const bool appliesDeletions = !onCompositorRoad(ic);
     return bridge::roadFor(
         ContextFacts{ic.program(), fieldFlagsOf(ic), caps.test(fcitx::CapabilityFlag::Preedit),
                      appliesDeletions && caps.test(fcitx::CapabilityFlag::SurroundingText) &&
@@ -451,7 +451,11 @@ bool HalvoraEngine::isTerminal(const fcitx::InputContext& ic) {
 bool HalvoraEngine::forwardsModifiers(const fcitx::InputContext& ic) {
     // Wayland's input-method road (text-input-v3 clients through the
     // compositor) hands forwarded keys back without their modifiers.
-    return std::string_view(ic.frontend()) != "wayland_v2";
+    return !onCompositorRoad(ic);
+}
+
+bool HalvoraEngine::onCompositorRoad(const fcitx::InputContext& ic) {
+    return std::string_view(ic.frontend()) == "wayland_v2";
 }
 
 void HalvoraEngine::learnKeyCode(const fcitx::Key& key) {

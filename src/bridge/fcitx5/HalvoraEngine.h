@@ -83,6 +83,9 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     /// A caret that moved over unchanged text was moved by the user's hand
     /// (a click, a selection): the controller hears it as a click.
     void onSurroundingText(fcitx::InputContext& ic);
+    /// A context of a client that talks to the compositor's text-input
+    /// protocol (fcitx5's input-method-v2 frontend under Wayland).
+    static bool onCompositorRoad(const fcitx::InputContext& ic);
     void setConnected(bool connected);
 
     fcitx::Instance* instance_;
