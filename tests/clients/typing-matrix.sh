@@ -499,11 +499,20 @@ PREFS
   [ -n "$window" ] || { echo "  no window of $client appeared" >&2; return 1; }
   give_focus
   if [ "$state_kind" = title ]; then
-    # The page's coordinates become screen coordinates with the first click.
-    local X Y WIDTH HEIGHT
-    read -r X Y WIDTH HEIGHT <<<"$(session_geometry "$window")"
-    click_at "$((X + WIDTH / 2)) $((Y + HEIGHT - 40))"
-    await_state '.off != null' 100 || { echo "  the page did not load" >&2; return 1; }
+    # The page's coordinates become screen coordinates with the first click
+    # it gets. A click while the compositor still lays the new window out
+    # can miss it: the click is repeated, with the window's geometry anew.
+    local X Y WIDTH HEIGHT loaded=0
+    for _ in $(seq 15); do
+      read -r X Y WIDTH HEIGHT <<<"$(session_geometry "$window")"
+      click_at "$((X + WIDTH / 2)) $((Y + HEIGHT - 40))"
+      await_state '.off != null' 10 && { loaded=1; break; }
+      give_focus
+    done
+    [ "$loaded" = 1 ] || {
+      echo "  the page did not load; its window: $(session_window_name "$window" | head -c 200)" >&2
+      return 1
+    }
     # A browser's input context has the focus while an editable element has.
     click_at "$(screen_point .points.composer "$(client_state)")"
   else
@@ -649,8 +658,9 @@ if [ "$failures" -gt 0 ] && [ "${HALVORA_MATRIX_FRESH:-1}" = 1 ]; then
     IFS='|' read -r target name pace status _ <<<"$r"
     [ "$status" = fail ] || continue
     client="${target%%-*}"
-    if [ "$name" = - ]; then again_cases[$client]="."; else
-      [ "${again_cases[$client]:-}" = . ] || again_cases[$client]="${again_cases[$client]:+${again_cases[$client]}|}$name"
+    # A client that did not start failed every case of this run's filter.
+    if [ "$name" = - ]; then again_cases[$client]="*"; else
+      [ "${again_cases[$client]:-}" = "*" ] || again_cases[$client]="${again_cases[$client]:+${again_cases[$client]}|}$name"
     fi
     if [ "$pace" = - ]; then again_paces[$client]="$paces"; else
       [[ " ${again_paces[$client]:-} " == *" $pace "* ]] || again_paces[$client]="${again_paces[$client]:+${again_paces[$client]} }$pace"
@@ -659,7 +669,7 @@ if [ "$failures" -gt 0 ] && [ "${HALVORA_MATRIX_FRESH:-1}" = 1 ]; then
   again_failed=0
   for client in "${!again_cases[@]}"; do
     cases="${again_cases[$client]}"
-    [ "$cases" = . ] || cases="^($cases)\$"
+    if [ "$cases" = "*" ]; then cases="$case_filter"; else cases="^($cases)\$"; fi
     echo "$client: the failed cells once more, in a fresh chain" >&2
     HALVORA_MATRIX_FRESH=0 HALVORA_MATRIX_NAME="${HALVORA_MATRIX_NAME:+$HALVORA_MATRIX_NAME-}again-$client" \
       HALVORA_CLIENTS="$client" HALVORA_CASES="$cases" HALVORA_PACES="${again_paces[$client]}" \
