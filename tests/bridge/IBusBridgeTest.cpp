@@ -19,6 +19,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,6 +85,9 @@ struct Client {
     bool resetsOnClick = true;
     guint purpose = IBUS_INPUT_PURPOSE_FREE_FORM;
     guint hints = IBUS_INPUT_HINT_NONE;
+    /// Of the commits that come for one key, the field gets the last only,
+    /// as GNOME Shell relays them to a text-input client.
+    bool lastCommitPerKey = false;
 };
 
 /// An application's text field behind an IBus input context: it applies
@@ -146,6 +150,7 @@ class Field {
     /// A key the user presses; the client waits for the answer as GTK's
     /// module does, handling what comes before it in order.
     void press(Key key) {
+        lastCommit_.reset();
         reportSurrounding();
         bool answered = false;
         struct Call {
@@ -207,7 +212,11 @@ class Field {
 
   private:
     static void onCommit(IBusInputContext*, IBusText* text, Field* self) {
-        self->text_ += ibus_text_get_text(text);
+        if (self->client_.lastCommitPerKey && self->lastCommit_) {
+            self->text_.resize(self->text_.size() - self->lastCommit_->size());
+        }
+        self->lastCommit_ = ibus_text_get_text(text);
+        self->text_ += *self->lastCommit_;
         self->reportSurrounding();
     }
     static void onPreedit(IBusInputContext*, IBusText* text, guint, gboolean visible, Field* self) {
@@ -314,6 +323,7 @@ class Field {
     IBusInputContext* context_ = nullptr;
     std::string text_;
     std::string preedit_;
+    std::optional<std::string> lastCommit_;
     bool preeditVisible_ = false;
     std::deque<Key> queued_;
     guint pending_ = 0;
@@ -425,6 +435,10 @@ int main() {
     password.purpose = IBUS_INPUT_PURPOSE_PASSWORD;
     Client url{"gtk3-im:firefox", true};
     url.purpose = IBUS_INPUT_PURPOSE_URL;
+    // GNOME Shell relays every Wayland client's text-input through one
+    // context of its own.
+    Client gnomeShell{"gnome-shell", true};
+    gnomeShell.lastCommitPerKey = true;
     Client privateField = chromium;
     privateField.hints = IBUS_INPUT_HINT_PRIVATE;
 
@@ -454,6 +468,14 @@ int main() {
          InputMethod::telex,
          "fax wifi ass ",
          "fax wifi as ",
+         {},
+         0,
+         Erasing::inPlace},
+        {"gnome shell: a restored word and its boundary in one commit",
+         gnomeShell,
+         InputMethod::telex,
+         "tieengs caamn ",
+         "tiếng caamn ",
          {},
          0,
          Erasing::inPlace},

@@ -6,7 +6,8 @@
 # chain_stop. HALVORA_FRAMEWORK picks the framework: fcitx5 (the default,
 # with the Halvora addon) or ibus (a private ibus-daemon that starts the
 # Halvora engine from its component file). HALVORA_SESSION=wayland runs a
-# headless sway in place of Xvfb and openbox.
+# headless sway in place of Xvfb and openbox; HALVORA_SESSION=gnome a
+# headless GNOME Shell, with IBus.
 #
 #   chain_start BUILD_DIR CHAIN_DIR SNIPPET_DIR    (sets DISPLAY and the bus)
 #   chain_stop
@@ -149,6 +150,43 @@ CONF
 }
 
 # Commands for the virtual keyboard and pointer (see WaylandInput.cpp).
+chain_gnome_display() {
+  local _ extensions="$XDG_DATA_HOME/gnome-shell/extensions"
+  unset DISPLAY WAYLAND_DISPLAY
+  # The shell's settings, Halvora its only input source, in a key file: no
+  # dconf service needed.
+  mkdir -p "$XDG_CONFIG_HOME/glib-2.0/settings" "$extensions"
+  cat >"$XDG_CONFIG_HOME/glib-2.0/settings/keyfile" <<'KEYS'
+[org/gnome/desktop/input-sources]
+sources=[('ibus', 'halvora')]
+[org/gnome/shell]
+enabled-extensions=['halvora-harness@halvora.test']
+welcome-dialog-last-shown-version='999'
+KEYS
+  cp -r "$(dirname "${BASH_SOURCE[0]}")/gnome" "$extensions/halvora-harness@halvora.test"
+  # The panel asks the system bus for power and network: a bus of the
+  # chain's own, with none of those services, stands in for it.
+  local system
+  system="$(dbus-daemon --session --fork --print-address=1 --print-pid=1)"
+  chain_pids+=("$(sed -n 2p <<<"$system")")
+  GSETTINGS_BACKEND=keyfile DBUS_SYSTEM_BUS_ADDRESS="$(sed -n 1p <<<"$system")" \
+    gnome-shell --headless --wayland --no-x11 --virtual-monitor 1024x640 >"$chain_dir/gnome-shell.log" 2>&1 &
+  chain_wm=$!
+  chain_pids+=($chain_wm)
+  for _ in $(seq 300); do
+    chain_owned vn.halvora.Harness && [ -S "$XDG_RUNTIME_DIR/wayland-0" ] && break
+    kill -0 "$chain_wm" 2>/dev/null || break
+    sleep 0.1
+  done
+  chain_owned vn.halvora.Harness || {
+    echo "GNOME Shell did not start with the harness: $(grep -m3 -i 'error\|critical' "$chain_dir/gnome-shell.log")" >&2
+    return 1
+  }
+  export WAYLAND_DISPLAY=wayland-0
+  export QT_QPA_PLATFORM=wayland GDK_BACKEND=wayland
+  unset GTK_IM_MODULE XMODIFIERS
+}
+
 chain_input() { printf '%s\n' "$@" >&"$chain_input"; }
 # Waits until the compositor has had every command sent before.
 chain_input_sync() {
@@ -191,9 +229,11 @@ chain_start() {
   fi
   cp -r "$snippets/." "$XDG_DATA_HOME/HalvoraIndependentBeta/"
 
+  # GNOME Shell relays to the IBus it finds running, so under GNOME the bus
+  # and the framework come first.
   if [ "$chain_session" = wayland ]; then
     chain_wayland_display "$build" || return 1
-  else
+  elif [ "$chain_session" = x11 ]; then
     chain_x11_display || return 1
   fi
 
@@ -234,6 +274,9 @@ chain_start() {
     [ "$(ibus engine 2>/dev/null)" = halvora ] ||
       { echo "ibus did not take Halvora as its engine" >&2; return 1; }
   fi
+  if [ "$chain_session" = gnome ]; then
+    chain_gnome_display || return 1
+  fi
 
   # A temporary folder of its own: the single-instance socket lives there,
   # and a halvora-desktop running elsewhere on the machine would otherwise
@@ -255,8 +298,8 @@ chain_start() {
   # Without a tray its window opens at start and takes the focus: the
   # clients come after it.
   for _ in $(seq 100); do
-    if [ "$chain_session" = wayland ]; then
-      swaymsg -t get_tree 2>/dev/null | grep -q '"name": "Halvora Independent Beta"' && break
+    if [ "$chain_session" != x11 ]; then
+      chain_windows | grep -q ' Halvora Independent Beta$' && break
     else
       xdotool search --onlyvisible --name '^Halvora Independent Beta$' >/dev/null 2>&1 && break
     fi

@@ -170,27 +170,43 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
     releaseHeldText();
     applying_ = true;
     bool behindForwardedKeys = false;
+    // Commits next to each other go out as one. GNOME Shell hands a text-input
+    // client one commit per update, and of two sent in one turn the client
+    // would get the last only; for every other client one commit of the
+    // joined text is the same edit.
+    std::string joinedCommit;
+    bool clearPreeditAfterCommit = false;
+    const auto sendJoinedCommit = [&] {
+        if (!joinedCommit.empty()) {
+            commit(std::exchange(joinedCommit, {}));
+        }
+        if (std::exchange(clearPreeditAfterCommit, false)) {
+            showPreedit({});
+        }
+    };
     for (const ClientStep& step : plan.steps) {
+        if (step.kind != ClientStep::Kind::commit &&
+            !(step.kind == ClientStep::Kind::pasteShortcut && !step.text.empty() &&
+              !isTerminal(now))) {
+            sendJoinedCommit();
+        }
         switch (step.kind) {
             case ClientStep::Kind::showPreedit:
                 showPreedit(step.text);
                 break;
-            case ClientStep::Kind::commit: {
+            case ClientStep::Kind::commit:
                 if (behindForwardedKeys) {
                     // A commit would overtake the keys still queued; it
                     // waits for the client's next word from that queue.
                     held_ += step.text;
                     break;
                 }
-                const bool hadPreedit = !preedit_.empty();
-                if (!step.text.empty()) {
-                    commit(step.text);
-                }
-                if (hadPreedit) {
-                    showPreedit({});
+                joinedCommit += step.text;
+                if (!preedit_.empty()) {
+                    preedit_.clear();
+                    clearPreeditAfterCommit = true;
                 }
                 break;
-            }
             case ClientStep::Kind::deleteBefore:
                 if (now.reportsSurrounding) {
                     // What is deleted is text the controller wrote:
@@ -222,7 +238,7 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
                     if (behindForwardedKeys) {
                         held_ += step.text;
                     } else {
-                        commit(step.text);
+                        joinedCommit += step.text;
                     }
                 } else {
                     pasteShortcut();
@@ -230,6 +246,7 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
                 break;
         }
     }
+    sendJoinedCommit();
     applying_ = false;
     return plan.keyTaken;
 }
