@@ -54,7 +54,16 @@ void ContextEngine::sendContextMessage(wire::Type type) {
     host_.send(std::move(message));
 }
 
-void ContextEngine::focusIn(std::string_view client) {
+void ContextEngine::focusIn(std::string_view client, std::string_view path) {
+    // IBus's stand-in context has the focus while no field has: under GNOME
+    // Shell a program's passing window (wl-copy's, setting the clipboard)
+    // takes it between the key and a paste it makes ready.
+    onStandIn_ = client == "fake";
+    if (!onStandIn_ && (path.empty() || path != contextPath_)) {
+        contextPath_ = std::string(path);
+        waiting_.clear();
+    }
+    client_ = std::string(client);
     program_ = programOfClient(client);
     preeditMode_ =
         commitsPreeditItself(client) ? IBUS_ENGINE_PREEDIT_CLEAR : IBUS_ENGINE_PREEDIT_COMMIT;
@@ -68,6 +77,9 @@ void ContextEngine::focusIn(std::string_view client) {
     guint anchor = 0;
     ibus_engine_get_surrounding_text(engine_, &text, &cursor, &anchor);
     sendContextMessage(wire::Type::focusIn);
+    if (!onStandIn_ && !waiting_.empty()) {
+        apply(std::exchange(waiting_, {}), std::nullopt);
+    }
 }
 
 void ContextEngine::focusOut() {
@@ -159,6 +171,10 @@ bool ContextEngine::keyEvent(std::uint32_t keyval, std::uint32_t keycode, std::u
 }
 
 void ContextEngine::applyLater(const std::vector<WireEdit>& edits) {
+    if (onStandIn_) {
+        waiting_.insert(waiting_.end(), edits.begin(), edits.end());
+        return;
+    }
     apply(edits, std::nullopt);
 }
 
@@ -283,6 +299,14 @@ void ContextEngine::forward(std::uint32_t keySym, std::uint32_t state) {
 }
 
 void ContextEngine::pasteShortcut() {
+    if (relaysForWaylandClients(client_)) {
+        // The shortcut would arrive as a bare "v" in the user's text; the
+        // contents stay on the clipboard for a paste by hand.
+        g_warning(
+            "Halvora bridge: GNOME Shell's input contexts cannot receive the paste "
+            "shortcut; not pasted");
+        return;
+    }
     std::uint32_t state = IBUS_CONTROL_MASK;
     if (isTerminal(facts())) {
         state |= IBUS_SHIFT_MASK;

@@ -31,8 +31,9 @@ class ContextEngine {
 
     /// A key of the client; true when the engine keeps it.
     bool keyEvent(std::uint32_t keyval, std::uint32_t keycode, std::uint32_t state);
-    /// `client`: the client name IBus gives (empty when it gives none).
-    void focusIn(std::string_view client);
+    /// `client`: the client name IBus gives (empty when it gives none);
+    /// `path`: its input context's object path (the same).
+    void focusIn(std::string_view client, std::string_view path = {});
     void focusOut();
     /// The client reset the input method: a click, a caret moved by other
     /// means than keys.
@@ -40,7 +41,9 @@ class ContextEngine {
     void surroundingText(std::string text, unsigned int cursor, unsigned int anchor);
     void contentType(std::uint32_t purpose, std::uint32_t hints);
 
-    /// Edits the desktop made outside a key.
+    /// Edits the desktop made outside a key. They wait while no field has
+    /// the focus (IBus's stand-in context has it), for the same input
+    /// context to have it again.
     void applyLater(const std::vector<WireEdit>& edits);
 
     std::uint64_t contextId() const { return contextId_; }
@@ -85,6 +88,15 @@ class ContextEngine {
     /// Text to commit behind BackSpace keys forwarded to a client that
     /// ignores deletions.
     std::string held_;
+    /// The client name of the focused context.
+    std::string client_;
+    /// The input context of the last real field with the focus.
+    std::string contextPath_;
+    /// The focus is on IBus's stand-in context: no field has it.
+    bool onStandIn_ = false;
+    /// Edits the desktop made while no field had the focus, for the field
+    /// they were meant for when it has the focus again.
+    std::vector<WireEdit> waiting_;
     /// Set while edits are carried out, so that what the client reports
     /// about them (a reset, a moved caret) is not taken for the user's doing.
     bool applying_ = false;

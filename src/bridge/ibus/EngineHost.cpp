@@ -98,7 +98,7 @@ void EngineHost::onMessage(wire::Message& message) {
         return;
     }
     // Only into the context the edits were meant for, and only while it
-    // still has the focus.
+    // still has the focus; it keeps them while no field has.
     const auto target = std::find_if(engines_.begin(), engines_.end(), [&](ContextEngine* engine) {
         return engine->contextId() == message.contextId;
     });

@@ -35,9 +35,9 @@ void focusIn(IBusEngine* engine) {
 }
 
 #if IBUS_CHECK_VERSION(1, 5, 27)
-void focusInId(IBusEngine* engine, const gchar*, const gchar* client) {
+void focusInId(IBusEngine* engine, const gchar* path, const gchar* client) {
     if (ContextEngine* context = contextOf(engine)) {
-        context->focusIn(client != nullptr ? client : "");
+        context->focusIn(client != nullptr ? client : "", path != nullptr ? path : "");
     }
 }
 #endif

@@ -46,6 +46,10 @@ bool commitsPreeditItself(std::string_view client) {
     return client == "QIBusInputContext";
 }
 
+bool relaysForWaylandClients(std::string_view client) {
+    return client == "gnome-shell";
+}
+
 ContextFacts contextFacts(std::string program, std::uint32_t purpose, std::uint32_t hints,
                           std::uint32_t capabilities, bool surroundingSeen) {
     ContextFacts facts;

@@ -27,6 +27,11 @@ std::string programOfClient(std::string_view client);
 /// (Qt): IBus must then drop that text, or the word would be typed twice.
 bool commitsPreeditItself(std::string_view client);
 
+/// Whether `client` is GNOME Shell's own context, which relays a Wayland
+/// program's text-input: keys forwarded through it reach the program
+/// without their modifiers.
+bool relaysForWaylandClients(std::string_view client);
+
 /// Everything the edits' road depends on. `capabilities` are IBus's client
 /// capability bits; `surroundingSeen` says whether the client has reported
 /// the text around the caret since it took the focus (GTK's module claims the
