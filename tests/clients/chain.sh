@@ -164,8 +164,9 @@ enabled-extensions=['halvora-harness@halvora.test']
 welcome-dialog-last-shown-version='999'
 KEYS
   cp -r "$(dirname "${BASH_SOURCE[0]}")/gnome" "$extensions/halvora-harness@halvora.test"
-  # The panel asks the system bus for power and network: a bus of the
-  # chain's own, with none of those services, stands in for it.
+  # The shell asks the system bus for logind, power and network, and stops
+  # when there is none to ask (a container): a bus of the chain's own, with
+  # none of those services, stands in for it.
   local system
   system="$(dbus-daemon --session --fork --print-address=1 --print-pid=1)"
   chain_pids+=("$(sed -n 2p <<<"$system")")

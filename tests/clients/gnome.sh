@@ -30,7 +30,10 @@ chain_windows() {
 session_activate() { harness_call Activate "$1" >/dev/null 2>&1; }
 
 # GTK 3 and the browsers take GNOME's own road (text-input-v3 to the shell).
-# Qt 6 has no text-input-v3: GNOME sessions give it IBus's own module.
+# Qt 6 has no text-input-v3: GNOME sessions give it IBus's own module. mutter
+# draws no frames, and the frame Qt would draw itself would move the field
+# from where the client says it is.
+qt_client_env=(QT_IM_MODULE=ibus QT_WAYLAND_DISABLE_WINDOWDECORATION=1)
 installed() {
   case "$1" in
     qt) [ -x "$build/tests/clients/halvora-client-qt" ] && dpkg -s qt6-wayland >/dev/null 2>&1 ;;

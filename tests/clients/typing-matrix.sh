@@ -47,16 +47,6 @@ elif [ "$session" = gnome ]; then
   # GNOME on Wayland talks to IBus only, through its own input method.
   [ "$framework" = ibus ] || { echo "the GNOME session runs through IBus only"; exit 2; }
   session_tools="gnome-shell gdbus"
-  # A container has no logind: GNOME Shell asks it for the session unless
-  # /run/systemd is hidden, which takes a mount namespace of the run's own.
-  if [ -z "${HALVORA_GNOME_NAMESPACE:-}" ] && command -v gnome-shell >/dev/null; then
-    if [ "$(id -u)" = 0 ] && unshare -m --propagation private true 2>/dev/null; then
-      HALVORA_GNOME_NAMESPACE=1 exec unshare -m --propagation private bash "${BASH_SOURCE[0]}" "$@"
-    fi
-    echo "SKIP: GNOME Shell needs a mount namespace of its own here (run as root)"
-    exit 77
-  fi
-  [ ! -d /run/systemd ] || mount -t tmpfs tmpfs /run/systemd
 else
   session_tools="Xvfb openbox xdotool xdpyinfo xprop"
 fi
@@ -450,7 +440,7 @@ start_client() {
   state_kind=file
   case "$client" in
     qt)
-      "$build/tests/clients/halvora-client-qt" "$state_file" >"$log" 2>&1 &
+      env "${qt_client_env[@]}" "$build/tests/clients/halvora-client-qt" "$state_file" >"$log" 2>&1 &
       chain_pids+=($!)
       window_name='^Halvora client Qt$' program=halvora-client-qt
       ;;
@@ -589,7 +579,7 @@ app_of() {
 }
 
 # The session's own ways of typing, clicking and finding windows.
-chromium_session_flags=() firefox_session_flags=(--kiosk) firefox_wayland=0
+chromium_session_flags=() firefox_session_flags=(--kiosk) firefox_wayland=0 qt_client_env=()
 [ "$session" = x11 ] || source "$here/wayland.sh"
 [ "$session" != gnome ] || source "$here/gnome.sh"
 
