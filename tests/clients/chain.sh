@@ -258,8 +258,13 @@ chain_start() {
     chain_owned org.fcitx.Fcitx5 || { echo "fcitx5 did not start" >&2; return 1; }
   else
     # No panel, settings service or helpers: the daemon and Halvora alone.
-    # GTK's module talks to the daemon, not to an XIM server.
-    ibus-daemon --panel=disable --emoji-extension=disable --config=disable --cache=none \
+    # GTK's module talks to the daemon, not to an XIM server. Qt's finds
+    # the daemon by a file named after the display, which under GNOME is the
+    # shell's, not yet there: the daemon is told its name, as when GNOME
+    # Shell starts it.
+    local display_name=()
+    [ "$chain_session" != gnome ] || display_name=(WAYLAND_DISPLAY=wayland-0)
+    env "${display_name[@]}" ibus-daemon --panel=disable --emoji-extension=disable --config=disable --cache=none \
       --address="$IBUS_ADDRESS" >"$chain_dir/ibus.log" 2>&1 &
     chain_pids+=($!)
     for _ in $(seq 300); do [ -S "$chain_dir/ibus-bus" ] && ibus list-engine >/dev/null 2>&1 && break; sleep 0.1; done

@@ -55,9 +55,10 @@ void ContextEngine::sendContextMessage(wire::Type type) {
 }
 
 void ContextEngine::focusIn(std::string_view client, std::string_view path) {
-    // IBus's stand-in context has the focus while no field has: under GNOME
-    // Shell a program's passing window (wl-copy's, setting the clipboard)
-    // takes it between the key and a paste it makes ready.
+    // IBus's stand-in context has the focus while no field has. A passing
+    // window (wl-copy's, setting the clipboard under GNOME) takes the focus
+    // between a key and the paste it makes ready: the paste waits for the
+    // same input context, and is dropped if another one has the focus next.
     onStandIn_ = client == "fake";
     if (!onStandIn_ && (path.empty() || path != contextPath_)) {
         contextPath_ = std::string(path);
@@ -144,6 +145,9 @@ bool ContextEngine::keyEvent(std::uint32_t keyval, std::uint32_t keycode, std::u
         return false;
     }
     host_.keyCodes().learn(keyval, keycode);
+    // Typed elsewhere meanwhile: edits still waiting for their field are
+    // out of date.
+    waiting_.clear();
     // The key came through the client's queue, behind any keys forwarded to
     // it before.
     releaseHeldText();
@@ -171,7 +175,7 @@ bool ContextEngine::keyEvent(std::uint32_t keyval, std::uint32_t keycode, std::u
 }
 
 void ContextEngine::applyLater(const std::vector<WireEdit>& edits) {
-    if (onStandIn_) {
+    if (!focused_ || onStandIn_) {
         waiting_.insert(waiting_.end(), edits.begin(), edits.end());
         return;
     }

@@ -41,13 +41,13 @@ class ContextEngine {
     void surroundingText(std::string text, unsigned int cursor, unsigned int anchor);
     void contentType(std::uint32_t purpose, std::uint32_t hints);
 
-    /// Edits the desktop made outside a key. They wait while no field has
-    /// the focus (IBus's stand-in context has it), for the same input
-    /// context to have it again.
+    /// Edits the desktop made outside a key. Without the focus (or with
+    /// IBus's stand-in context having it) they wait for the same input
+    /// context to have it again, unless a key or another context comes
+    /// first.
     void applyLater(const std::vector<WireEdit>& edits);
 
     std::uint64_t contextId() const { return contextId_; }
-    bool hasFocus() const { return focused_; }
 
   private:
     ContextFacts facts() const;

@@ -97,12 +97,12 @@ void EngineHost::onMessage(wire::Message& message) {
     if (message.type != wire::Type::edit) {
         return;
     }
-    // Only into the context the edits were meant for, and only while it
-    // still has the focus; it keeps them while no field has.
+    // Only into the context the edits were meant for; while it has not the
+    // focus, it keeps them for when it has it again.
     const auto target = std::find_if(engines_.begin(), engines_.end(), [&](ContextEngine* engine) {
         return engine->contextId() == message.contextId;
     });
-    if (target != engines_.end() && (*target)->hasFocus()) {
+    if (target != engines_.end()) {
         (*target)->applyLater(message.edits);
     }
 }
