@@ -6,7 +6,7 @@
 # (tests/clients/gnome), over the session bus.
 
 harness_call() {
-  gdbus call --session --dest vn.halvora.Harness --object-path /vn/halvora/Harness \
+  gdbus call --session --timeout 120 --dest vn.halvora.Harness --object-path /vn/halvora/Harness \
     --method "vn.halvora.Harness.$1" "${@:2}"
 }
 
@@ -24,8 +24,12 @@ chain_input_sync() {
 }
 
 chain_windows() {
-  # gdbus prints the answer as a GVariant text: ('line\nline',).
-  harness_call Windows 2>/dev/null | sed -e "s/^('//" -e "s/',)$//" | sed 's/\\n/\n/g'
+  # The titles as they are: gdbus would print them escaped (a page's state
+  # in its title has quotes and Vietnamese letters). dbus-send's literal
+  # answer starts with three spaces and ends without a line break.
+  dbus-send --session --print-reply=literal --dest=vn.halvora.Harness /vn/halvora/Harness \
+    vn.halvora.Harness.Windows 2>/dev/null | sed '1s/^   //'
+  echo
 }
 session_activate() { harness_call Activate "$1" >/dev/null 2>&1; }
 
