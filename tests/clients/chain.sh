@@ -304,7 +304,10 @@ chain_start() {
   # Without a tray its window opens at start and takes the focus: the
   # clients come after it.
   for _ in $(seq 100); do
-    if [ "$chain_session" != x11 ]; then
+    if [ "$chain_session" = wayland ]; then
+      # On its own workspace, out of chain_windows' sight.
+      swaymsg -t get_tree 2>/dev/null | grep -q '"name": "Halvora Independent Beta"' && break
+    elif [ "$chain_session" = gnome ]; then
       chain_windows | grep -q ' Halvora Independent Beta$' && break
     else
       xdotool search --onlyvisible --name '^Halvora Independent Beta$' >/dev/null 2>&1 && break
