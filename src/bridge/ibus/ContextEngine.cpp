@@ -204,10 +204,15 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
             showPreedit({});
         }
     };
+    // Plain text goes the way typed text goes, so that nothing typed after
+    // it overtakes it; terminals paste, so that a line break is not taken
+    // for Return.
+    const auto pastesAsText = [&](const ClientStep& step) {
+        return step.kind == ClientStep::Kind::pasteShortcut && !step.text.empty() &&
+               !isTerminal(now);
+    };
     for (const ClientStep& step : plan.steps) {
-        if (step.kind != ClientStep::Kind::commit &&
-            !(step.kind == ClientStep::Kind::pasteShortcut && !step.text.empty() &&
-              !isTerminal(now))) {
+        if (step.kind != ClientStep::Kind::commit && !pastesAsText(step)) {
             sendJoinedCommit();
         }
         switch (step.kind) {
@@ -251,10 +256,7 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
                 }
                 break;
             case ClientStep::Kind::pasteShortcut:
-                if (!step.text.empty() && !isTerminal(now)) {
-                    // Plain text goes the way typed text goes, so that
-                    // nothing typed after it overtakes it; terminals paste,
-                    // so that a line break is not taken for Return.
+                if (pastesAsText(step)) {
                     if (behindForwardedKeys) {
                         held_ += step.text;
                     } else {
