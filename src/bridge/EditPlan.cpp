@@ -56,10 +56,15 @@ void rewrite(std::vector<ClientStep>& steps, std::string_view shown, std::string
 }  // namespace
 
 ClientPlan planEdits(const std::vector<WireEdit>& edits, ClientRoad road,
-                     const std::optional<AnsweredKey>& key) {
+                     const std::optional<AnsweredKey>& key, std::string_view shownPreedit) {
     ClientPlan plan;
     std::vector<ClientStep>& steps = plan.steps;
     const bool preedit = road == ClientRoad::preedit;
+    if (!preedit) {
+        // Off the pre-edit road, edits act on text the client holds: the
+        // word shown so far becomes that text, or it would be dropped.
+        commitOrNothing(steps, std::string(shownPreedit));
+    }
     // Whether the input method carries all the text the keys type.
     const bool ownsText = road != ClientRoad::direct;
     // Whether the key still goes on after the edits, as the controller

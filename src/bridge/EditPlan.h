@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace halvora::bridge {
@@ -84,8 +85,11 @@ struct ClientPlan {
 };
 
 /// The steps for `edits` on a client of `road`; `key` is the key they
-/// answer, nothing for edits made later.
+/// answer, nothing for edits made later. `shownPreedit` is the pre-edit
+/// text the client shows now: a context's road can change in the middle of
+/// a word (a client that reports its text only after its first commit), and
+/// the word the controller takes for written must then be written first.
 ClientPlan planEdits(const std::vector<WireEdit>& edits, ClientRoad road,
-                     const std::optional<AnsweredKey>& key);
+                     const std::optional<AnsweredKey>& key, std::string_view shownPreedit = {});
 
 }  // namespace halvora::bridge

@@ -182,5 +182,15 @@ TEST(EditPlanTest, EditsBecomeStepsOnOneChannel) {
     }
 }
 
+// A context's road changes when its client first reports its text, which
+// Qt does a moment after a commit, maybe in the middle of the next word.
+TEST(EditPlanTest, WordShownAsPreeditIsWrittenWhenTheRoadChanges) {
+    const std::vector<WireEdit> edits{{kinds::composeByKey, 1, "Na", "N"}};
+    EXPECT_EQ(planEdits(edits, ClientRoad::surrounding, letter("a", true), "N").steps,
+              (std::vector<Step>{commit("N"), commit("a")}));
+    EXPECT_EQ(planEdits(edits, ClientRoad::preedit, letter("a", true), "N").steps,
+              (std::vector<Step>{preedit("Na")}));
+}
+
 }  // namespace
 }  // namespace halvora::bridge

@@ -88,6 +88,9 @@ struct Client {
     /// Of the commits that come for one key, the field gets the last only,
     /// as GNOME Shell relays them to a text-input client.
     bool lastCommitPerKey = false;
+    /// Reports its text only when the script says so ("%"), as Qt's module
+    /// does a moment after a commit, whatever keys came meanwhile.
+    bool reportsLate = false;
 };
 
 /// An application's text field behind an IBus input context: it applies
@@ -202,6 +205,8 @@ class Field {
         ibus_input_context_focus_in(context_);
     }
 
+    void reportLate() { reportSurrounding(true); }
+
     const std::string& text() const { return text_; }
     std::string preedit() const { return preeditVisible_ ? preedit_ : std::string(); }
     int preeditUpdates() const { return preeditUpdates_; }
@@ -309,8 +314,8 @@ class Field {
         reportSurrounding();
     }
 
-    void reportSurrounding() {
-        if (!client_.reportsSurrounding || context_ == nullptr) {
+    void reportSurrounding(bool late = false) {
+        if (!client_.reportsSurrounding || context_ == nullptr || client_.reportsLate != late) {
             return;
         }
         const auto length = static_cast<guint>(g_utf8_strlen(text_.c_str(), -1));
@@ -337,7 +342,8 @@ class Field {
 /// The key a user presses for one character of a keystroke script: "\x1b"
 /// Escape, "\b" Backspace, "\n" Return; capitals with Shift. "|" is a click
 /// into the field, "~" the focus going away and back, "^" the typo
-/// suggestion on offer taken (its hot key).
+/// suggestion on offer taken (its hot key), "%" a late client reporting its
+/// text.
 Key keyFor(char c) {
     switch (c) {
         case '\x1b':
@@ -439,6 +445,8 @@ int main() {
     // context of its own.
     Client gnomeShell{"gnome-shell", true};
     gnomeShell.lastCommitPerKey = true;
+    Client qtLate = qt;
+    qtLate.reportsLate = true;
     Client privateField = chromium;
     privateField.hints = IBUS_INPUT_HINT_PRIVATE;
 
@@ -601,6 +609,12 @@ int main() {
          0,
          Erasing::composing,
          "Nam"},
+        // The road changes when the client first reports its text, or
+        // would when the focus comes back: the word goes on either way.
+        {"qt: its text reported in the middle of a word", qtLate, InputMethod::telex, "anh N%am ",
+         "anh Nam "},
+        {"qt: focus away and back in the middle of a word", qtLate, InputMethod::telex,
+         "anh %Na~m ", "anh Nam "},
         {"pre-edit: backspace inside the word", chromium, InputMethod::telex, "tieengs\b\bs ",
          "tiế "},
         {"pre-edit: a click keeps the word and ends it", chromium, InputMethod::telex, "vie|e ",
@@ -643,6 +657,9 @@ int main() {
                 pump(50ms);
             } else if (k == '~') {
                 field.focusAwayAndBack();
+                pump(50ms);
+            } else if (k == '%') {
+                field.reportLate();
                 pump(50ms);
             } else if (k == '^') {
                 desktop.run([](Desktop& d) { d.controller.acceptSuggestion(); });

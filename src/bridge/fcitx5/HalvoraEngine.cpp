@@ -328,7 +328,7 @@ ClientRoad HalvoraEngine::roadFor(const fcitx::InputContext& ic) {
 bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& edits,
                           const std::optional<AnsweredKey>& key) {
     const ClientRoad road = roadFor(ic);
-    const ClientPlan plan = planEdits(edits, road, key);
+    const ClientPlan plan = planEdits(edits, road, key, ic.inputPanel().clientPreedit().toString());
     releaseHeldText(ic);
     applying_ = true;
     bool behindForwardedKeys = false;

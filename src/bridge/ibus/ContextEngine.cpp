@@ -63,13 +63,14 @@ void ContextEngine::focusIn(std::string_view client, std::string_view path) {
     if (!onStandIn_ && (path.empty() || path != contextPath_)) {
         contextPath_ = std::string(path);
         waiting_.clear();
+        contextReportedSurrounding_ = false;
     }
     client_ = std::string(client);
     program_ = programOfClient(client);
     preeditMode_ =
         commitsPreeditItself(client) ? IBUS_ENGINE_PREEDIT_CLEAR : IBUS_ENGINE_PREEDIT_COMMIT;
     focused_ = true;
-    surroundingSeen_ = false;
+    surroundingSeen_ = !onStandIn_ && contextReportedSurrounding_;
     lastSurrounding_ = {};
     // Asking for the surrounding text tells the client that this engine
     // uses it: clients that can then report it before every key.
@@ -123,6 +124,7 @@ void ContextEngine::surroundingText(std::string text, unsigned int cursor, unsig
         surroundingSeen_ && text == lastSurrounding_.text &&
         (cursor != lastSurrounding_.cursor || anchor != lastSurrounding_.anchor);
     surroundingSeen_ = true;
+    contextReportedSurrounding_ = contextReportedSurrounding_ || !onStandIn_;
     lastSurrounding_ = {std::move(text), cursor, anchor};
     if (caretMovedAlone && !applying_) {
         sendContextMessage(wire::Type::mouseDown);
@@ -186,7 +188,7 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
                           const std::optional<AnsweredKey>& key) {
     const ContextFacts now = facts();
     const ClientRoad road = roadFor(now);
-    const ClientPlan plan = planEdits(edits, road, key);
+    const ClientPlan plan = planEdits(edits, road, key, preedit_);
     releaseHeldText();
     applying_ = true;
     bool behindForwardedKeys = false;

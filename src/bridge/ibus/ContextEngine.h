@@ -74,9 +74,12 @@ class ContextEngine {
     std::uint32_t purpose_ = 0;
     std::uint32_t hints_ = 0;
     bool focused_ = false;
-    /// The client has reported the text around the caret since the focus
-    /// came.
+    /// The focused field has reported the text around the caret, now or
+    /// before it last lost the focus: its road does not change back in the
+    /// middle of a word because the focus left it for a moment.
     bool surroundingSeen_ = false;
+    /// The same, for the input context of `contextPath_`.
+    bool contextReportedSurrounding_ = false;
     struct Surrounding {
         std::string text;
         unsigned int cursor = 0;
