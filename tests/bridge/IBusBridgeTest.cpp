@@ -91,6 +91,8 @@ struct Client {
     /// Reports its text only when the script says so ("%"), as Qt's module
     /// does a moment after a commit, whatever keys came meanwhile.
     bool reportsLate = false;
+    /// Resets the input method after a commit, as Firefox does now and then.
+    bool resetsAfterCommit = false;
 };
 
 /// An application's text field behind an IBus input context: it applies
@@ -223,6 +225,9 @@ class Field {
         self->lastCommit_ = ibus_text_get_text(text);
         self->text_ += *self->lastCommit_;
         self->reportSurrounding();
+        if (self->client_.resetsAfterCommit) {
+            ibus_input_context_reset(self->context_);
+        }
     }
     static void onPreedit(IBusInputContext*, IBusText* text, guint, gboolean visible, Field* self) {
         ++self->preeditUpdates_;
@@ -445,6 +450,8 @@ int main() {
     // context of its own.
     Client gnomeShell{"gnome-shell", true};
     gnomeShell.lastCommitPerKey = true;
+    Client firefox{"gtk3-im:firefox-esr", true};
+    firefox.resetsAfterCommit = true;
     Client qtLate = qt;
     qtLate.reportsLate = true;
     Client privateField = chromium;
@@ -615,6 +622,14 @@ int main() {
          "anh Nam "},
         {"qt: focus away and back in the middle of a word", qtLate, InputMethod::telex,
          "anh %Na~m ", "anh Nam "},
+        {"firefox: a reset after a commit keeps the suggestion",
+         firefox,
+         InputMethod::telex,
+         "xin mwois ^nhaast ",
+         "xin mới nhất ",
+         {},
+         0,
+         Erasing::inPlace},
         {"pre-edit: backspace inside the word", chromium, InputMethod::telex, "tieengs\b\bs ",
          "tiế "},
         {"pre-edit: a click keeps the word and ends it", chromium, InputMethod::telex, "vie|e ",
@@ -662,6 +677,8 @@ int main() {
                 field.reportLate();
                 pump(50ms);
             } else if (k == '^') {
+                // The user reaches for the hot key after the word is out.
+                pump(50ms);
                 desktop.run([](Desktop& d) { d.controller.acceptSuggestion(); });
                 // The replacement arrives as a message of the desktop's own.
                 pump(200ms);

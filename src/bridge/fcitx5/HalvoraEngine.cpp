@@ -148,6 +148,7 @@ void HalvoraEngine::sendContextMessage(wire::Type type, fcitx::InputContext& ic)
 }
 
 void HalvoraEngine::activate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
+    judgeFor(*event.inputContext()).forget();
     sendContextMessage(wire::Type::focusIn, *event.inputContext());
     startDesktopIfAbsent();
 }
@@ -178,6 +179,7 @@ void HalvoraEngine::deactivate(const fcitx::InputMethodEntry&, fcitx::InputConte
     fcitx::InputContext& ic = *event.inputContext();
     // Text waiting behind forwarded keys still belongs to this context.
     releaseHeldText(ic);
+    judgeFor(ic).forget();
     const bool wordShown = !ic.inputPanel().clientPreedit().empty();
     if (event.type() == fcitx::EventType::InputContextFocusOut) {
         // The framework itself commits the pre-edit text of a context losing
@@ -207,11 +209,13 @@ void HalvoraEngine::reset(const fcitx::InputMethodEntry&, fcitx::InputContextEve
     // composition, and Firefox would drop it.
     fcitx::InputContext& ic = *event.inputContext();
     releaseHeldText(ic);
-    if (!ic.inputPanel().clientPreedit().empty()) {
+    const bool wordShown = !ic.inputPanel().clientPreedit().empty();
+    if (wordShown) {
         forgetPreedit(ic);
         ic.updatePreedit();
     }
-    if (!applying_) {
+    if (!applying_ && judgeFor(ic).resetIsClick(wordShown, roadFor(ic) == ClientRoad::preedit &&
+                                                               ic.surroundingText().isValid())) {
         sendContextMessage(wire::Type::mouseDown, ic);
     }
 }
@@ -231,6 +235,7 @@ void HalvoraEngine::onSurroundingText(fcitx::InputContext& ic) {
         (now.cursor != lastSurrounding_.cursor || now.anchor != lastSurrounding_.anchor);
     lastSurrounding_ = std::move(now);
     if (caretMovedAlone && !applying_) {
+        judgeFor(ic).forget();
         sendContextMessage(wire::Type::mouseDown, ic);
     }
 }
@@ -251,6 +256,9 @@ void HalvoraEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& ev
         return;
     }
     fcitx::InputContext& ic = *event.inputContext();
+    if (judgeFor(ic).pendingResetWasClick(textBeforeCaret(ic))) {
+        sendContextMessage(wire::Type::mouseDown, ic);
+    }
     wire::Message call;
     call.keyCode = key->keyCode;
     call.flags = key->flags;
@@ -330,6 +338,7 @@ bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& 
     const ClientRoad road = roadFor(ic);
     const ClientPlan plan = planEdits(edits, road, key, ic.inputPanel().clientPreedit().toString());
     releaseHeldText(ic);
+    ResetJudge& judge = judgeFor(ic);
     applying_ = true;
     bool behindForwardedKeys = false;
     for (const ClientStep& step : plan.steps) {
@@ -347,6 +356,7 @@ bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& 
                 const bool hadPreedit = !ic.inputPanel().clientPreedit().empty();
                 if (!step.text.empty()) {
                     ic.commitString(step.text);
+                    judge.wrote(step.text);
                 }
                 if (hadPreedit) {
                     showPreedit(ic, {});
@@ -358,7 +368,9 @@ bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& 
                     // What is deleted is text the controller wrote:
                     // precomposed characters, one code point each.
                     ic.deleteSurroundingText(-static_cast<int>(step.count), step.count);
+                    judge.deleted(step.count);
                 } else {
+                    judge.forget();
                     // The client ignores deletions: BackSpace keys, which
                     // join its key queue. One that shows pre-edit text
                     // (Chromium) runs that queue behind commits, so what
@@ -371,6 +383,7 @@ bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& 
                 }
                 break;
             case ClientStep::Kind::forwardKey:
+                judge.forget();
                 if (const std::uint32_t sym = KeyTranslation::keySymFor(step.keyCode)) {
                     forward(ic, fcitx::Key(static_cast<fcitx::KeySym>(sym)));
                 }
@@ -386,15 +399,42 @@ bool HalvoraEngine::apply(fcitx::InputContext& ic, const std::vector<WireEdit>& 
                         held_ = {contextId(ic), held_.text + step.text};
                     } else {
                         ic.commitString(step.text);
+                        judge.wrote(step.text);
                     }
                 } else {
+                    judge.forget();
                     pasteShortcut(ic);
                 }
                 break;
         }
     }
     applying_ = false;
+    if (key && !plan.keyTaken) {
+        // What the key does is the client's business.
+        judge.forget();
+    }
     return plan.keyTaken;
+}
+
+ResetJudge& HalvoraEngine::judgeFor(const fcitx::InputContext& ic) {
+    if (judged_ != contextId(ic)) {
+        judged_ = contextId(ic);
+        resetJudge_.forget();
+    }
+    return resetJudge_;
+}
+
+std::optional<std::string_view> HalvoraEngine::textBeforeCaret(const fcitx::InputContext& ic) {
+    const fcitx::SurroundingText& surrounding = ic.surroundingText();
+    if (!surrounding.isValid() || surrounding.cursor() != surrounding.anchor()) {
+        return std::nullopt;
+    }
+    const std::string& text = surrounding.text();
+    if (fcitx::utf8::length(text) < surrounding.cursor()) {
+        return std::nullopt;
+    }
+    return std::string_view(text).substr(
+        0, fcitx::utf8::ncharByteLength(text.begin(), surrounding.cursor()));
 }
 
 void HalvoraEngine::releaseHeldText(fcitx::InputContext& ic) {

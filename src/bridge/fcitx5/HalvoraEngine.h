@@ -9,6 +9,7 @@
 #include "bridge/BridgeClient.h"
 #include "bridge/EditPlan.h"
 #include "bridge/KeyTranslation.h"
+#include "bridge/ResetJudge.h"
 
 #include <fcitx-utils/dbus/bus.h>
 #include <fcitx-utils/dbus/message.h>
@@ -29,6 +30,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -66,6 +68,10 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
     /// the client reports from behind them (its next key, a reset, the
     /// focus leaving).
     void releaseHeldText(fcitx::InputContext& ic);
+    ResetJudge& judgeFor(const fcitx::InputContext& ic);
+    /// What the client reports before the caret; nothing when it does not,
+    /// or when text is selected.
+    static std::optional<std::string_view> textBeforeCaret(const fcitx::InputContext& ic);
     /// The word shown as pre-edit text ended by the client's hand (a click,
     /// the focus leaving): the client keeps or drops it itself.
     void forgetPreedit(fcitx::InputContext& ic);
@@ -130,6 +136,10 @@ class HalvoraEngine final : public fcitx::InputMethodEngineV2 {
         std::string text;
     };
     HeldText held_;
+    /// Tells the user's clicks from a client's resets after a commit, for
+    /// the context `judged_`.
+    ResetJudge resetJudge_;
+    std::uint64_t judged_ = 0;
     /// X11 key codes of the symbols the user has typed.
     KeyTranslation::HardwareKeyCodes keyCodes_;
     bool connected_ = false;

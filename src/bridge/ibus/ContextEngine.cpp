@@ -70,6 +70,7 @@ void ContextEngine::focusIn(std::string_view client, std::string_view path) {
     preeditMode_ =
         commitsPreeditItself(client) ? IBUS_ENGINE_PREEDIT_CLEAR : IBUS_ENGINE_PREEDIT_COMMIT;
     focused_ = true;
+    resetJudge_.forget();
     surroundingSeen_ = !onStandIn_ && contextReportedSurrounding_;
     lastSurrounding_ = {};
     // Asking for the surrounding text tells the client that this engine
@@ -90,6 +91,7 @@ void ContextEngine::focusOut() {
     }
     // Text waiting behind forwarded keys still belongs to this context.
     releaseHeldText();
+    resetJudge_.forget();
     // IBus or the client commits the pre-edit text of a context losing the
     // focus: committing it here too would type the word twice.
     const bool wordShown = !std::exchange(preedit_, {}).empty();
@@ -108,8 +110,10 @@ void ContextEngine::reset() {
     // the client commits the pre-edit text shown (the field keeps what it
     // showed), so it is only forgotten here.
     releaseHeldText();
-    preedit_.clear();
-    if (!applying_ && focused_) {
+    const bool wordShown = !std::exchange(preedit_, {}).empty();
+    if (!applying_ && focused_ &&
+        resetJudge_.resetIsClick(
+            wordShown, roadFor(facts()) == ClientRoad::preedit && facts().reportsSurrounding)) {
         sendContextMessage(wire::Type::mouseDown);
     }
 }
@@ -127,6 +131,7 @@ void ContextEngine::surroundingText(std::string text, unsigned int cursor, unsig
     contextReportedSurrounding_ = contextReportedSurrounding_ || !onStandIn_;
     lastSurrounding_ = {std::move(text), cursor, anchor};
     if (caretMovedAlone && !applying_) {
+        resetJudge_.forget();
         sendContextMessage(wire::Type::mouseDown);
     }
 }
@@ -156,6 +161,9 @@ bool ContextEngine::keyEvent(std::uint32_t keyval, std::uint32_t keycode, std::u
     const auto key = KeyTranslation::fromKeySym(keyval, state & modifierBits, typedText(keyval));
     if (!key) {
         return false;
+    }
+    if (resetJudge_.pendingResetWasClick(textBeforeCaret())) {
+        sendContextMessage(wire::Type::mouseDown);
     }
     const ContextFacts now = facts();
     wire::Message call;
@@ -229,6 +237,7 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
                     break;
                 }
                 joinedCommit += step.text;
+                resetJudge_.wrote(step.text);
                 if (!preedit_.empty()) {
                     preedit_.clear();
                     clearPreeditAfterCommit = true;
@@ -240,7 +249,9 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
                     // precomposed characters, one code point each.
                     ibus_engine_delete_surrounding_text(engine_, -static_cast<gint>(step.count),
                                                         step.count);
+                    resetJudge_.deleted(step.count);
                 } else {
+                    resetJudge_.forget();
                     // The client ignores deletions: BackSpace keys, which
                     // join its key queue. One that shows pre-edit text
                     // (Chromium) runs that queue behind commits, so what
@@ -253,6 +264,7 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
                 }
                 break;
             case ClientStep::Kind::forwardKey:
+                resetJudge_.forget();
                 if (const std::uint32_t sym = KeyTranslation::keySymFor(step.keyCode)) {
                     forward(sym, 0);
                 }
@@ -263,8 +275,10 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
                         held_ += step.text;
                     } else {
                         joinedCommit += step.text;
+                        resetJudge_.wrote(step.text);
                     }
                 } else {
+                    resetJudge_.forget();
                     pasteShortcut();
                 }
                 break;
@@ -272,7 +286,24 @@ bool ContextEngine::apply(const std::vector<WireEdit>& edits,
     }
     sendJoinedCommit();
     applying_ = false;
+    if (key && !plan.keyTaken) {
+        // What the key does is the client's business.
+        resetJudge_.forget();
+    }
     return plan.keyTaken;
+}
+
+std::optional<std::string_view> ContextEngine::textBeforeCaret() const {
+    const Surrounding& now = lastSurrounding_;
+    if (!surroundingSeen_ || now.cursor != now.anchor) {
+        return std::nullopt;
+    }
+    const char* text = now.text.c_str();
+    if (g_utf8_strlen(text, -1) < static_cast<glong>(now.cursor)) {
+        return std::nullopt;
+    }
+    const char* caret = g_utf8_offset_to_pointer(text, now.cursor);
+    return std::string_view(text, static_cast<std::size_t>(caret - text));
 }
 
 void ContextEngine::showPreedit(const std::string& text) {

@@ -9,6 +9,7 @@
 
 #include "bridge/ContextFacts.h"
 #include "bridge/EditPlan.h"
+#include "bridge/ResetJudge.h"
 #include "bridge/ibus/EngineHost.h"
 
 #include <ibus.h>
@@ -61,6 +62,9 @@ class ContextEngine {
     /// the client reports from behind them (its next key, a reset, the
     /// focus leaving).
     void releaseHeldText();
+    /// What the client last reported before the caret; nothing when it has
+    /// not, or when text is selected.
+    std::optional<std::string_view> textBeforeCaret() const;
     void forward(std::uint32_t keySym, std::uint32_t state);
     void pasteShortcut();
 
@@ -88,6 +92,8 @@ class ContextEngine {
     Surrounding lastSurrounding_;
     /// The pre-edit text shown.
     std::string preedit_;
+    /// Tells the user's clicks from the client's resets after a commit.
+    ResetJudge resetJudge_;
     /// Text to commit behind BackSpace keys forwarded to a client that
     /// ignores deletions.
     std::string held_;
