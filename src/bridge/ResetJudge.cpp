@@ -29,8 +29,8 @@ void ResetJudge::deleted(std::uint32_t count) {
         written_.erase(start);
     }
     if (count > 0) {
-        // Text from before what was written is gone too: what is left
-        // still ends before the caret, but nothing known precedes it.
+        // Text from before what was written went too: nothing before the
+        // caret is known any more.
         written_.clear();
     }
 }
