@@ -37,8 +37,17 @@ bool typesText(const AnsweredKey& key) {
            key.text != "\x7f";
 }
 
+/// Text committed right behind a commit joins it: Firefox takes a commit
+/// made while it shows no pre-edit text for a change of its own, which it
+/// answers with a reset that reaches the input method after the next
+/// word's first letter, and drops that letter.
 void commitOrNothing(std::vector<ClientStep>& steps, std::string text) {
-    if (!text.empty()) {
+    if (text.empty()) {
+        return;
+    }
+    if (!steps.empty() && steps.back().kind == ClientStep::Kind::commit) {
+        steps.back().text += text;
+    } else {
         steps.push_back({ClientStep::Kind::commit, std::move(text), 0, 0});
     }
 }

@@ -116,6 +116,21 @@ class FieldContext final : public fcitx::InputContext {
         focusIn();
     }
 
+    /// As Firefox does now and then right after a commit: it resets the
+    /// input method by itself, keeps showing its pre-edit text and waits
+    /// for the input method to commit it.
+    void resetByItself() { reset(); }
+
+    /// As Firefox does while it composes: the caret is reported a
+    /// character before where it is.
+    void reportCaretOneOff() {
+        const auto length = static_cast<unsigned int>(fcitx::utf8::length(text_));
+        if (length > 0) {
+            surroundingText().setText(text_, length - 1, length - 1);
+            updateSurroundingText();
+        }
+    }
+
     const std::string& text() const { return text_; }
     const std::string& preedit() const { return preedit_; }
     int preeditUpdates() const { return preeditUpdates_; }
@@ -276,7 +291,8 @@ class Framework {
 /// The key a user presses for one character of a keystroke script: "\x1b"
 /// Escape, "\b" Backspace, "\n" Return; capitals with Shift. "|" is not a
 /// key but a click into the field, "~" the focus going away and back, "^"
-/// the typo suggestion on offer taken (its hot key).
+/// the typo suggestion on offer taken (its hot key), "%" a reset the field
+/// makes by itself, ">" the field reporting its caret a character off.
 fcitx::Key keyFor(char c) {
     switch (c) {
         case '\x1b':
@@ -510,6 +526,26 @@ int main() {
              {},
              0,
              Erasing::composing},
+            {"firefox: a reset of its own keeps the letter it shows",
+             "firefox",
+             fcitx::CapabilityFlags{fcitx::CapabilityFlag::Preedit,
+                                    fcitx::CapabilityFlag::SurroundingText},
+             InputMethod::telex,
+             "Tieengs V%ieetj ",
+             "Tiếng Việt ",
+             {},
+             0,
+             Erasing::composing},
+            {"firefox: a caret reported off in the middle of a word is no click",
+             "firefox",
+             fcitx::CapabilityFlags{fcitx::CapabilityFlag::Preedit,
+                                    fcitx::CapabilityFlag::SurroundingText},
+             InputMethod::telex,
+             "xin k>hoong ",
+             "xin không ",
+             {},
+             0,
+             Erasing::composing},
             {"pre-edit: focus away and back keeps the word and ends it",
              "chromium",
              fcitx::CapabilityFlag::Preedit,
@@ -542,6 +578,10 @@ int main() {
                     framework.run([&] { field->clickAround(); });
                 } else if (k == '~') {
                     framework.run([&] { field->focusAwayAndBack(); });
+                } else if (k == '%') {
+                    framework.run([&] { field->resetByItself(); });
+                } else if (k == '>') {
+                    framework.run([&] { field->reportCaretOneOff(); });
                 } else if (k == '^') {
                     desktop.run([](Desktop& d) { d.controller.acceptSuggestion(); });
                     // The replacement arrives as a signal; let it land.

@@ -202,20 +202,30 @@ void HalvoraEngine::deactivate(const fcitx::InputMethodEntry&, fcitx::InputConte
 
 void HalvoraEngine::reset(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) {
     // A client resets the input method when the user clicks into the field
-    // or moves the caret by other means than keys: the word ends. The
-    // client has kept its pre-edit text as typed by then (Chromium, Qt and
-    // Firefox do); it is cleared on the client's side of the framework too,
-    // or that side would take the next word for more of the old
-    // composition, and Firefox would drop it.
+    // or moves the caret by other means than keys: the word ends. Chromium
+    // and Qt have kept their pre-edit text as typed by then; it is cleared
+    // on the client's side of the framework too, or that side would take
+    // the next word for more of the old composition.
     fcitx::InputContext& ic = *event.inputContext();
     releaseHeldText(ic);
     const bool wordShown = !ic.inputPanel().clientPreedit().empty();
+    // Pre-edit text in a client that also reports its text: Firefox.
+    const bool reportingPreeditClient =
+        roadFor(ic) == ClientRoad::preedit && ic.surroundingText().isValid();
     if (wordShown) {
+        if (reportingPreeditClient) {
+            // Firefox keeps its composition through a reset and waits for
+            // the input method to commit it. It also resets by itself, for
+            // a change it reads late, right after a commit of ours; the
+            // next word's first letter, shown by then, would be dropped.
+            // After a click it has committed the word itself and ignores
+            // this commit.
+            ic.commitString(ic.inputPanel().clientPreedit().toString());
+        }
         forgetPreedit(ic);
         ic.updatePreedit();
     }
-    if (!applying_ && judgeFor(ic).resetIsClick(wordShown, roadFor(ic) == ClientRoad::preedit &&
-                                                               ic.surroundingText().isValid())) {
+    if (!applying_ && judgeFor(ic).resetIsClick(wordShown, reportingPreeditClient)) {
         sendContextMessage(wire::Type::mouseDown, ic);
     }
 }
@@ -234,7 +244,10 @@ void HalvoraEngine::onSurroundingText(fcitx::InputContext& ic) {
         now.contextId == lastSurrounding_.contextId && now.text == lastSurrounding_.text &&
         (now.cursor != lastSurrounding_.cursor || now.anchor != lastSurrounding_.anchor);
     lastSurrounding_ = std::move(now);
-    if (caretMovedAlone && !applying_) {
+    // Clients that show pre-edit text reset the input method when the
+    // caret moves; Firefox also reports a caret a character off while it
+    // composes.
+    if (caretMovedAlone && !applying_ && roadFor(ic) != ClientRoad::preedit) {
         judgeFor(ic).forget();
         sendContextMessage(wire::Type::mouseDown, ic);
     }

@@ -130,7 +130,10 @@ void ContextEngine::surroundingText(std::string text, unsigned int cursor, unsig
     surroundingSeen_ = true;
     contextReportedSurrounding_ = contextReportedSurrounding_ || !onStandIn_;
     lastSurrounding_ = {std::move(text), cursor, anchor};
-    if (caretMovedAlone && !applying_) {
+    // Clients that show pre-edit text reset the input method when the
+    // caret moves; Firefox also reports a caret a character off while it
+    // composes.
+    if (caretMovedAlone && !applying_ && roadFor(facts()) != ClientRoad::preedit) {
         resetJudge_.forget();
         sendContextMessage(wire::Type::mouseDown);
     }
