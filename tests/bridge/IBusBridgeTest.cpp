@@ -773,6 +773,34 @@ int main() {
     }
     desktop.run([](Desktop& d) { d.slowTap.reset(); });
 
+    // A field of the same program takes the focus straight from another,
+    // without IBus's stand-in between them: the word ends there too, and
+    // no correction reaches into the new field.
+    desktop.run([](Desktop& d) { d.controller.setMethod(InputMethod::telex); });
+    {
+        Field first(ibus, gtk, clipboard);
+        first.ready();
+        for (const char k : std::string("vie")) {
+            first.press(keyFor(k));
+        }
+        Field second(ibus, gtk, clipboard);
+        second.ready();
+        second.press(keyFor('e'));
+        pump(100ms);
+        if (second.text() == "e" && second.deletions() == 0 &&
+            first.text() + first.preedit() == "vie") {
+            ++passed;
+            std::printf("ok: a field taking the focus straight from another ends the word\n");
+        } else {
+            ++failed;
+            std::printf(
+                "FAIL: straight to another field: it shows \"%s\" (%d deletions), the "
+                "first \"%s\" + pre-edit \"%s\"\n",
+                second.text().c_str(), second.deletions(), first.text().c_str(),
+                first.preedit().c_str());
+        }
+    }
+
     // The desktop quits: keys are the user's again, at once.
     desktop.run([](Desktop& d) { d.keys.stop(); });
     {

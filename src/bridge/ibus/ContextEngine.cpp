@@ -61,6 +61,13 @@ void ContextEngine::focusIn(std::string_view client, std::string_view path) {
     // same input context, and is dropped if another one has the focus next.
     onStandIn_ = client == "fake";
     if (!onStandIn_ && (path.empty() || path != contextPath_)) {
+        if (!path.empty() && !contextPath_.empty()) {
+            // IBus moves its one engine from field to field, at times with
+            // no stand-in between them. To the desktop another field is
+            // another context: the word ends, and no correction or paste
+            // meant for the field before reaches this one.
+            contextId_ = host_.nextContextId();
+        }
         contextPath_ = std::string(path);
         waiting_.clear();
         contextReportedSurrounding_ = false;

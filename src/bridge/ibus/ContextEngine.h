@@ -70,6 +70,8 @@ class ContextEngine {
 
     EngineHost& host_;
     IBusEngine* engine_;
+    /// The desktop's name for the field with the focus; a new one for
+    /// each input context the engine moves to.
     std::uint64_t contextId_;
     std::string program_;
     /// How IBus treats the pre-edit text when the word ends by the user's
