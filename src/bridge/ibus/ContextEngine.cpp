@@ -4,6 +4,7 @@
 #include "bridge/KeyTranslation.h"
 #include "bridge/ibus/IBusContextFacts.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace halvora::bridge::ibus {
@@ -61,12 +62,12 @@ void ContextEngine::focusIn(std::string_view client, std::string_view path) {
     // same input context, and is dropped if another one has the focus next.
     onStandIn_ = client == "fake";
     if (!onStandIn_ && (path.empty() || path != contextPath_)) {
-        if (!path.empty() && !contextPath_.empty()) {
+        if (!path.empty()) {
             // IBus moves its one engine from field to field, at times with
             // no stand-in between them. To the desktop another field is
             // another context: the word ends, and no correction or paste
             // meant for the field before reaches this one.
-            contextId_ = host_.nextContextId();
+            contextId_ = idOfContext(path);
         }
         contextPath_ = std::string(path);
         waiting_.clear();
@@ -90,6 +91,26 @@ void ContextEngine::focusIn(std::string_view client, std::string_view path) {
     if (!onStandIn_ && !waiting_.empty()) {
         apply(std::exchange(waiting_, {}), std::nullopt);
     }
+}
+
+std::uint64_t ContextEngine::idOfContext(std::string_view path) {
+    auto known = std::find_if(knownContexts_.begin(), knownContexts_.end(),
+                              [&](const KnownContext& context) { return context.path == path; });
+    KnownContext context;
+    if (known != knownContexts_.end()) {
+        context = std::move(*known);
+        knownContexts_.erase(known);
+    } else {
+        // The first field keeps the id the desktop already knows.
+        context = {std::string(path), knownContexts_.empty() ? contextId_ : host_.nextContextId()};
+        if (knownContexts_.size() == kKnownContexts) {
+            knownContexts_.erase(knownContexts_.begin());
+        }
+    }
+    // The field a paste waits for (the quick reply's, after its prompt)
+    // keeps its id when the focus comes back to it.
+    knownContexts_.push_back(std::move(context));
+    return knownContexts_.back().id;
 }
 
 void ContextEngine::focusOut() {

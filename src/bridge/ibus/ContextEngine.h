@@ -52,6 +52,9 @@ class ContextEngine {
 
   private:
     ContextFacts facts() const;
+    /// The desktop's id for the input context at `path`: the same one each
+    /// time the engine comes back to it, a new one for a new context.
+    std::uint64_t idOfContext(std::string_view path);
     void sendContextMessage(wire::Type type);
     /// Carries out edits; answers whether the key they answer (if any) is
     /// kept.
@@ -103,6 +106,13 @@ class ContextEngine {
     std::string client_;
     /// The input context of the last real field with the focus.
     std::string contextPath_;
+    struct KnownContext {
+        std::string path;
+        std::uint64_t id = 0;
+    };
+    /// The input contexts the engine last served, the latest last.
+    std::vector<KnownContext> knownContexts_;
+    static constexpr std::size_t kKnownContexts = 32;
     /// The focus is on IBus's stand-in context: no field has it.
     bool onStandIn_ = false;
     /// Edits the desktop made while no field had the focus, for the field
