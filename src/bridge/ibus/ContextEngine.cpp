@@ -69,8 +69,11 @@ void ContextEngine::focusIn(std::string_view client, std::string_view path) {
             // meant for the field before reaches this one.
             contextId_ = idOfContext(path);
         }
+        if (path.empty()) {
+            // Which context this is, IBus does not say.
+            waiting_.clear();
+        }
         contextPath_ = std::string(path);
-        waiting_.clear();
         contextReportedSurrounding_ = false;
     }
     client_ = std::string(client);
@@ -89,7 +92,10 @@ void ContextEngine::focusIn(std::string_view client, std::string_view path) {
     ibus_engine_get_surrounding_text(engine_, &text, &cursor, &anchor);
     sendContextMessage(wire::Type::focusIn);
     if (!onStandIn_ && !waiting_.empty()) {
-        apply(std::exchange(waiting_, {}), std::nullopt);
+        std::vector<WireEdit> edits = std::exchange(waiting_, {});
+        if (waitingFor_ == contextId_) {
+            apply(edits, std::nullopt);
+        }
     }
 }
 
@@ -215,12 +221,21 @@ bool ContextEngine::keyEvent(std::uint32_t keyval, std::uint32_t keycode, std::u
     return apply(reply->edits, AnsweredKey{key->keyCode, key->text, plain, reply->pass});
 }
 
-void ContextEngine::applyLater(const std::vector<WireEdit>& edits) {
-    if (!focused_ || onStandIn_) {
-        waiting_.insert(waiting_.end(), edits.begin(), edits.end());
+bool ContextEngine::knows(std::uint64_t contextId) const {
+    return contextId == contextId_ ||
+           std::any_of(knownContexts_.begin(), knownContexts_.end(),
+                       [&](const KnownContext& context) { return context.id == contextId; });
+}
+
+void ContextEngine::applyLater(std::uint64_t contextId, const std::vector<WireEdit>& edits) {
+    if (contextId == contextId_ && focused_ && !onStandIn_) {
+        apply(edits, std::nullopt);
         return;
     }
-    apply(edits, std::nullopt);
+    if (std::exchange(waitingFor_, contextId) != contextId) {
+        waiting_.clear();
+    }
+    waiting_.insert(waiting_.end(), edits.begin(), edits.end());
 }
 
 bool ContextEngine::apply(const std::vector<WireEdit>& edits,

@@ -42,13 +42,15 @@ class ContextEngine {
     void surroundingText(std::string text, unsigned int cursor, unsigned int anchor);
     void contentType(std::uint32_t purpose, std::uint32_t hints);
 
-    /// Edits the desktop made outside a key. Without the focus (or with
-    /// IBus's stand-in context having it) they wait for the same input
-    /// context to have it again, unless a key or another context comes
-    /// first.
-    void applyLater(const std::vector<WireEdit>& edits);
+    /// Edits the desktop made outside a key, for the field `contextId`.
+    /// While that field has not the focus (or IBus's stand-in context has
+    /// it) they wait for it to have it again, unless a key or another
+    /// field comes first.
+    void applyLater(std::uint64_t contextId, const std::vector<WireEdit>& edits);
 
     std::uint64_t contextId() const { return contextId_; }
+    /// Whether `contextId` names a field this engine serves or served.
+    bool knows(std::uint64_t contextId) const;
 
   private:
     ContextFacts facts() const;
@@ -118,6 +120,8 @@ class ContextEngine {
     /// Edits the desktop made while no field had the focus, for the field
     /// they were meant for when it has the focus again.
     std::vector<WireEdit> waiting_;
+    /// The field they wait for.
+    std::uint64_t waitingFor_ = 0;
     /// Set while edits are carried out, so that what the client reports
     /// about them (a reset, a moved caret) is not taken for the user's doing.
     bool applying_ = false;

@@ -100,10 +100,10 @@ void EngineHost::onMessage(wire::Message& message) {
     // Only into the context the edits were meant for; while it has not the
     // focus, it keeps them for when it has it again.
     const auto target = std::find_if(engines_.begin(), engines_.end(), [&](ContextEngine* engine) {
-        return engine->contextId() == message.contextId;
+        return engine->knows(message.contextId);
     });
     if (target != engines_.end()) {
-        (*target)->applyLater(message.edits);
+        (*target)->applyLater(message.contextId, message.edits);
     }
 }
 
