@@ -68,8 +68,7 @@ void ContextEngine::focusIn(std::string_view client, std::string_view path) {
             // another context: the word ends, and no correction or paste
             // meant for the field before reaches this one.
             contextId_ = idOfContext(path);
-        }
-        if (path.empty()) {
+        } else {
             // Which context this is, IBus does not say.
             waiting_.clear();
         }

@@ -75,8 +75,8 @@ class ContextEngine {
 
     EngineHost& host_;
     IBusEngine* engine_;
-    /// The desktop's name for the field with the focus; a new one for
-    /// each input context the engine moves to.
+    /// The desktop's name for the field with the focus: one per input
+    /// context the engine serves.
     std::uint64_t contextId_;
     std::string program_;
     /// How IBus treats the pre-edit text when the word ends by the user's
@@ -117,8 +117,8 @@ class ContextEngine {
     static constexpr std::size_t kKnownContexts = 32;
     /// The focus is on IBus's stand-in context: no field has it.
     bool onStandIn_ = false;
-    /// Edits the desktop made while no field had the focus, for the field
-    /// they were meant for when it has the focus again.
+    /// Edits the desktop made while their field had not the focus, for
+    /// when it has it again.
     std::vector<WireEdit> waiting_;
     /// The field they wait for.
     std::uint64_t waitingFor_ = 0;
